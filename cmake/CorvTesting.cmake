@@ -1,0 +1,18 @@
+# corv_add_test(NAME SOURCES src... LIBS lib... [DISPLAY] [LABELS l...])
+# One QtTest executable per class or unit. Tests marked DISPLAY need the X
+# server the test command starts; the others run on Qt's offscreen platform.
+function(corv_add_test name)
+    cmake_parse_arguments(T "DISPLAY" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
+    add_test(NAME ${name} COMMAND ${name})
+    set(labels ${T_LABELS})
+    if(T_DISPLAY)
+        list(APPEND labels display)
+    else()
+        set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+    endif()
+    set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT 300)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
+        CORV_SOURCE_DIR=${PROJECT_SOURCE_DIR} CORV_BINARY_DIR=${PROJECT_BINARY_DIR})
+endfunction()

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Joystick.h"
+
+namespace corv {
+
+// Scriptable joystick for tests: set the capture result and the state the
+// next poll reports, and raise button messages like the driver would.
+class FakeJoystick : public Joystick {
+    Q_OBJECT
+public:
+    using Joystick::Joystick;
+
+    int captureResult = Captured;
+    JoyInfo state;
+    int captureCalls = 0;
+    int pollCalls = 0;
+
+    int capture() override
+    {
+        ++captureCalls;
+        return captureResult;
+    }
+    JoyInfo poll() override
+    {
+        ++pollCalls;
+        return state;
+    }
+
+    // Button n (1..4) goes down or up: updates the mask and sends the message.
+    void press(int n);
+    void release(int n);
+};
+
+} // namespace corv
