@@ -13,9 +13,11 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace corv {
+namespace corv
+{
 
-namespace {
+namespace
+{
 
 const QString kUinputPath = QStringLiteral("/dev/uinput");
 
@@ -55,7 +57,8 @@ std::unique_ptr<KeyInjector> Platform::createKeyInjector(const QString& backend,
                      .arg(kUinputPath, uinputAdvice());
         return nullptr;
     }
-    *error = QStringLiteral("Unknown key backend '%1': use auto, xtest, uinput or print.").arg(backend);
+    *error =
+        QStringLiteral("Unknown key backend '%1': use auto, xtest, uinput or print.").arg(backend);
     return nullptr;
 }
 

@@ -6,14 +6,16 @@
 class QCommandLineParser;
 class QObject;
 
-namespace corv {
+namespace corv
+{
 
 class HotKeyService;
 class Joystick;
 class KeyInjector;
 
 // The one place that picks the backends of the platform services.
-class Platform {
+class Platform
+{
 public:
     // SPEC as taken by --joystick; empty for the first joystick found.
     static std::unique_ptr<Joystick> createJoystick(const QString& spec, QObject* parent = nullptr);

@@ -8,9 +8,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace corv {
+namespace corv
+{
 
-namespace {
+namespace
+{
 
 int gFds[2] = {-1, -1};
 
@@ -32,8 +34,10 @@ SignalBridge::SignalBridge(bool quitOnSignal, QObject* parent) : QObject(parent)
     notifier_ = new QSocketNotifier(gFds[1], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &SignalBridge::readSignal);
     if (quitOnSignal)
-        connect(this, &SignalBridge::signalReceived, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    struct sigaction sa {};
+        connect(this, &SignalBridge::signalReceived, qApp, &QCoreApplication::quit,
+                Qt::QueuedConnection);
+    struct sigaction sa {
+    };
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;

@@ -4,12 +4,14 @@
 
 class QSocketNotifier;
 
-namespace corv {
+namespace corv
+{
 
 // Turns SIGINT and SIGTERM into a Qt signal on the GUI thread, so that the
 // program can leave its event loop normally and release every key it holds.
 // One per process.
-class SignalBridge : public QObject {
+class SignalBridge : public QObject
+{
     Q_OBJECT
 public:
     // Installs the handlers; by default a caught signal quits the application.

@@ -4,9 +4,11 @@
 #include <array>
 #include <linux/input-event-codes.h>
 
-namespace corv {
+namespace corv
+{
 
-namespace {
+namespace
+{
 
 // Letters map to their lower-case keysym, the one on the key's base level.
 // Keypad digits map to the keypad key, so they follow the NumLock state like

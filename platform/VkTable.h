@@ -2,7 +2,8 @@
 
 #include <span>
 
-namespace corv {
+namespace corv
+{
 
 // One row of the virtual-key table: the X keysym a code stands for and the
 // Linux input key code of the same key. 0 means "none".
@@ -14,7 +15,8 @@ struct VkKey {
 
 // Maps Windows virtual-key codes to X keysyms and Linux key codes. Covers
 // every key the templates can name and every key that can be a hot key.
-class VkTable {
+class VkTable
+{
 public:
     // 0 for codes outside the table (including 0 and anything outside 0..255).
     static unsigned long keysym(int vk);

@@ -1,6 +1,7 @@
 #include "PrintKeyInjector.h"
 
-namespace corv {
+namespace corv
+{
 
 void PrintKeyInjector::sendKey(int vk, bool down)
 {

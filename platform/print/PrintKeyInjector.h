@@ -4,10 +4,12 @@
 
 #include <cstdio>
 
-namespace corv {
+namespace corv
+{
 
 // Dry run: writes "key <vk> down" / "key <vk> up" lines instead of typing.
-class PrintKeyInjector : public KeyInjector {
+class PrintKeyInjector : public KeyInjector
+{
 public:
     explicit PrintKeyInjector(std::FILE* out = stdout) : out_(out) {}
     ~PrintKeyInjector() override { releaseAll(); }

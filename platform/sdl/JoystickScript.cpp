@@ -9,9 +9,11 @@
 #include <unistd.h>
 #include <utility>
 
-namespace corv {
+namespace corv
+{
 
-namespace {
+namespace
+{
 
 std::optional<uint32_t> number(const QString& text, uint32_t max)
 {
@@ -92,9 +94,11 @@ bool JoystickScript::open(const QString& path, QString* error)
         ownsFd_ = false;
     } else {
         const QByteArray native = path.toLocal8Bit();
-        struct stat st {};
+        struct stat st {
+        };
         if (::stat(native.constData(), &st) != 0) {
-            *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            *error =
+                QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
         // A named pipe is opened for writing too, so it never reports end of
@@ -102,7 +106,8 @@ bool JoystickScript::open(const QString& path, QString* error)
         const int flags = S_ISFIFO(st.st_mode) ? O_RDWR : O_RDONLY;
         fd_ = ::open(native.constData(), flags | O_CLOEXEC);
         if (fd_ < 0) {
-            *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            *error =
+                QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
         ownsFd_ = true;

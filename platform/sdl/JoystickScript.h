@@ -8,7 +8,8 @@
 
 class QSocketNotifier;
 
-namespace corv {
+namespace corv
+{
 
 // One line of a virtual joystick script.
 struct ScriptCommand {
@@ -21,7 +22,8 @@ struct ScriptCommand {
 
 // Reads commands line by line from a file, a named pipe or standard input
 // ("-") without blocking the GUI thread, and keeps them queued until taken.
-class JoystickScript : public QObject {
+class JoystickScript : public QObject
+{
     Q_OBJECT
 public:
     explicit JoystickScript(QObject* parent = nullptr);

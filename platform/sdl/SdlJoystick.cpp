@@ -6,9 +6,11 @@
 #include <SDL.h>
 #include <cstdio>
 
-namespace corv {
+namespace corv
+{
 
-namespace {
+namespace
+{
 
 constexpr int kPumpMs = 5; // keeps a button message within 10 ms of the press
 
@@ -112,7 +114,9 @@ QStringList SdlJoystick::describeJoysticks(QString* error)
         const QString name = QString::fromUtf8(SDL_JoystickNameForIndex(i));
         SDL_Joystick* joy = SDL_JoystickOpen(i);
         if (!joy) {
-            lines << QStringLiteral("%1: %2 (cannot open: %3)").arg(i).arg(name, QString::fromUtf8(SDL_GetError()));
+            lines << QStringLiteral("%1: %2 (cannot open: %3)")
+                         .arg(i)
+                         .arg(name, QString::fromUtf8(SDL_GetError()));
             continue;
         }
         lines << QStringLiteral("%1: %2 (%3 buttons, %4 hats, %5 axes)")

@@ -9,14 +9,16 @@
 class QTimer;
 struct _SDL_Joystick;
 
-namespace corv {
+namespace corv
+{
 
 class JoystickScript;
 
 // Joystick 1 through SDL's joystick subsystem. SPEC picks the device: an SDL
 // index, part of the device name (any case), "virtual:PATH" for a virtual
 // joystick driven by a script, or empty for the first one found.
-class SdlJoystick : public Joystick {
+class SdlJoystick : public Joystick
+{
     Q_OBJECT
 public:
     explicit SdlJoystick(const QString& spec = {}, QObject* parent = nullptr);

@@ -10,14 +10,16 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-namespace corv {
+namespace corv
+{
 
 std::unique_ptr<UinputKeyInjector> UinputKeyInjector::open(const QString& path, QString* error)
 {
     const QByteArray native = path.toLocal8Bit();
     const int fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        *error = QStringLiteral("Cannot open %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        *error = QStringLiteral("Cannot open %1: %2")
+                     .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         return nullptr;
     }
     bool ok = ioctl(fd, UI_SET_EVBIT, EV_KEY) == 0 && ioctl(fd, UI_SET_EVBIT, EV_SYN) == 0;

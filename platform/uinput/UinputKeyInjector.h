@@ -5,11 +5,13 @@
 #include <QString>
 #include <memory>
 
-namespace corv {
+namespace corv
+{
 
 // Types through a virtual keyboard made with /dev/uinput, so it works on
 // Wayland sessions and text consoles too.
-class UinputKeyInjector : public KeyInjector {
+class UinputKeyInjector : public KeyInjector
+{
 public:
     ~UinputKeyInjector() override;
 

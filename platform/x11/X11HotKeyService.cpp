@@ -5,13 +5,15 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <algorithm>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
+#include <algorithm>
 
-namespace corv {
+namespace corv
+{
 
-namespace {
+namespace
+{
 
 // Set by the handler below while a grab is being checked. X calls handlers
 // synchronously from Xlib on this thread, so a plain flag is enough.
@@ -40,8 +42,7 @@ unsigned toXModifiers(unsigned modifiers)
 
 } // namespace
 
-X11HotKeyService::X11HotKeyService(const QString& display, QObject* parent)
-    : HotKeyService(parent)
+X11HotKeyService::X11HotKeyService(const QString& display, QObject* parent) : HotKeyService(parent)
 {
     const QByteArray native = display.toLocal8Bit();
     dpy_ = XOpenDisplay(display.isEmpty() ? nullptr : native.constData());

@@ -9,11 +9,13 @@
 typedef struct _XDisplay Display;
 class QSocketNotifier;
 
-namespace corv {
+namespace corv
+{
 
 // Global hot keys by grabbing the key on the X root window, on a private
 // Xlib connection whose events are read on the GUI thread.
-class X11HotKeyService : public HotKeyService {
+class X11HotKeyService : public HotKeyService
+{
     Q_OBJECT
 public:
     // Without a reachable display every registration fails.
@@ -26,8 +28,8 @@ public:
 private:
     struct Grab {
         int keycode = 0;
-        unsigned modifiers = 0;          // X modifier mask without the lock variants
-        std::vector<unsigned> variants;  // every mask actually grabbed
+        unsigned modifiers = 0;         // X modifier mask without the lock variants
+        std::vector<unsigned> variants; // every mask actually grabbed
     };
 
     void readEvents();

@@ -5,9 +5,11 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-namespace corv {
+namespace corv
+{
 
-namespace {
+namespace
+{
 
 Display* openDisplay(const QString& name)
 {
@@ -27,7 +29,8 @@ std::unique_ptr<XTestKeyInjector> XTestKeyInjector::open(const QString& display,
 {
     Display* dpy = openDisplay(display);
     if (!dpy) {
-        *error = QStringLiteral("Cannot open the X display %1").arg(display.isEmpty() ? qEnvironmentVariable("DISPLAY") : display);
+        *error = QStringLiteral("Cannot open the X display %1")
+                     .arg(display.isEmpty() ? qEnvironmentVariable("DISPLAY") : display);
         return nullptr;
     }
     if (!hasXTest(dpy)) {

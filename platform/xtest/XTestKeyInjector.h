@@ -8,12 +8,14 @@
 
 typedef struct _XDisplay Display;
 
-namespace corv {
+namespace corv
+{
 
 // Types through the X server's XTEST extension on a connection of its own.
 // Each code is turned into the keycode that carries its keysym in the
 // current keyboard map, so a letter types that letter on any layout.
-class XTestKeyInjector : public KeyInjector {
+class XTestKeyInjector : public KeyInjector
+{
 public:
     ~XTestKeyInjector() override;
 
