@@ -49,6 +49,7 @@ X11HotKeyService::X11HotKeyService(const QString& display, QObject* parent) : Ho
     if (!dpy_)
         return;
     root_ = DefaultRootWindow(dpy_);
+    keymap_.emplace(dpy_);
     notifier_ = new QSocketNotifier(ConnectionNumber(dpy_), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &X11HotKeyService::readEvents);
     // Xlib may have read events into its own buffer during a round trip; the
@@ -65,7 +66,7 @@ X11HotKeyService::~X11HotKeyService()
 {
     if (!dpy_)
         return;
-    for (const Grab& grab : std::as_const(grabs_))
+    for (Grab& grab : grabs_)
         ungrab(grab);
     delete notifier_;
     XCloseDisplay(dpy_);
@@ -93,15 +94,24 @@ bool X11HotKeyService::registerHotKey(int id, unsigned modifiers, int vk)
 {
     if (!dpy_ || grabs_.contains(id))
         return false;
-    const unsigned long sym = VkTable::keysym(vk);
-    const int keycode = sym == 0 ? 0 : XKeysymToKeycode(dpy_, sym);
-    if (keycode == 0)
-        return false;
-
     Grab grab;
-    grab.keycode = keycode;
+    grab.vk = vk;
     grab.modifiers = toXModifiers(modifiers);
+    if (!grabKey(grab))
+        return false;
+    grabs_.insert(id, grab);
+    return true;
+}
+
+bool X11HotKeyService::grabKey(Grab& grab)
+{
+    const unsigned long sym = VkTable::keysym(grab.vk);
+    grab.keycode = sym == 0 ? 0 : XKeysymToKeycode(dpy_, sym);
+    grab.variants.clear();
+    if (grab.keycode == 0)
+        return false;
     const unsigned numLock = numLockMask();
+    grab.numLock = numLock;
     const unsigned extras[] = {0, LockMask, numLock, numLock | LockMask};
 
     // Xlib's default handler ends the process on BadAccess, which is what
@@ -109,42 +119,57 @@ bool X11HotKeyService::registerHotKey(int id, unsigned modifiers, int vk)
     XSync(dpy_, False);
     auto* previous = XSetErrorHandler(recordError);
     gGrabFailed = false;
-    bool ok = true;
     for (unsigned extra : extras) {
         const unsigned mask = grab.modifiers | extra;
         if (std::find(grab.variants.begin(), grab.variants.end(), mask) != grab.variants.end())
             continue; // no NumLock modifier on this keymap
-        XGrabKey(dpy_, keycode, mask, root_, False, GrabModeAsync, GrabModeAsync);
+        XGrabKey(dpy_, grab.keycode, mask, root_, False, GrabModeAsync, GrabModeAsync);
         XSync(dpy_, False);
-        if (gGrabFailed) {
-            ok = false;
+        if (gGrabFailed)
             break;
-        }
         grab.variants.push_back(mask);
     }
-    if (!ok)
+    const bool ok = !gGrabFailed;
+    if (!ok) {
         ungrab(grab);
-    XSync(dpy_, False);
+        XSync(dpy_, False);
+    }
     XSetErrorHandler(previous);
-    if (ok)
-        grabs_.insert(id, grab);
     return ok;
+}
+
+void X11HotKeyService::regrabAll()
+{
+    // A new layout may put the key, or NumLock, elsewhere; a key that cannot
+    // be grabbed now stays registered and is tried again on the next change.
+    // Switching between keyboards announces a map too, usually the same one:
+    // leave grabs alone unless the key or NumLock really moved.
+    const unsigned numLock = numLockMask();
+    for (Grab& grab : grabs_) {
+        const unsigned long sym = VkTable::keysym(grab.vk);
+        const int keycode = sym == 0 ? 0 : XKeysymToKeycode(dpy_, sym);
+        if (!grab.variants.empty() && keycode == grab.keycode && numLock == grab.numLock)
+            continue;
+        ungrab(grab);
+        grabKey(grab);
+    }
 }
 
 void X11HotKeyService::unregisterHotKey(int id)
 {
-    const auto it = grabs_.constFind(id);
-    if (it == grabs_.cend())
+    const auto it = grabs_.find(id);
+    if (it == grabs_.end())
         return;
     ungrab(*it);
     grabs_.erase(it);
     XFlush(dpy_);
 }
 
-void X11HotKeyService::ungrab(const Grab& grab)
+void X11HotKeyService::ungrab(Grab& grab)
 {
     for (unsigned mask : grab.variants)
         XUngrabKey(dpy_, grab.keycode, mask, root_);
+    grab.variants.clear();
 }
 
 void X11HotKeyService::readEvents()
@@ -153,8 +178,8 @@ void X11HotKeyService::readEvents()
     while (XPending(dpy_) > 0) {
         XEvent ev;
         XNextEvent(dpy_, &ev);
-        if (ev.type == MappingNotify) {
-            XRefreshKeyboardMapping(&ev.xmapping);
+        if (keymap_->handle(ev)) {
+            regrabAll();
             continue;
         }
         if (ev.type != KeyPress)
@@ -162,7 +187,7 @@ void X11HotKeyService::readEvents()
         // Copy the ids first: a receiver may unregister keys.
         QList<int> hits;
         for (auto it = grabs_.cbegin(); it != grabs_.cend(); ++it) {
-            if (it->keycode == static_cast<int>(ev.xkey.keycode) &&
+            if (!it->variants.empty() && it->keycode == static_cast<int>(ev.xkey.keycode) &&
                 it->modifiers == (ev.xkey.state & relevant))
                 hits << it.key();
         }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "HotKeyService.h"
+#include "KeymapWatch.h"
 
 #include <QMap>
 #include <QString>
+#include <optional>
 #include <vector>
 
 typedef struct _XDisplay Display;
@@ -27,17 +29,23 @@ public:
 
 private:
     struct Grab {
+        int vk = 0;
         int keycode = 0;
         unsigned modifiers = 0;         // X modifier mask without the lock variants
+        unsigned numLock = 0;           // NumLock's mask when grabbed
         std::vector<unsigned> variants; // every mask actually grabbed
     };
 
     void readEvents();
-    void ungrab(const Grab& grab);
+    // Grabs every lock variant of grab's key; on failure none stays grabbed.
+    bool grabKey(Grab& grab);
+    void ungrab(Grab& grab);
+    void regrabAll();
     unsigned numLockMask();
 
     Display* dpy_ = nullptr;
     unsigned long root_ = 0;
+    std::optional<KeymapWatch> keymap_;
     QSocketNotifier* notifier_ = nullptr;
     QMap<int, Grab> grabs_;
 };

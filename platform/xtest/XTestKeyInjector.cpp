@@ -61,13 +61,11 @@ XTestKeyInjector::~XTestKeyInjector()
 
 void XTestKeyInjector::readMappingChanges()
 {
-    // This connection selects no events; only MappingNotify arrives, and it
-    // tells that the keysym to keycode map must be read again.
+    // Only keyboard map changes arrive on this connection.
     while (XPending(dpy_) > 0) {
         XEvent ev;
         XNextEvent(dpy_, &ev);
-        if (ev.type == MappingNotify)
-            XRefreshKeyboardMapping(&ev.xmapping);
+        keymap_.handle(ev);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KeyInjector.h"
+#include "x11/KeymapWatch.h"
 
 #include <QString>
 #include <array>
@@ -31,10 +32,11 @@ protected:
     void sendKey(int vk, bool down) override;
 
 private:
-    explicit XTestKeyInjector(Display* dpy) : dpy_(dpy) {}
+    explicit XTestKeyInjector(Display* dpy) : dpy_(dpy), keymap_(dpy) {}
     void readMappingChanges();
 
     Display* dpy_;
+    KeymapWatch keymap_;
     // The keycode each held code went down with: a layout change while a key
     // is held must not release a different key.
     std::array<unsigned char, 256> downCode_{};

@@ -4,6 +4,7 @@
 
 #include "KeyRecorderWindow.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <X11/XKBlib.h>
@@ -162,6 +163,24 @@ private slots:
         QCOMPARE(spy.size(), 1);
         // Unregistering frees the id for a new registration.
         QVERIFY(service.registerHotKey(2, 0, 120));
+    }
+
+    void followsALayoutChange()
+    {
+        X11HotKeyService service;
+        QVERIFY(service.registerHotKey(4, 0, 81)); // q moves on AZERTY
+        QSignalSpy spy(&service, &HotKeyService::hotKeyPressed);
+        const int usQ = keys_->keycodeFor(81);
+        QCOMPARE(QProcess::execute(QStringLiteral("setxkbmap"), {QStringLiteral("fr")}), 0);
+        QTRY_VERIFY(keys_->keycodeFor(81) != usQ);
+        QTest::qWait(100); // the service reads the same map change on its own connection
+        tap(*keys_, {81});
+        QTRY_COMPARE(spy.size(), 1);
+        QCOMPARE(QProcess::execute(QStringLiteral("setxkbmap"), {QStringLiteral("us")}), 0);
+        QTRY_VERIFY(keys_->keycodeFor(81) == usQ);
+        QTest::qWait(100);
+        tap(*keys_, {81});
+        QTRY_COMPARE(spy.size(), 2);
     }
 
     void refusals_data()
