@@ -207,8 +207,10 @@ int SdlJoystick::capture()
         const int index = findDevice();
         if (index < 0)
             result = spec_.isEmpty() ? Unplugged : BadDevice;
-        else if (!openDevice(index))
+        else if (!openDevice(index)) {
+            std::fprintf(stderr, "corvane: cannot open joystick %d: %s\n", index, SDL_GetError());
             result = CannotCapture;
+        }
     }
     if (result != Captured)
         return result;
