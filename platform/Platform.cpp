@@ -1,0 +1,117 @@
+#include "Platform.h"
+
+#include "HotKeyService.h"
+#include "KeyInjector.h"
+#include "print/PrintKeyInjector.h"
+#include "sdl/SdlJoystick.h"
+#include "uinput/UinputKeyInjector.h"
+#include "x11/X11HotKeyService.h"
+#include "xtest/XTestKeyInjector.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <cstdio>
+#include <unistd.h>
+
+namespace corv
+{
+
+namespace
+{
+
+const QString kUinputPath = QStringLiteral("/dev/uinput");
+
+QString uinputAdvice()
+{
+    return QStringLiteral("Install the udev rule 60-corvane-uinput.rules, load the uinput module "
+                          "(modprobe uinput) and log in again, or run from an X session.");
+}
+
+} // namespace
+
+std::unique_ptr<Joystick> Platform::createJoystick(const QString& spec, QObject* parent)
+{
+    return std::make_unique<SdlJoystick>(spec, parent);
+}
+
+std::unique_ptr<KeyInjector> Platform::createKeyInjector(const QString& backend, QString* error)
+{
+    const QString name = backend.isEmpty() ? QStringLiteral("auto") : backend.toLower();
+    if (name == u"print")
+        return std::make_unique<PrintKeyInjector>();
+    if (name == u"xtest")
+        return XTestKeyInjector::open({}, error);
+    if (name == u"uinput") {
+        auto injector = UinputKeyInjector::open(kUinputPath, error);
+        if (!injector)
+            *error += QStringLiteral(". ") + uinputAdvice();
+        return injector;
+    }
+    if (name == u"auto") {
+        if (XTestKeyInjector::available({}))
+            return XTestKeyInjector::open({}, error);
+        if (::access(kUinputPath.toLocal8Bit().constData(), W_OK) == 0)
+            return UinputKeyInjector::open(kUinputPath, error);
+        *error = QStringLiteral("Cannot type keys: no X display with the XTEST extension is "
+                                "reachable and %1 is not writable. %2")
+                     .arg(kUinputPath, uinputAdvice());
+        return nullptr;
+    }
+    *error =
+        QStringLiteral("Unknown key backend '%1': use auto, xtest, uinput or print.").arg(backend);
+    return nullptr;
+}
+
+std::unique_ptr<HotKeyService> Platform::createHotKeyService(QObject* parent)
+{
+    return std::make_unique<X11HotKeyService>(QString(), parent);
+}
+
+void Platform::addOptions(QCommandLineParser& parser, bool withKeys)
+{
+    parser.addOption({QStringLiteral("joystick"),
+                      QStringLiteral("Joystick to use: an index, part of its name, or virtual:PATH "
+                                     "for a virtual joystick driven by the commands in PATH "
+                                     "(- for standard input). Default: the first one found."),
+                      QStringLiteral("SPEC")});
+    parser.addOption({QStringLiteral("list-joysticks"),
+                      QStringLiteral("List the joysticks connected and exit.")});
+    if (withKeys) {
+        parser.addOption({QStringLiteral("keys"),
+                          QStringLiteral("How to type keys: auto, xtest, uinput or print "
+                                         "(write them to standard output). Default: auto."),
+                          QStringLiteral("BACKEND"), QStringLiteral("auto")});
+    }
+}
+
+bool Platform::handleListJoysticks(const QCommandLineParser& parser, int* exitCode)
+{
+    if (!parser.isSet(QStringLiteral("list-joysticks")))
+        return false;
+    QString error;
+    const QStringList lines = SdlJoystick::describeJoysticks(&error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "Cannot start the joystick subsystem: %s\n", qPrintable(error));
+        *exitCode = 1;
+        return true;
+    }
+    if (lines.isEmpty())
+        std::printf("No joystick connected.\n");
+    for (const QString& line : lines)
+        std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+    *exitCode = 0;
+    return true;
+}
+
+QString Platform::joystickSpec(const QCommandLineParser& parser)
+{
+    return parser.value(QStringLiteral("joystick"));
+}
+
+QString Platform::keysBackend(const QCommandLineParser& parser)
+{
+    return parser.value(QStringLiteral("keys"));
+}
+
+} // namespace corv

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QCommandLineParser;
+class QObject;
+
+namespace corv
+{
+
+class HotKeyService;
+class Joystick;
+class KeyInjector;
+
+// The one place that picks the backends of the platform services.
+class Platform
+{
+public:
+    // SPEC as taken by --joystick; empty for the first joystick found.
+    static std::unique_ptr<Joystick> createJoystick(const QString& spec, QObject* parent = nullptr);
+    // BACKEND is auto, xtest, uinput or print. Null with *error set (a
+    // sentence saying what to do) when the backend cannot run here.
+    static std::unique_ptr<KeyInjector> createKeyInjector(const QString& backend, QString* error);
+    static std::unique_ptr<HotKeyService> createHotKeyService(QObject* parent = nullptr);
+
+    // Adds --joystick and --list-joysticks, and --keys when withKeys is set.
+    static void addOptions(QCommandLineParser& parser, bool withKeys);
+    // Handles --list-joysticks: prints the list and returns true, after
+    // which the program exits with *exitCode.
+    static bool handleListJoysticks(const QCommandLineParser& parser, int* exitCode);
+    static QString joystickSpec(const QCommandLineParser& parser);
+    static QString keysBackend(const QCommandLineParser& parser);
+};
+
+} // namespace corv

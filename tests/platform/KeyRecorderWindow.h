@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QStringList>
+#include <QTest>
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+
+// A plain X window on its own connection that takes the keyboard focus and
+// records the keys it receives as "Control_L down", "a up", ...
+class KeyRecorderWindow
+{
+public:
+    KeyRecorderWindow()
+    {
+        dpy = XOpenDisplay(nullptr);
+        if (!dpy)
+            return;
+        window = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 200, 100, 0, 0, 0);
+        XSelectInput(dpy, window, KeyPressMask | KeyReleaseMask | StructureNotifyMask);
+        XMapRaised(dpy, window);
+        for (XEvent ev; !mapped;) {
+            XNextEvent(dpy, &ev);
+            mapped = ev.type == MapNotify;
+        }
+        focus();
+    }
+    ~KeyRecorderWindow()
+    {
+        if (dpy)
+            XCloseDisplay(dpy);
+    }
+
+    void focus()
+    {
+        XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
+        XSync(dpy, False);
+    }
+
+    // Reads what has arrived; the keysym is the key's base level in the map
+    // of the moment, read again whenever the map changes.
+    QStringList& read()
+    {
+        XSync(dpy, False);
+        while (XPending(dpy) > 0) {
+            XEvent ev;
+            XNextEvent(dpy, &ev);
+            if (ev.type == MappingNotify) {
+                XRefreshKeyboardMapping(&ev.xmapping);
+            } else if (ev.type == KeyPress || ev.type == KeyRelease) {
+                const KeySym sym =
+                    XkbKeycodeToKeysym(dpy, static_cast<KeyCode>(ev.xkey.keycode), 0, 0);
+                keycodes << static_cast<int>(ev.xkey.keycode);
+                keys << QString::fromLatin1(XKeysymToString(sym)) +
+                            (ev.type == KeyPress ? QLatin1String(" down") : QLatin1String(" up"));
+            }
+        }
+        return keys;
+    }
+
+    // Waits until at least count keys have arrived, or two seconds.
+    QStringList waitFor(qsizetype count)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (read().size() < count && clock.elapsed() < 2000)
+            QTest::qWait(10);
+        return keys;
+    }
+
+    Display* dpy = nullptr;
+    Window window = 0;
+    bool mapped = false;
+    QStringList keys;
+    QList<int> keycodes;
+};

@@ -1,0 +1,108 @@
+#include "sdl/JoystickScript.h"
+
+#include <QSignalSpy>
+#include <QTemporaryFile>
+#include <QTest>
+
+using corv::JoystickScript;
+using corv::ScriptCommand;
+
+Q_DECLARE_METATYPE(ScriptCommand)
+
+class TestJoystickScript : public QObject
+{
+    Q_OBJECT
+private slots:
+    void goodLines_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<uint32_t>("value");
+        QTest::newRow("press lowest") << "press 1" << int(ScriptCommand::Press) << 1u;
+        QTest::newRow("release highest") << "release 32" << int(ScriptCommand::Release) << 32u;
+        QTest::newRow("spaces and case") << "  PRESS   7  " << int(ScriptCommand::Press) << 7u;
+        QTest::newRow("mask of all")
+            << "buttons 4294967295" << int(ScriptCommand::Buttons) << 0xFFFFFFFFu;
+        QTest::newRow("mask none") << "buttons 0" << int(ScriptCommand::Buttons) << 0u;
+        QTest::newRow("hat forward") << "hat 0" << int(ScriptCommand::Hat) << 0u;
+        QTest::newRow("hat diagonal") << "hat 31500" << int(ScriptCommand::Hat) << 31500u;
+        QTest::newRow("hat centre") << "hat centre" << int(ScriptCommand::Hat) << 65535u;
+        QTest::newRow("hat center") << "hat Center" << int(ScriptCommand::Hat) << 65535u;
+        QTest::newRow("wait") << "wait 250" << int(ScriptCommand::Wait) << 250u;
+        QTest::newRow("carriage return") << "press 3\r" << int(ScriptCommand::Press) << 3u;
+    }
+    void goodLines()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, kind);
+        QFETCH(uint32_t, value);
+        QString error;
+        const auto command = JoystickScript::parseLine(line, &error);
+        QVERIFY2(command.has_value(), qPrintable(error));
+        QCOMPARE(int(command->kind), kind);
+        QCOMPARE(command->value, value);
+    }
+
+    void ignoredAndBadLines_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("bad");
+        QTest::newRow("blank") << "   " << false;
+        QTest::newRow("comment") << "# press 1" << false;
+        QTest::newRow("button 0") << "press 0" << true;
+        QTest::newRow("button 33") << "release 33" << true;
+        QTest::newRow("negative") << "press -1" << true;
+        QTest::newRow("plus sign") << "press +1" << true;
+        QTest::newRow("not a number") << "press one" << true;
+        QTest::newRow("missing value") << "press" << true;
+        QTest::newRow("extra word") << "press 1 2" << true;
+        QTest::newRow("mask too big") << "buttons 4294967296" << true;
+        QTest::newRow("hex mask") << "buttons 0x3" << true;
+        QTest::newRow("hat off the eight") << "hat 1000" << true;
+        QTest::newRow("hat past the circle") << "hat 36000" << true;
+        QTest::newRow("hat as word") << "hat up" << true;
+        QTest::newRow("wait negative") << "wait -5" << true;
+        QTest::newRow("unknown") << "jump 1" << true;
+    }
+    void ignoredAndBadLines()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, bad);
+        QString error;
+        QVERIFY(!JoystickScript::parseLine(line, &error).has_value());
+        QCOMPARE(!error.isEmpty(), bad);
+    }
+
+    void fileWarnsByLineAndGoesOn()
+    {
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        file.write("# demo\npress 2\nfly 3\n\nhat 9001\nrelease 2\nwait 5");
+        file.flush();
+
+        JoystickScript script;
+        QSignalSpy spy(&script, &JoystickScript::commandsArrived);
+        QTest::ignoreMessage(QtWarningMsg, "virtual joystick: line 3: unknown command 'fly'");
+        QTest::ignoreMessage(
+            QtWarningMsg,
+            "virtual joystick: line 5: hat takes 0, 4500, ... 31500 or centre, not '9001'");
+        QString error;
+        QVERIFY(script.open(file.fileName(), &error));
+        QTRY_VERIFY(script.atEnd());
+        const std::deque<ScriptCommand> expected{
+            {ScriptCommand::Press, 2}, {ScriptCommand::Release, 2}, {ScriptCommand::Wait, 5}};
+        QVERIFY(script.pending() == expected);
+        QVERIFY(spy.size() >= 1);
+    }
+
+    void missingFileFails()
+    {
+        JoystickScript script;
+        QString error;
+        QVERIFY(!script.open(QStringLiteral("/nonexistent/dir/script"), &error));
+        QVERIFY(error.contains(QStringLiteral("/nonexistent/dir/script")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJoystickScript)
+#include "tst_JoystickScript.moc"

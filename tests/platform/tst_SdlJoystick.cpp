@@ -1,0 +1,326 @@
+#include "sdl/SdlJoystick.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <SDL.h>
+#include <sys/stat.h>
+
+using corv::JoyInfo;
+using corv::Joystick;
+using corv::SdlJoystick;
+
+namespace
+{
+
+// A device of SDL's own, attached and driven by the test like hardware.
+class VirtualPad
+{
+public:
+    explicit VirtualPad(const char* name, int buttons = 40, int hats = 1)
+    {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+        desc.nbuttons = static_cast<Uint16>(buttons);
+        desc.nhats = static_cast<Uint16>(hats);
+        desc.name = name;
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        joy = SDL_JoystickOpen(index);
+        instance = SDL_JoystickInstanceID(joy);
+    }
+    ~VirtualPad() { unplug(); }
+    void unplug()
+    {
+        if (!joy)
+            return;
+        SDL_JoystickClose(joy);
+        joy = nullptr;
+        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+            if (SDL_JoystickGetDeviceInstanceID(i) == instance)
+                SDL_JoystickDetachVirtual(i);
+        }
+    }
+    void button(int n, bool down) { SDL_JoystickSetVirtualButton(joy, n - 1, down); }
+    void hat(Uint8 value) { SDL_JoystickSetVirtualHat(joy, 0, value); }
+
+    SDL_Joystick* joy = nullptr;
+    SDL_JoystickID instance = -1;
+};
+
+QList<uint32_t> words(const QSignalSpy& spy)
+{
+    QList<uint32_t> out;
+    for (const auto& args : spy)
+        out << args.at(0).value<uint32_t>();
+    return out;
+}
+
+} // namespace
+
+class TestSdlJoystick : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        QCOMPARE(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0);
+    }
+    void cleanupTestCase() { SDL_QuitSubSystem(SDL_INIT_JOYSTICK); }
+
+    void pollMask_data()
+    {
+        QTest::addColumn<QList<int>>("pressed");
+        QTest::addColumn<uint32_t>("mask");
+        QTest::newRow("none") << QList<int>{} << 0u;
+        QTest::newRow("button 1") << QList<int>{1} << 1u;
+        QTest::newRow("button 4") << QList<int>{4} << 8u;
+        QTest::newRow("1 and 2") << QList<int>{1, 2} << 3u;
+        QTest::newRow("1, 3 and 32") << QList<int>{1, 3, 32} << 0x80000005u;
+        QTest::newRow("past 32 dropped") << QList<int>{2, 33, 40} << 2u;
+    }
+    void pollMask()
+    {
+        QFETCH(QList<int>, pressed);
+        QFETCH(uint32_t, mask);
+        VirtualPad pad("Mask pad");
+        SdlJoystick joystick(QStringLiteral("mask pad"));
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        for (int n : pressed)
+            pad.button(n, true);
+        joystick.pump();
+        QCOMPARE(joystick.poll().dwButtons, mask);
+    }
+
+    void hatAngle_data()
+    {
+        QTest::addColumn<int>("hat");
+        QTest::addColumn<uint32_t>("angle");
+        QTest::newRow("centred") << int(SDL_HAT_CENTERED) << 65535u;
+        QTest::newRow("up") << int(SDL_HAT_UP) << 0u;
+        QTest::newRow("right up") << int(SDL_HAT_RIGHTUP) << 4500u;
+        QTest::newRow("right") << int(SDL_HAT_RIGHT) << 9000u;
+        QTest::newRow("right down") << int(SDL_HAT_RIGHTDOWN) << 13500u;
+        QTest::newRow("down") << int(SDL_HAT_DOWN) << 18000u;
+        QTest::newRow("left down") << int(SDL_HAT_LEFTDOWN) << 22500u;
+        QTest::newRow("left") << int(SDL_HAT_LEFT) << 27000u;
+        QTest::newRow("left up") << int(SDL_HAT_LEFTUP) << 31500u;
+    }
+    void hatAngle()
+    {
+        QFETCH(int, hat);
+        QFETCH(uint32_t, angle);
+        VirtualPad pad("Hat pad");
+        SdlJoystick joystick(QStringLiteral("Hat pad"));
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        pad.hat(static_cast<Uint8>(hat));
+        pad.button(2, true);
+        joystick.pump();
+        const JoyInfo info = joystick.poll();
+        QCOMPARE(info.dwPOV, angle);
+        QCOMPARE(info.dwButtons, 2u);
+    }
+
+    void noHatIsCentred()
+    {
+        VirtualPad pad("Hatless pad", 8, 0);
+        SdlJoystick joystick(QStringLiteral("hatless"));
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        joystick.pump();
+        QCOMPARE(joystick.poll().dwPOV, JoyInfo::PovCentered);
+    }
+
+    void buttonMessages_data()
+    {
+        // Steps: +n presses button n, -n releases it; one pump after each.
+        QTest::addColumn<QList<int>>("steps");
+        QTest::addColumn<QList<uint32_t>>("downs");
+        QTest::addColumn<QList<uint32_t>>("ups");
+        QTest::newRow("button 1") << QList<int>{1, -1} << QList<uint32_t>{257}
+                                  << QList<uint32_t>{256};
+        QTest::newRow("button 2") << QList<int>{2} << QList<uint32_t>{514} << QList<uint32_t>{};
+        QTest::newRow("button 3") << QList<int>{3} << QList<uint32_t>{1028} << QList<uint32_t>{};
+        QTest::newRow("button 4") << QList<int>{4} << QList<uint32_t>{2056} << QList<uint32_t>{};
+        QTest::newRow("2 while 1 held")
+            << QList<int>{1, 2, -1, -2} << QList<uint32_t>{257, 515} << QList<uint32_t>{258, 512};
+        QTest::newRow("above 4 silent")
+            << QList<int>{5, 12, -5} << QList<uint32_t>{} << QList<uint32_t>{};
+    }
+    void buttonMessages()
+    {
+        QFETCH(QList<int>, steps);
+        QFETCH(QList<uint32_t>, downs);
+        QFETCH(QList<uint32_t>, ups);
+        VirtualPad pad("Message pad");
+        SdlJoystick joystick(QStringLiteral("message pad"));
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        QSignalSpy downSpy(&joystick, &Joystick::buttonDown);
+        QSignalSpy upSpy(&joystick, &Joystick::buttonUp);
+        for (int step : steps) {
+            pad.button(std::abs(step), step > 0);
+            joystick.pump();
+        }
+        QCOMPARE(words(downSpy), downs);
+        QCOMPARE(words(upSpy), ups);
+    }
+
+    void messagesArriveFromTheEventLoop()
+    {
+        VirtualPad pad("Loop pad");
+        SdlJoystick joystick(QStringLiteral("loop pad"));
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        QSignalSpy downSpy(&joystick, &Joystick::buttonDown);
+        pad.button(1, true);
+        QTRY_COMPARE_WITH_TIMEOUT(downSpy.size(), 1, 2000);
+    }
+
+    void captureResult_data()
+    {
+        QTest::addColumn<bool>("withPad");
+        QTest::addColumn<QString>("spec");
+        QTest::addColumn<int>("result");
+        QTest::newRow("first found") << true << QString() << int(Joystick::Captured);
+        QTest::newRow("by index") << true << QStringLiteral("0") << int(Joystick::Captured);
+        QTest::newRow("by name, any case")
+            << true << QStringLiteral("CAPTURE") << int(Joystick::Captured);
+        QTest::newRow("index past the list")
+            << true << QStringLiteral("5") << int(Joystick::BadDevice);
+        QTest::newRow("negative index") << true << QStringLiteral("-1") << int(Joystick::BadDevice);
+        QTest::newRow("unknown name")
+            << true << QStringLiteral("wheel") << int(Joystick::BadDevice);
+        QTest::newRow("nothing connected") << false << QString() << int(Joystick::Unplugged);
+        QTest::newRow("missing script")
+            << false << QStringLiteral("virtual:/nonexistent/script") << int(Joystick::BadDevice);
+    }
+    void captureResult()
+    {
+        QFETCH(bool, withPad);
+        QFETCH(QString, spec);
+        QFETCH(int, result);
+        if (!withPad && SDL_NumJoysticks() > 0)
+            QSKIP("a joystick is connected to this machine");
+        std::unique_ptr<VirtualPad> pad;
+        if (withPad)
+            pad = std::make_unique<VirtualPad>("Capture pad");
+        SdlJoystick joystick(spec);
+        QCOMPARE(joystick.capture(), result);
+        QCOMPARE(joystick.isOpen(), result == Joystick::Captured);
+    }
+
+    void unplugWhileHeldAndReplug()
+    {
+        auto pad = std::make_unique<VirtualPad>("Plug pad");
+        SdlJoystick joystick(QStringLiteral("plug"));
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        pad->button(1, true);
+        pad->button(6, true);
+        pad->hat(SDL_HAT_LEFT);
+        joystick.pump();
+        QCOMPARE(joystick.poll().dwButtons, 33u);
+
+        QSignalSpy downSpy(&joystick, &Joystick::buttonDown);
+        QSignalSpy upSpy(&joystick, &Joystick::buttonUp);
+        pad->unplug();
+        joystick.pump();
+        QVERIFY(!joystick.isOpen());
+        const JoyInfo gone = joystick.poll();
+        QCOMPARE(gone.dwButtons, 0u);
+        QCOMPARE(gone.dwPOV, JoyInfo::PovCentered);
+        // The held button is reported released once; nothing else is sent.
+        QCOMPARE(words(upSpy), QList<uint32_t>{256});
+        QCOMPARE(downSpy.size(), 0);
+
+        pad = std::make_unique<VirtualPad>("Plug pad");
+        joystick.pump();
+        QVERIFY(joystick.isOpen());
+        pad->button(3, true);
+        joystick.pump();
+        QCOMPARE(joystick.poll().dwButtons, 4u);
+        QCOMPARE(words(downSpy), QList<uint32_t>{1028});
+    }
+
+    void replugOfAnotherDeviceWhenNamed()
+    {
+        auto pad = std::make_unique<VirtualPad>("Named pad");
+        SdlJoystick named(QStringLiteral("named"));
+        SdlJoystick any;
+        QCOMPARE(named.capture(), int(Joystick::Captured));
+        QCOMPARE(any.capture(), int(Joystick::Captured));
+        pad->unplug();
+        named.pump();
+        any.pump();
+        VirtualPad other("Other pad");
+        named.pump();
+        any.pump();
+        QVERIFY(!named.isOpen());
+        QVERIFY(any.isOpen());
+    }
+
+    void scriptDrivesTheVirtualDevice()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("script"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // A press and release with no wait between must both reach us.
+        file.write("press 1\nrelease 1\nhat 9000\npress 2\npress 40\npress 3\n");
+        file.close();
+
+        SdlJoystick joystick(QStringLiteral("virtual:") + path);
+        QSignalSpy downSpy(&joystick, &Joystick::buttonDown);
+        QSignalSpy upSpy(&joystick, &Joystick::buttonUp);
+        QTest::ignoreMessage(QtWarningMsg,
+                             "virtual joystick: line 5: button must be 1 to 32, not '40'");
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        QTRY_COMPARE_WITH_TIMEOUT(joystick.poll().dwButtons, 6u, 2000);
+        QCOMPARE(joystick.poll().dwPOV, 9000u);
+        QCOMPARE(words(downSpy), (QList<uint32_t>{257, 514, 1030}));
+        QCOMPARE(words(upSpy), QList<uint32_t>{256});
+
+        QString error;
+        const QStringList list = SdlJoystick::describeJoysticks(&error);
+        QVERIFY(list.contains(
+            QStringLiteral("0: Corvane virtual joystick (32 buttons, 1 hats, 0 axes)")));
+    }
+
+    void scriptWaitsAndKeepsStateAtEnd()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("script"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("buttons 9\nwait 300\nbuttons 2"); // no newline at the end
+        file.close();
+
+        SdlJoystick joystick(QStringLiteral("virtual:") + path);
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        QTRY_COMPARE_WITH_TIMEOUT(joystick.poll().dwButtons, 9u, 2000);
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_COMPARE_WITH_TIMEOUT(joystick.poll().dwButtons, 2u, 3000);
+        QVERIFY(clock.elapsed() >= 250);
+        QTest::qWait(50);
+        QCOMPARE(joystick.poll().dwButtons, 2u);
+    }
+
+    void namedPipeTakesLaterWriters()
+    {
+        QTemporaryDir dir;
+        const QByteArray path = dir.filePath(QStringLiteral("fifo")).toLocal8Bit();
+        QCOMPARE(mkfifo(path.constData(), 0600), 0);
+        SdlJoystick joystick(QStringLiteral("virtual:") + QString::fromLocal8Bit(path));
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        for (const char* line : {"press 4\n", "release 4\npress 7\n"}) {
+            QFile writer(QString::fromLocal8Bit(path));
+            QVERIFY(writer.open(QIODevice::WriteOnly));
+            writer.write(line);
+            writer.close();
+            QTest::qWait(20);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(joystick.poll().dwButtons, 64u, 2000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSdlJoystick)
+#include "tst_SdlJoystick.moc"
