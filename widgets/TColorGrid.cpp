@@ -330,6 +330,7 @@ void TColorGrid::paintEvent(QPaintEvent*)
     const bool same = m_fgIndex == m_bgIndex;
     if (m_fgEnabled)
         drawMark(p, m_fgIndex, same && m_bgEnabled ? QStringLiteral("FB") : QStringLiteral("FG"));
-    if (m_bgEnabled)
+    // A shared cell gets its "FB" once; drawing it twice would thicken the glyphs.
+    if (m_bgEnabled && !(same && m_fgEnabled))
         drawMark(p, m_bgIndex, same && m_fgEnabled ? QStringLiteral("FB") : QStringLiteral("BG"));
 }
