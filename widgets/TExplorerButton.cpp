@@ -635,7 +635,7 @@ void TExplorerButton::paintEvent(QPaintEvent*)
     const QPalette& pal = palette();
     const bool hoverRaised = m_bevelStyle == bsRaised;
     if (m_down && m_showDownPattern)
-        p.fillRect(rect(), QBrush(downPattern(pal)));
+        p.drawTiledPixmap(rect(), QPixmap::fromImage(downPattern(pal))); // aligned to our corner
 
     if (!isEnabled()) {
         if (m_down)
