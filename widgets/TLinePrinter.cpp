@@ -483,6 +483,10 @@ void TLinePrinter::StartPage()
     const QString savedFormat = m_tableFormat;
     const bool savedGrid = m_tableGrid;
     m_tableGrid = false;
+    // Header and footer stand outside the text area and never advance the body;
+    // a footer band narrower than a line would otherwise reach into the text
+    // area, break the page and print the footer again without end.
+    m_inHeaderFooter = true;
     try {
         if (!m_header.isEmpty()) {
             const int band = TextAreaTop();
@@ -497,10 +501,12 @@ void TLinePrinter::StartPage()
             WriteTableLine(m_footer);
         }
     } catch (...) {
+        m_inHeaderFooter = false;
         m_tableFormat = savedFormat;
         m_tableGrid = savedGrid;
         throw;
     }
+    m_inHeaderFooter = false;
     m_tableFormat = savedFormat;
     m_tableGrid = savedGrid;
     m_x = 0;
@@ -663,7 +669,7 @@ void TLinePrinter::WriteTableLine(const QString& text)
         }
         x += cw;
     }
-    if (m_y >= 0 && m_y < TextAreaHeight())
+    if (!m_inHeaderFooter && m_y >= 0 && m_y < TextAreaHeight())
         NewLine();
 }
 

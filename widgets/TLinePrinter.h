@@ -221,6 +221,7 @@ private:
     int m_lineHeight = 10;
     int m_x = 0, m_y = 0;
     int m_pageNumber = 0, m_lineNumber = 0;
+    bool m_inHeaderFooter = false;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLinePrinter::TPageBorders)

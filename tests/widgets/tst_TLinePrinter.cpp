@@ -89,6 +89,7 @@ private slots:
     void pageBreak_data();
     void pageBreak();
     void headerAndFooter();
+    void footerInNarrowBand();
     void tableColumns();
     void tableModeWithoutFormatPrintsBody();
     void badColumnWidthKeepsDocumentOpen();
@@ -311,6 +312,28 @@ void tst_TLinePrinter::headerAndFooter()
     // The body line still starts at the top of the text area.
     const Word* body = find(words, QStringLiteral("body"), 1);
     QVERIFY(body && qAbs(body->y0 - 225) < 2);
+}
+
+void tst_TLinePrinter::footerInNarrowBand()
+{
+    // Default margins leave no footer band: the footer is centred on the
+    // bottom edge of the text area and must not move the body or break pages.
+    TLinePrinter lp;
+    toPdf(lp);
+    lp.setFooter(QStringLiteral("foot"));
+    lp.setFooterFormat(QStringLiteral("<2"));
+    lp.BeginDoc();
+    QCOMPARE(lp.LineNumber(), 0);
+    lp.WriteLine(QStringLiteral("body"));
+    QCOMPARE(lp.NewPage(), 2);
+    lp.EndDoc();
+    const auto words = readWords(m_pdf);
+    QCOMPARE(words.size(), 3);
+    const Word* foot = find(words, QStringLiteral("foot"), 2);
+    QVERIFY(foot);
+    QVERIFY(qAbs(foot->y0 - (lp.TextAreaHeight() - lp.LineHeight() / 2)) < 2);
+    const Word* body = find(words, QStringLiteral("body"), 1);
+    QVERIFY(body && qAbs(body->y0) < 2);
 }
 
 void tst_TLinePrinter::tableColumns()

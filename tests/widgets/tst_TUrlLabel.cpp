@@ -5,12 +5,12 @@
 #include <QMenu>
 #include <QtTest>
 
-namespace {
+namespace
+{
 void sendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
                Qt::MouseButtons held)
 {
-    QMouseEvent e(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, held,
-                  Qt::NoModifier);
+    QMouseEvent e(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), button, held, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
 } // namespace
@@ -81,14 +81,21 @@ void tst_TUrlLabel::clickOpensTarget_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("opened"); // empty: nothing opened
-    QTest::newRow("empty URL: caption") << "https://example.org/a" << "" << "https://example.org/a";
-    QTest::newRow("blank URL: caption") << "https://example.org/b" << "   "
+    QTest::newRow("empty URL: caption") << "https://example.org/a"
+                                        << ""
+                                        << "https://example.org/a";
+    QTest::newRow("blank URL: caption") << "https://example.org/b"
+                                        << "   "
                                         << "https://example.org/b";
-    QTest::newRow("URL first") << "Write to us" << "mailto:corvane@example.org"
+    QTest::newRow("URL first") << "Write to us"
+                               << "mailto:corvane@example.org"
                                << "mailto:corvane@example.org";
-    QTest::newRow("caption without scheme") << "www.example.org" << ""
+    QTest::newRow("caption without scheme") << "www.example.org"
+                                            << ""
                                             << "http://www.example.org";
-    QTest::newRow("nothing to open") << "  " << " " << "";
+    QTest::newRow("nothing to open") << "  "
+                                     << " "
+                                     << "";
 }
 
 void tst_TUrlLabel::clickOpensTarget()
@@ -114,7 +121,8 @@ void tst_TUrlLabel::clickOpensTarget()
 
 void tst_TUrlLabel::copyTakesCaption()
 {
-    TUrlLabel* l = shown(QStringLiteral("Corvane home page"), QStringLiteral("https://example.org"));
+    TUrlLabel* l =
+        shown(QStringLiteral("Corvane home page"), QStringLiteral("https://example.org"));
     QVERIFY(l);
     QGuiApplication::clipboard()->clear();
     l->PopupMenu()->actions().first()->trigger();
