@@ -158,7 +158,7 @@ private:
     QColor m_unselectedFontColor;
     QColor m_fontColor;
     bool m_wordWrap = false;
-    bool m_showHint = false;
+    bool m_showHint = true; // hints follow the application unless switched off
 
     bool m_mouseInside = false;
     bool m_pressed = false;
