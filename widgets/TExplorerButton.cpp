@@ -1,0 +1,680 @@
+#include "TExplorerButton.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcutEvent>
+
+namespace
+{
+// Shared by every button; dropped when any button goes and remade on demand.
+QImage* g_downPattern = nullptr;
+
+const QImage& downPattern(const QPalette& pal)
+{
+    if (!g_downPattern) {
+        g_downPattern = new QImage(8, 8, QImage::Format_RGB32);
+        const QRgb face = pal.color(QPalette::Button).rgb();
+        const QRgb light = pal.color(QPalette::Light).rgb();
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                g_downPattern->setPixel(x, y, x % 2 == y % 2 ? light : face);
+    }
+    return *g_downPattern;
+}
+
+bool isTransparent(QRgb pixel, QRgb key)
+{
+    return qAlpha(pixel) == 0 || pixel == key;
+}
+
+QImage silhouette(const QImage& image, const QColor& color)
+{
+    // Every pixel that is neither transparent nor light (silver or brighter).
+    const QImage src = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = src.pixel(0, 0);
+    QImage out(src.size(), QImage::Format_ARGB32);
+    out.fill(Qt::transparent);
+    for (int y = 0; y < src.height(); ++y)
+        for (int x = 0; x < src.width(); ++x) {
+            const QRgb px = src.pixel(x, y);
+            if (!isTransparent(px, key) && qRed(px) + qGreen(px) + qBlue(px) < 576)
+                out.setPixel(x, y, color.rgb());
+        }
+    return out;
+}
+
+// Offsets of the three horizontal placements: left, right, centre.
+int place(TExplorerButton::TAlignment a, int left, int right, int centre)
+{
+    switch (a) {
+    case TExplorerButton::taLeftJustify:
+        return left;
+    case TExplorerButton::taRightJustify:
+        return right;
+    default:
+        return centre;
+    }
+}
+} // namespace
+
+TExplorerButton::TExplorerButton(QWidget* parent) : QWidget(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    m_unselectedFontColor = QApplication::palette().color(QPalette::WindowText);
+    m_fontColor = QApplication::palette().color(QPalette::WindowText);
+    resize(50, 40);
+}
+
+TExplorerButton::~TExplorerButton()
+{
+    delete g_downPattern;
+    g_downPattern = nullptr;
+}
+
+QString TExplorerButton::StripAccelerators(const QString& caption)
+{
+    QString out;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        const QChar c = caption.at(i);
+        if (c != QLatin1Char('&') || i + 1 == caption.size()) {
+            out.append(c);
+        } else if (caption.at(i + 1) == QLatin1Char('&')) {
+            out.append(c);
+            ++i;
+        }
+    }
+    return out;
+}
+
+QImage TExplorerButton::MakeMonoImage(const QImage& image, TExplorerButtonShadingType shading,
+                                      const QPalette& palette)
+{
+    static constexpr int thresholds[3][3] = {{205, 127, 68}, {553, 231, 57}, {335, 274, 175}};
+    const int* t = thresholds[shading];
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    if (out.isNull())
+        return out;
+    const QRgb key = out.pixel(0, 0);
+    const QRgb light = palette.color(QPalette::Light).rgb();
+    const QRgb shadow = palette.color(QPalette::Dark).rgb();
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x) {
+            const QRgb px = out.pixel(x, y);
+            if (isTransparent(px, key))
+                continue;
+            const int s = qRed(px) + qGreen(px) + qBlue(px);
+            const QRgb grey = s > t[0]   ? qRgb(255, 255, 255)
+                              : s > t[1] ? light
+                              : s > t[2] ? shadow
+                                         : qRgb(0, 0, 0);
+            out.setPixel(x, y, grey);
+        }
+    return out;
+}
+
+QImage TExplorerButton::TransparentImage(const QImage& image)
+{
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    if (out.isNull())
+        return out;
+    const QRgb key = out.pixel(0, 0);
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x)
+            if (isTransparent(out.pixel(x, y), key))
+                out.setPixel(x, y, qRgba(0, 0, 0, 0));
+    return out;
+}
+
+// ---- setters ----
+
+void TExplorerButton::setAlignment(TAlignment v)
+{
+    m_alignment = v;
+    update();
+}
+
+void TExplorerButton::setAllowAllUp(bool v)
+{
+    m_allowAllUp = v;
+    if (m_groupIndex != 0)
+        for (TExplorerButton* b : groupMates())
+            b->m_allowAllUp = v;
+}
+
+void TExplorerButton::setBevelStyle(TBevelStyle v)
+{
+    m_bevelStyle = v;
+    update();
+}
+
+void TExplorerButton::setBitmap(const QImage& v)
+{
+    m_bitmap = v;
+    remakeMonoImage();
+    update();
+}
+
+void TExplorerButton::setNoFocusBitmap(const QImage& v)
+{
+    m_noFocusBitmap = v;
+    remakeMonoImage();
+    update();
+}
+
+void TExplorerButton::setDisabledBitmap(const QImage& v)
+{
+    m_disabledBitmap = v;
+    if (!isEnabled())
+        update();
+}
+
+void TExplorerButton::setCaption(const QString& v)
+{
+    m_caption = v;
+    updateShortcut();
+    if (m_options & boIconOnly)
+        setToolTip(StripAccelerators(v));
+    else
+        update();
+}
+
+void TExplorerButton::setDown(bool v)
+{
+    if (v == m_down || m_groupIndex == 0)
+        return;
+    m_down = v;
+    update();
+    if (v)
+        for (TExplorerButton* b : groupMates())
+            if (b->m_down) {
+                b->m_down = false;
+                b->update();
+            }
+}
+
+void TExplorerButton::setGroupIndex(int v)
+{
+    m_groupIndex = v;
+    if (v == 0 && m_down) {
+        m_down = false;
+        update();
+    }
+}
+
+void TExplorerButton::setDropDownMenu(QMenu* v)
+{
+    m_dropDownMenu = v;
+    if (m_options & boPopupMark)
+        update();
+}
+
+void TExplorerButton::setLayout(TExplorerButtonLayout v)
+{
+    if (v == m_layout)
+        return;
+    m_layout = v;
+    update();
+}
+
+void TExplorerButton::setOptions(TExplorerButtonOptions v)
+{
+    m_options = v;
+    const QString plain = StripAccelerators(m_caption);
+    if ((v & boIconOnly) && toolTip().isEmpty()) {
+        setToolTip(plain);
+        m_showHint = true;
+    } else if (!(v & boIconOnly) && toolTip() == plain) {
+        setToolTip(QString());
+        m_showHint = false;
+    }
+    update();
+}
+
+void TExplorerButton::setShadingType(TExplorerButtonShadingType v)
+{
+    if (v == m_shadingType)
+        return;
+    m_shadingType = v;
+    if (monoInUse()) {
+        remakeMonoImage();
+        update();
+    }
+}
+
+void TExplorerButton::setShowDownPattern(bool v)
+{
+    if (v == m_showDownPattern)
+        return;
+    m_showDownPattern = v;
+    update();
+}
+
+void TExplorerButton::setUnselectedFontColor(const QColor& v)
+{
+    if (v == m_unselectedFontColor)
+        return;
+    m_unselectedFontColor = v;
+    update();
+}
+
+void TExplorerButton::setFontColor(const QColor& v)
+{
+    m_fontColor = v;
+    update();
+}
+
+void TExplorerButton::setWordWrap(bool v)
+{
+    if (v == m_wordWrap)
+        return;
+    m_wordWrap = v;
+    update();
+}
+
+bool TExplorerButton::monoInUse() const
+{
+    return !m_bitmap.isNull() && m_noFocusBitmap.isNull();
+}
+
+void TExplorerButton::remakeMonoImage()
+{
+    m_monoImage = monoInUse() ? MakeMonoImage(m_bitmap, m_shadingType, palette()) : QImage();
+}
+
+void TExplorerButton::updateShortcut()
+{
+    if (m_shortcutId)
+        releaseShortcut(m_shortcutId);
+    m_shortcutId = 0;
+    const QKeySequence seq = QKeySequence::mnemonic(m_caption);
+    if (!seq.isEmpty())
+        m_shortcutId = grabShortcut(seq);
+}
+
+QList<TExplorerButton*> TExplorerButton::groupMates() const
+{
+    QList<TExplorerButton*> out;
+    if (!parentWidget() || m_groupIndex == 0)
+        return out;
+    const auto all = parentWidget()->findChildren<TExplorerButton*>(Qt::FindDirectChildrenOnly);
+    for (TExplorerButton* b : all)
+        if (b != this && b->m_groupIndex == m_groupIndex)
+            out.append(b);
+    return out;
+}
+
+// ---- input ----
+
+void TExplorerButton::setMouseInside(bool v)
+{
+    if (v == m_mouseInside)
+        return;
+    m_mouseInside = v;
+    if (isEnabled() && !m_down)
+        update();
+}
+
+void TExplorerButton::mouseMoveEvent(QMouseEvent* e)
+{
+    QWidget::mouseMoveEvent(e);
+    const QPoint p = e->position().toPoint();
+    const bool outside = p.x() < 0 || p.y() < 0 || p.x() > width() || p.y() > height();
+    setMouseInside(!outside);
+}
+
+void TExplorerButton::enterEvent(QEnterEvent* e)
+{
+    QWidget::enterEvent(e);
+    setMouseInside(true);
+}
+
+void TExplorerButton::leaveEvent(QEvent* e)
+{
+    QWidget::leaveEvent(e);
+    // While pressed the pointer is still ours; moves decide.
+    if (!m_pressed)
+        setMouseInside(false);
+}
+
+void TExplorerButton::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(e);
+        return;
+    }
+    e->accept();
+    if (QWidget* w = window(); w && !w->isActiveWindow()) {
+        w->raise();
+        w->activateWindow();
+    }
+    leftDown();
+}
+
+void TExplorerButton::leftDown()
+{
+    if (!isEnabled() || !isVisible())
+        return;
+    m_pressed = true;
+    m_mouseInside = true;
+    repaint();
+    if (m_dropDownMenu) {
+        m_dropDownMenu->exec(mapToGlobal(QPoint(0, height())));
+        afterMenu();
+    }
+}
+
+void TExplorerButton::afterMenu()
+{
+    // The menu consumed the press; whatever the pointer did meanwhile is stale.
+    if (QWidget* grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+    if (!rect().contains(mapFromGlobal(QCursor::pos())))
+        m_mouseInside = false;
+    m_pressed = false;
+    repaint();
+}
+
+void TExplorerButton::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(e);
+        return;
+    }
+    e->accept();
+    const QPoint p = e->position().toPoint();
+    if (m_pressed)
+        m_mouseInside = !(p.x() < 0 || p.y() < 0 || p.x() > width() || p.y() > height());
+    leftUp();
+}
+
+void TExplorerButton::leftUp()
+{
+    if (!isEnabled() || !isVisible() || !m_pressed)
+        return;
+    m_pressed = false;
+    if (m_mouseInside && m_groupIndex != 0) {
+        if (!m_down) {
+            for (TExplorerButton* b : groupMates())
+                if (b->m_down) {
+                    b->m_down = false;
+                    b->update();
+                }
+            m_down = true;
+        } else if (m_allowAllUp) {
+            m_down = false;
+        }
+    }
+    if (!m_mouseInside) {
+        update();
+        return;
+    }
+    m_mouseInside = false;
+    repaint();
+    if (!m_dropDownMenu)
+        emit OnClick(this);
+}
+
+void TExplorerButton::contextMenuEvent(QContextMenuEvent* e)
+{
+    if (!m_popupMenu) {
+        QWidget::contextMenuEvent(e);
+        return;
+    }
+    m_popupMenu->exec(e->globalPos());
+    afterMenu();
+}
+
+void TExplorerButton::performAccelerator()
+{
+    m_mouseInside = true;
+    m_pressed = false;
+    repaint();
+    QCoreApplication::processEvents();
+    leftDown();
+    QCoreApplication::processEvents();
+    leftUp();
+    QCoreApplication::processEvents();
+    if (!rect().contains(mapFromGlobal(QCursor::pos()))) {
+        m_mouseInside = false;
+        repaint();
+    }
+}
+
+bool TExplorerButton::event(QEvent* e)
+{
+    if (e->type() == QEvent::Shortcut) {
+        auto* se = static_cast<QShortcutEvent*>(e);
+        if (se->shortcutId() == m_shortcutId) {
+            if (isEnabled() && isVisible())
+                performAccelerator();
+            return true;
+        }
+    }
+    if (e->type() == QEvent::ToolTip && !m_showHint)
+        return true;
+    return QWidget::event(e);
+}
+
+void TExplorerButton::changeEvent(QEvent* e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::EnabledChange) {
+        m_pressed = false;
+        m_mouseInside = false;
+        update();
+    }
+}
+
+// ---- layout and painting ----
+
+TExplorerButton::Geometry TExplorerButton::computeGeometry() const
+{
+    Geometry g;
+    const int W = width(), H = height();
+    g.hasCaption = !(m_options & boIconOnly) && !m_caption.isEmpty();
+    g.hasImage = !m_bitmap.isNull();
+    const bool mark = (m_options & boPopupMark) && m_dropDownMenu;
+    int cw = 0, ch = 0, gap = 0;
+    if (g.hasCaption) {
+        const QString text = m_wordWrap ? m_caption + QLatin1Char(' ') : m_caption;
+        const int flags = Qt::TextShowMnemonic | (m_wordWrap ? Qt::TextWordWrap : 0);
+        const QRect br =
+            fontMetrics().boundingRect(QRect(0, 0, std::max(0, W - 4), 10000), flags, text);
+        cw = std::min(br.width(), W - 4);
+        ch = br.height();
+        gap = 2;
+    }
+    int iw = g.hasImage ? m_bitmap.width() : 0;
+    const int ih = g.hasImage ? m_bitmap.height() : 0;
+    const int bareIw = iw;
+    if (mark && g.hasImage)
+        iw += 10;
+    int drawn = cw;
+    int ix = 0, iy = 0, cx = 0, cy = 0;
+    const auto a = m_alignment;
+    if (!g.hasImage) {
+        if (mark) {
+            drawn = std::min(cw, W - 14);
+            cw = drawn + 10;
+        }
+        cy = (H - ch) / 2;
+        cx = place(a, 3, W - cw - 3, (W - cw) / 2);
+    } else {
+        switch (m_layout) {
+        case blBitmapTop:
+            iy = (H - ch - ih - gap) / 2;
+            ix = place(a, 3, W - iw - 3, (W - iw) / 2);
+            cy = iy + ih + gap;
+            cx = place(a, 3, W - cw - 3, (W - cw) / 2);
+            break;
+        case blBitmapBottom:
+            cy = (H - ch - ih - gap) / 2;
+            cx = place(a, 3, W - cw - 3, (W - cw) / 2);
+            iy = cy + ch + gap;
+            ix = place(a, 3, W - iw - 3, (W - iw) / 2);
+            break;
+        case blBitmapLeft:
+            if (cw + iw + gap > W - 4)
+                cw = drawn = W - gap - iw - 4;
+            iy = (H - ih) / 2;
+            cy = (H - ch) / 2;
+            if (a == taLeftJustify) {
+                ix = 3;
+                cx = iw + gap + 3;
+            } else if (a == taRightJustify) {
+                cx = W - cw - 3;
+                ix = cx - iw - gap;
+            } else {
+                ix = (W - cw - iw - gap) / 2;
+                cx = ix + iw + gap;
+            }
+            break;
+        case blBitmapRight:
+            if (cw + iw + gap > W - 4)
+                cw = drawn = W - gap - iw - 4;
+            iy = (H - ih) / 2;
+            cy = (H - ch) / 2;
+            if (a == taLeftJustify) {
+                cx = 3;
+                ix = cw + 3 + gap;
+            } else if (a == taRightJustify) {
+                ix = W - iw - 3;
+                cx = ix - cw - gap;
+            } else {
+                cx = (W - cw - iw - gap) / 2;
+                ix = cx + cw + gap;
+            }
+            break;
+        }
+    }
+    if (m_wordWrap && cx + drawn > W - 5)
+        drawn = W - cx - 5;
+    g.image = QRect(ix, iy, bareIw, ih);
+    g.caption = QRect(cx, cy, std::max(0, drawn), ch);
+    g.ch = ch;
+    return g;
+}
+
+QRect TExplorerButton::ImageRect() const
+{
+    return computeGeometry().image;
+}
+
+QRect TExplorerButton::CaptionRect() const
+{
+    return computeGeometry().caption;
+}
+
+void TExplorerButton::drawBevel(QPainter& p, bool raised) const
+{
+    const int W = width(), H = height();
+    const QColor light = palette().color(QPalette::Light);
+    const QColor shadow = palette().color(QPalette::Dark);
+    const QColor& tl = raised ? light : shadow;
+    const QColor& br = raised ? shadow : light;
+    p.fillRect(0, 0, 1, H, tl);
+    p.fillRect(0, 0, W - 1, 1, tl);
+    p.fillRect(W - 1, 0, 1, H - 1, br);
+    p.fillRect(1, H - 1, W - 1, 1, br);
+}
+
+void TExplorerButton::drawCaption(QPainter& p, const Geometry& g, QPoint offset,
+                                  const QColor& color) const
+{
+    if (!g.hasCaption)
+        return;
+    const QString text = m_wordWrap ? m_caption + QLatin1Char(' ') : m_caption;
+    int flags = Qt::TextShowMnemonic | Qt::AlignTop;
+    flags |= m_alignment == taLeftJustify    ? Qt::AlignLeft
+             : m_alignment == taRightJustify ? Qt::AlignRight
+                                             : Qt::AlignHCenter;
+    const QRect r = g.caption.translated(offset);
+    QString shown = text;
+    if (m_wordWrap)
+        flags |= Qt::TextWordWrap;
+    else
+        shown = fontMetrics().elidedText(text, Qt::ElideRight, r.width(), Qt::TextShowMnemonic);
+    p.save();
+    p.setClipRect(r);
+    p.setPen(color);
+    p.drawText(r, flags, shown);
+    p.restore();
+}
+
+void TExplorerButton::drawMark(QPainter& p, const Geometry& g, bool pressedLook,
+                               const QColor& color) const
+{
+    int x, y;
+    if (g.hasImage) {
+        x = g.image.x() + g.image.width() + 3;
+        y = g.image.y() + g.image.height() / 2;
+    } else {
+        x = g.caption.right() + 1 + 3;
+        y = g.caption.y() + g.ch / 2;
+    }
+    if (pressedLook) {
+        x += 1;
+        y += 1;
+    }
+    p.fillRect(x, y - 1, 7, 1, color);
+    p.fillRect(x + 1, y, 5, 1, color);
+    p.fillRect(x + 2, y + 1, 3, 1, color);
+    p.fillRect(x + 3, y + 2, 1, 1, color);
+}
+
+void TExplorerButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const Geometry g = computeGeometry();
+    const QPalette& pal = palette();
+    const bool hoverRaised = m_bevelStyle == bsRaised;
+    if (m_down && m_showDownPattern)
+        p.drawTiledPixmap(rect(), QPixmap::fromImage(downPattern(pal))); // aligned to our corner
+
+    if (!isEnabled()) {
+        if (m_down)
+            drawBevel(p, !hoverRaised);
+        if (!m_disabledBitmap.isNull()) {
+            p.drawImage(g.image.topLeft(), TransparentImage(m_disabledBitmap));
+        } else if (g.hasImage) {
+            p.drawImage(g.image.topLeft() + QPoint(1, 1),
+                        silhouette(m_bitmap, pal.color(QPalette::Light)));
+            p.drawImage(g.image.topLeft(), silhouette(m_bitmap, pal.color(QPalette::Dark)));
+        }
+        drawCaption(p, g, QPoint(1, 1), pal.color(QPalette::Light));
+        drawCaption(p, g, QPoint(0, 0), pal.color(QPalette::Dark));
+        return;
+    }
+
+    const bool mark = (m_options & boPopupMark) && m_dropDownMenu;
+    if ((m_pressed && m_mouseInside) || m_down) {
+        drawBevel(p, !hoverRaised);
+        drawCaption(p, g, hoverRaised ? QPoint(1, 1) : QPoint(0, 0), m_fontColor);
+        if (g.hasImage)
+            p.drawImage(g.image.topLeft() + QPoint(1, 1), TransparentImage(m_bitmap));
+        if (mark)
+            drawMark(p, g, true, m_fontColor);
+        return;
+    }
+
+    QColor color = m_unselectedFontColor;
+    if (m_mouseInside) {
+        drawBevel(p, hoverRaised);
+        color = m_fontColor;
+    }
+    drawCaption(p, g, hoverRaised ? QPoint(0, 0) : QPoint(1, 1), color);
+    if (g.hasImage) {
+        const QImage* img = &m_bitmap;
+        if (!m_mouseInside && (m_options & boMonoDisplay))
+            img = m_noFocusBitmap.isNull() ? &m_monoImage : &m_noFocusBitmap;
+        p.drawImage(g.image.topLeft(), TransparentImage(*img));
+    }
+    if (mark)
+        drawMark(p, g, false, color);
+}
