@@ -14,7 +14,6 @@ class TestSuperTimer : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void defaults();
     void tickLimitStops();
     void countDownStopsAtZero();
     void intervalZeroDisables();
@@ -35,17 +34,6 @@ void TestSuperTimer::initTestCase()
     // Raising priority needs privilege; find out on a scratch thread.
     std::thread probe([this] { mayRaisePriority_ = setpriority(PRIO_PROCESS, 0, -1) == 0; });
     probe.join();
-}
-
-void TestSuperTimer::defaults()
-{
-    TSuperTimer t;
-    QCOMPARE(t.property("Enabled").toBool(), false);
-    QCOMPARE(t.property("Interval").value<quint16>(), quint16(1000));
-    QCOMPARE(t.ThreadPriority(), TSuperTimer::tpHigher);
-    QCOMPARE(t.TickLimit(), -1);
-    QCOMPARE(t.CountDown(), false);
-    QCOMPARE(t.WorkerThreadId(), 0);
 }
 
 void TestSuperTimer::tickLimitStops()
