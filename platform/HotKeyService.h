@@ -2,11 +2,13 @@
 
 #include <QObject>
 
-namespace corv {
+namespace corv
+{
 
 // System-wide hot keys. Modifier flags use the Windows values the hot key
 // component maps to: Alt 1, Ctrl 2, Shift 4, Windows key 8.
-class HotKeyService : public QObject {
+class HotKeyService : public QObject
+{
     Q_OBJECT
 public:
     enum Modifier : unsigned { ModAlt = 1, ModControl = 2, ModShift = 4, ModWin = 8 };

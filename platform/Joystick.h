@@ -3,26 +3,28 @@
 #include <QObject>
 #include <cstdint>
 
-namespace corv {
+namespace corv
+{
 
 // What one poll of joystick 1 reports, in the units the templates store.
 struct JoyInfo {
     static constexpr uint32_t PovCentered = 65535;
-    uint32_t dwButtons = 0;         // bit 0 = button 1; buttons past 32 are dropped
-    uint32_t dwPOV = PovCentered;   // hat 0 in hundredths of a degree, or PovCentered
+    uint32_t dwButtons = 0;       // bit 0 = button 1; buttons past 32 are dropped
+    uint32_t dwPOV = PovCentered; // hat 0 in hundredths of a degree, or PovCentered
 };
 
 // Joystick 1 of the session. Capture result codes are the ones the programs
 // turn into their messages.
-class Joystick : public QObject {
+class Joystick : public QObject
+{
     Q_OBJECT
 public:
     enum CaptureResult : int {
         Captured = 0,
-        NoDriver = 6,      // the joystick subsystem cannot start
-        BadDevice = 165,   // the named device does not exist
+        NoDriver = 6,    // the joystick subsystem cannot start
+        BadDevice = 165, // the named device does not exist
         CannotCapture = 166,
-        Unplugged = 167,   // nothing connected
+        Unplugged = 167, // nothing connected
     };
 
     using QObject::QObject;

@@ -1,6 +1,7 @@
 #include "KeyInjector.h"
 
-namespace corv {
+namespace corv
+{
 
 void KeyInjector::keyDown(int vk)
 {

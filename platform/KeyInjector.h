@@ -2,13 +2,15 @@
 
 #include <bitset>
 
-namespace corv {
+namespace corv
+{
 
 // Synthesises key presses and releases by Windows virtual-key code (0..255).
 // Remembers which keys it holds so that nothing stays down when it goes away.
 // The base cannot call the backend from its own destructor, so every backend's
 // destructor calls releaseAll().
-class KeyInjector {
+class KeyInjector
+{
 public:
     virtual ~KeyInjector() = default;
     KeyInjector(const KeyInjector&) = delete;

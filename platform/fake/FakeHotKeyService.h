@@ -4,10 +4,12 @@
 
 #include <QMap>
 
-namespace corv {
+namespace corv
+{
 
 // Records registrations; trigger() stands for the user pressing the key.
-class FakeHotKeyService : public HotKeyService {
+class FakeHotKeyService : public HotKeyService
+{
     Q_OBJECT
 public:
     using HotKeyService::HotKeyService;

@@ -1,6 +1,7 @@
 #include "FakeJoystick.h"
 
-namespace corv {
+namespace corv
+{
 
 void FakeJoystick::press(int n)
 {

@@ -2,11 +2,13 @@
 
 #include "Joystick.h"
 
-namespace corv {
+namespace corv
+{
 
 // Scriptable joystick for tests: set the capture result and the state the
 // next poll reports, and raise button messages like the driver would.
-class FakeJoystick : public Joystick {
+class FakeJoystick : public Joystick
+{
     Q_OBJECT
 public:
     using Joystick::Joystick;

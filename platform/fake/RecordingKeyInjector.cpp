@@ -1,6 +1,7 @@
 #include "RecordingKeyInjector.h"
 
-namespace corv {
+namespace corv
+{
 
 QString RecordingKeyInjector::text() const
 {

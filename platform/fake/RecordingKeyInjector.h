@@ -7,11 +7,13 @@
 #include <utility>
 #include <vector>
 
-namespace corv {
+namespace corv
+{
 
 // Keeps every event for tests to assert on. No allocation once the
 // reserved capacity is large enough, so benchmarks can use it too.
-class RecordingKeyInjector : public KeyInjector {
+class RecordingKeyInjector : public KeyInjector
+{
 public:
     RecordingKeyInjector() { events.reserve(4096); }
     ~RecordingKeyInjector() override { releaseAll(); }
