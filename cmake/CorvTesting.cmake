@@ -1,6 +1,8 @@
 # corv_add_test(NAME SOURCES src... LIBS lib... [DISPLAY] [LABELS l...])
 # One QtTest executable per class or unit. Tests marked DISPLAY need the X
-# server the test command starts; the others run on Qt's offscreen platform.
+# server the test command starts and never run at the same time, since they
+# move windows, focus and the keymap of that one server; the others run on
+# Qt's offscreen platform.
 function(corv_add_test name)
     cmake_parse_arguments(T "DISPLAY" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
@@ -9,6 +11,7 @@ function(corv_add_test name)
     set(labels ${T_LABELS})
     if(T_DISPLAY)
         list(APPEND labels display)
+        set_tests_properties(${name} PROPERTIES RESOURCE_LOCK xserver)
     else()
         set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT QT_QPA_PLATFORM=offscreen)
     endif()

@@ -94,4 +94,4 @@ void TestNoTask::skipTaskbarState()
 }
 
 QTEST_MAIN(TestNoTask)
-#include "TestNoTask.moc"
+#include "tst_NoTask.moc"

@@ -240,4 +240,4 @@ void TestSuperTimer::destructionReleasesWorker()
 }
 
 QTEST_GUILESS_MAIN(TestSuperTimer)
-#include "TestSuperTimer.moc"
+#include "tst_SuperTimer.moc"

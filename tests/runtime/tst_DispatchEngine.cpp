@@ -432,4 +432,4 @@ void TestDispatchEngine::timerTicksDriveThePoll()
 }
 
 QTEST_MAIN(TestDispatchEngine)
-#include "TestDispatchEngine.moc"
+#include "tst_DispatchEngine.moc"

@@ -170,4 +170,4 @@ void TestSysHotKey::destructionUnregisters()
 }
 
 QTEST_GUILESS_MAIN(TestSysHotKey)
-#include "TestSysHotKey.moc"
+#include "tst_SysHotKey.moc"

@@ -154,4 +154,4 @@ void TestWinTaskbar::iconRefreshRule()
 }
 
 QTEST_MAIN(TestWinTaskbar)
-#include "TestWinTaskbar.moc"
+#include "tst_WinTaskbar.moc"
