@@ -4,7 +4,8 @@
 #include <array>
 #include <cstdint>
 
-namespace corv {
+namespace corv
+{
 
 // One keystroke as the player sends it: a virtual-key code and its modifiers.
 struct KeySlot {
