@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QVarLengthArray>
+
+#include <algorithm>
 
 namespace corv
 {
@@ -27,11 +30,6 @@ QString decodeCp1252(QByteArrayView bytes)
         out[i] = (b >= 0x80 && b < 0xA0) ? QChar(Cp1252High[b - 0x80]) : QChar(b);
     }
     return text;
-}
-
-QString fold(const QString& name)
-{
-    return name.toCaseFolded();
 }
 
 bool isBlank(QChar c)
@@ -84,6 +82,40 @@ int hexDigit(QChar c)
 }
 
 } // namespace
+
+namespace
+{
+
+char16_t foldUnit(char16_t c)
+{
+    if (c < 0x80)
+        return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+    return QChar(c).toCaseFolded().unicode();
+}
+
+} // namespace
+
+bool operator==(const ProfileName& a, const ProfileName& b)
+{
+    if (a.Text.size() != b.Text.size())
+        return false;
+    const char16_t* x = reinterpret_cast<const char16_t*>(a.Text.constData());
+    const char16_t* y = reinterpret_cast<const char16_t*>(b.Text.constData());
+    for (qsizetype i = 0; i < a.Text.size(); ++i) {
+        if (x[i] != y[i] && foldUnit(x[i]) != foldUnit(y[i]))
+            return false;
+    }
+    return true;
+}
+
+size_t qHash(const ProfileName& name, size_t seed)
+{
+    QVarLengthArray<char16_t, 64> folded(name.Text.size());
+    const char16_t* text = reinterpret_cast<const char16_t*>(name.Text.constData());
+    for (qsizetype i = 0; i < name.Text.size(); ++i)
+        folded[i] = foldUnit(text[i]);
+    return qHashBits(folded.data(), size_t(folded.size()) * sizeof(char16_t), seed);
+}
 
 std::optional<int32_t> ProfileFile::parseInt(const QString& text)
 {
@@ -194,8 +226,8 @@ void ProfileFile::parse(const QString& text)
             line.Value = trimmed(raw.mid(eq + 1));
         }
         Section& section = m_sections.back();
-        if (!line.Key.isEmpty())
-            section.Keys.insert(fold(line.Key), int(section.Lines.size()));
+        if (!line.Key.isEmpty() && !section.Keys.contains(ProfileName{line.Key}))
+            section.Keys.insert(ProfileName{line.Key}, int(section.Lines.size())); // first one wins
         section.Lines.push_back(std::move(line));
     }
     rebuildSectionIndex();
@@ -206,12 +238,12 @@ void ProfileFile::rebuildSectionIndex()
     m_sectionIndex.clear();
     // Backwards, so that of two sections with one name the first one wins.
     for (size_t i = m_sections.size(); i-- > 1;)
-        m_sectionIndex.insert(fold(m_sections[i].Name), int(i));
+        m_sectionIndex.insert(ProfileName{m_sections[i].Name}, int(i));
 }
 
 int ProfileFile::findSection(const QString& section) const
 {
-    return m_sectionIndex.value(fold(section), -1);
+    return m_sectionIndex.value(ProfileName{section}, -1);
 }
 
 const ProfileFile::Line* ProfileFile::find(const QString& section, const QString& key) const
@@ -220,7 +252,7 @@ const ProfileFile::Line* ProfileFile::find(const QString& section, const QString
     if (s < 0)
         return nullptr;
     const Section& sec = m_sections[s];
-    const int l = sec.Keys.value(fold(key), -1);
+    const int l = sec.Keys.value(ProfileName{key}, -1);
     return l < 0 ? nullptr : &sec.Lines[l];
 }
 
@@ -268,10 +300,10 @@ void ProfileFile::writeString(const QString& section, const QString& key, const 
         created.Name = section;
         m_sections.push_back(std::move(created));
         s = int(m_sections.size() - 1);
-        m_sectionIndex.insert(fold(section), s);
+        m_sectionIndex.insert(ProfileName{section}, s);
     }
     Section& sec = m_sections[s];
-    const QString folded = fold(key);
+    const ProfileName folded{key};
     Line line{key + QLatin1Char('=') + clean, key, clean};
     const auto it = sec.Keys.constFind(folded);
     if (it != sec.Keys.constEnd()) {
@@ -281,7 +313,10 @@ void ProfileFile::writeString(const QString& section, const QString& key, const 
     // Append after the section's last non-blank line, so that blank lines
     // separating it from the next section stay where they are.
     size_t at = sec.Lines.size();
-    while (at > 0 && trimmed(sec.Lines[at - 1].Raw).isEmpty())
+    const auto blank = [](const QString& raw) {
+        return std::all_of(raw.begin(), raw.end(), isBlank);
+    };
+    while (at > 0 && blank(sec.Lines[at - 1].Raw))
         --at;
     if (at != sec.Lines.size()) {
         for (auto k = sec.Keys.begin(); k != sec.Keys.end(); ++k)

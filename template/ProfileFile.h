@@ -10,6 +10,14 @@
 namespace corv
 {
 
+// A section or key name, hashed and compared without regard to case, so
+// that lookups need no folded copy of the name.
+struct ProfileName {
+    QString Text;
+};
+bool operator==(const ProfileName& a, const ProfileName& b);
+size_t qHash(const ProfileName& name, size_t seed);
+
 // An INI (profile) file held in memory. Lookups ignore the case of section
 // and key names; edits keep every other line of the file as it was, so a
 // foreign section or a hand-written comment survives a save.
@@ -61,7 +69,7 @@ private:
         QString Header; // raw header line; empty for the lines before the first section
         QString Name;
         std::vector<Line> Lines;
-        QHash<QString, int> Keys; // folded key -> first line holding it
+        QHash<ProfileName, int> Keys; // key -> first line holding it
     };
 
     const Line* find(const QString& section, const QString& key) const;
@@ -70,7 +78,7 @@ private:
     void parse(const QString& text);
 
     std::vector<Section> m_sections = std::vector<Section>(1); // [0]: lines before any section
-    QHash<QString, int> m_sectionIndex; // folded name -> first section of that name
+    QHash<ProfileName, int> m_sectionIndex;                    // name -> first section of that name
     bool m_crlf = false;
     bool m_bom = false;
 };
