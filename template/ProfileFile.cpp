@@ -59,7 +59,7 @@ QString singleLine(const QString& value)
     return copy;
 }
 
-QString cutValue(const QString& value)
+QStringView cutValue(QStringView value)
 {
     if (value.size() <= ProfileFile::MaxValueLength)
         return value;
@@ -117,9 +117,9 @@ size_t qHash(const ProfileName& name, size_t seed)
     return qHashBits(folded.data(), size_t(folded.size()) * sizeof(char16_t), seed);
 }
 
-std::optional<int32_t> ProfileFile::parseInt(const QString& text)
+std::optional<int32_t> ProfileFile::parseInt(QStringView text)
 {
-    QStringView s(text);
+    QStringView s = text;
     bool negative = false;
     if (!s.isEmpty() && (s[0] == u'-' || s[0] == u'+')) {
         negative = s[0] == u'-';
@@ -192,6 +192,28 @@ ProfileFile::LoadStatus ProfileFile::load(const QString& path)
     return LoadStatus::Loaded;
 }
 
+ProfileFile::Line ProfileFile::makeLine(QString raw)
+{
+    Line line{std::move(raw), {}};
+    const QStringView view(line.Raw);
+    qsizetype first = 0;
+    while (first < view.size() && isBlank(view[first]))
+        ++first;
+    const qsizetype eq = view.indexOf(u'=');
+    if (eq < 0 || view[first] == u';')
+        return line; // kept, but holds no key
+    line.Key = trimmed(view.mid(first, eq - first));
+    qsizetype from = eq + 1;
+    qsizetype to = view.size();
+    while (from < to && isBlank(view[from]))
+        ++from;
+    while (to > from && isBlank(view[to - 1]))
+        --to;
+    line.ValueFrom = from;
+    line.ValueLength = to - from;
+    return line;
+}
+
 void ProfileFile::parse(const QString& text)
 {
     m_sections.clear();
@@ -219,12 +241,7 @@ void ProfileFile::parse(const QString& text)
             m_sections.push_back(std::move(section));
             continue;
         }
-        Line line{raw.toString(), {}, {}};
-        const qsizetype eq = raw.indexOf(u'=');
-        if (eq >= 0 && raw[first] != u';') {
-            line.Key = trimmed(raw.mid(first, eq - first));
-            line.Value = trimmed(raw.mid(eq + 1));
-        }
+        Line line = makeLine(raw.toString());
         Section& section = m_sections.back();
         if (!line.Key.isEmpty() && !section.Keys.contains(ProfileName{line.Key}))
             section.Keys.insert(ProfileName{line.Key}, int(section.Lines.size())); // first one wins
@@ -260,13 +277,13 @@ QString ProfileFile::readString(const QString& section, const QString& key,
                                 const QString& fallback) const
 {
     const Line* line = find(section, key);
-    return line ? cutValue(line->Value) : fallback;
+    return line ? cutValue(line->value()).toString() : fallback;
 }
 
 int32_t ProfileFile::readInt(const QString& section, const QString& key, int32_t fallback) const
 {
     const Line* line = find(section, key);
-    return line ? parseInt(cutValue(line->Value)).value_or(fallback) : fallback;
+    return line ? parseInt(cutValue(line->value())).value_or(fallback) : fallback;
 }
 
 bool ProfileFile::readBool(const QString& section, const QString& key, bool fallback) const
@@ -304,7 +321,7 @@ void ProfileFile::writeString(const QString& section, const QString& key, const 
     }
     Section& sec = m_sections[s];
     const ProfileName folded{key};
-    Line line{key + QLatin1Char('=') + clean, key, clean};
+    Line line = makeLine(key + QLatin1Char('=') + clean);
     const auto it = sec.Keys.constFind(folded);
     if (it != sec.Keys.constEnd()) {
         sec.Lines[*it] = std::move(line);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringView>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -57,13 +58,16 @@ public:
     // folder; on failure the old file is left untouched.
     bool save(const QString& path, QString* error = nullptr) const;
 
-    static std::optional<int32_t> parseInt(const QString& text);
+    static std::optional<int32_t> parseInt(QStringView text);
 
 private:
     struct Line {
-        QString Raw;   // the line as it stands in the file, without its end
-        QString Key;   // trimmed key, empty when the line holds no key
-        QString Value; // trimmed value
+        QString Raw; // the line as it stands in the file, without its end
+        QString Key; // trimmed key, empty when the line holds no key
+        // The trimmed value, kept as a range of Raw to spare a copy per line.
+        qsizetype ValueFrom = 0;
+        qsizetype ValueLength = 0;
+        QStringView value() const { return QStringView(Raw).mid(ValueFrom, ValueLength); }
     };
     struct Section {
         QString Header; // raw header line; empty for the lines before the first section
@@ -72,6 +76,8 @@ private:
         QHash<ProfileName, int> Keys; // key -> first line holding it
     };
 
+    // Splits a line into key and value the way a read of the file would.
+    static Line makeLine(QString raw);
     const Line* find(const QString& section, const QString& key) const;
     int findSection(const QString& section) const;
     void rebuildSectionIndex();

@@ -164,6 +164,9 @@ void tst_ProfileFile::savesThroughLoad()
     ProfileFile file;
     QCOMPARE(file.load(path), ProfileFile::LoadStatus::Missing);
     file.writeString(QStringLiteral("G"), QStringLiteral("A"), QStringLiteral("1"));
+    // Read back before the save as a reload would read it: trimmed.
+    file.writeString(QStringLiteral("G"), QStringLiteral("B"), QStringLiteral(" padded "));
+    QCOMPARE(file.readString(QStringLiteral("G"), QStringLiteral("B"), QString()), "padded");
     QString error;
     QVERIFY(file.save(path, &error));
     ProfileFile again;

@@ -32,7 +32,9 @@ void writeAll(const QString& path, const QByteArray& bytes)
 
 QString examplePath()
 {
-    return qEnvironmentVariable("CORV_SOURCE_DIR") + QStringLiteral("/examples/flight.joy");
+    const QString source =
+        qEnvironmentVariable("CORV_SOURCE_DIR", QStringLiteral(QT_TESTCASE_SOURCEDIR "/../.."));
+    return source + QStringLiteral("/examples/flight.joy");
 }
 
 ButtonMapping mapping(const QString& id, const QString& purpose, bool repeat,
@@ -180,6 +182,7 @@ private slots:
     void workedExampleRuntimeView();
     void roundTrip_data();
     void roundTrip();
+    void numberingIsTextOrder();
     void check_data();
     void check();
     void handEditedFile_data();
@@ -269,6 +272,33 @@ void tst_TemplateFile::roundTrip()
 
     QVERIFY(WriteTemplate(back, path));
     QCOMPARE(entries(readAll(path)), entries(first));
+}
+
+void tst_TemplateFile::numberingIsTextOrder()
+{
+    Template t;
+    t.Mappings[0] = {mapping("257", "first", false, {"a"}), mapping("1028", "", false, {"b"}),
+                     mapping("257", "again", true, {"", "c"})};
+    t.Mappings[1] = {mapping("514", "", false, {"d"})};
+    t.ModeSwitchButton = QStringLiteral("257"); // also mapped: keeps its first number
+    const QString path = m_dir.filePath(QStringLiteral("numbers.joy"));
+    QVERIFY(WriteTemplate(t, path));
+
+    ProfileFile file;
+    QCOMPARE(file.load(path), ProfileFile::LoadStatus::Loaded);
+    QStringList mapped;
+    for (int n = 1; n <= 5; ++n)
+        mapped << file.readString("MAPPING", QStringLiteral("BUTTON%1").arg(n), "-");
+    QCOMPARE(mapped, (QStringList{"1028", "257", "514", "257", "-"}));
+    QCOMPARE(file.readString("GLOBAL", "BUTTONS", ""), QStringLiteral("4"));
+    QCOMPARE(file.readString("MODE2", "BUTTON3_1", ""), QStringLiteral("68"));
+    // A second mapping of one button in one mode is dropped, not blended in.
+    QCOMPARE(file.readString("MODE1", "BUTTON2_DESC", ""), QStringLiteral("first"));
+    QCOMPARE(file.readString("MODE1", "BUTTON2_2", "absent"), QStringLiteral("absent"));
+
+    Template back;
+    QVERIFY(ReadTemplate(path, back));
+    QCOMPARE(editorField(back, "mode1"), QStringLiteral("1028:b,,,,, 257:a,,,,,"));
 }
 
 void tst_TemplateFile::check_data()
