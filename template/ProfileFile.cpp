@@ -351,10 +351,14 @@ void ProfileFile::writeInt(const QString& section, const QString& key, int32_t v
 
 void ProfileFile::eraseSection(const QString& section)
 {
-    const int s = findSection(section);
-    if (s < 0)
+    if (findSection(section) < 0)
         return;
-    m_sections.erase(m_sections.begin() + s);
+    // Every section of that name goes, so that a hand-made duplicate cannot
+    // leave stale keys behind the one being rewritten.
+    const ProfileName name{section};
+    m_sections.erase(std::remove_if(m_sections.begin() + 1, m_sections.end(),
+                                    [&](const Section& s) { return ProfileName{s.Name} == name; }),
+                     m_sections.end());
     rebuildSectionIndex();
 }
 

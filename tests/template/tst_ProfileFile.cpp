@@ -125,6 +125,8 @@ void tst_ProfileFile::edit_data()
     QTest::newRow("erase keeps the rest")
         << QByteArray("; top\n[G]\nA=1\n; mine\n[H]\nB=2\njunk\n") << QStringList{"g"}
         << QByteArray("; top\n[H]\nB=2\njunk\n");
+    QTest::newRow("erase takes duplicates too") << QByteArray("[G]\nA=1\n[H]\nB=2\n[g]\nC=3\n")
+                                                << QStringList{"G"} << QByteArray("[H]\nB=2\n");
     QTest::newRow("erase then write appends")
         << QByteArray("[G]\nA=1\n[H]\nB=2\n") << QStringList{"G", "G|A|1"}
         << QByteArray("[H]\nB=2\n[G]\nA=1\n");
