@@ -1,0 +1,30 @@
+// Reads arbitrary bytes as a template in the runtime's view; the counts must
+// always stay inside the tables.
+#include "ProfileFile.h"
+#include "RuntimeTemplate.h"
+#include "TemplateFile.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const corv::ProfileFile file = corv::ProfileFile::fromBytes(bytes);
+    (void)corv::CheckTemplate(file);
+
+    corv::RuntimeTemplate tables;
+    const corv::RuntimeReadResult result = corv::ReadRuntimeTemplate(file, tables);
+    if (tables.ModeCount < 0 || tables.ModeCount > corv::RuntimeTemplate::MaxModes ||
+        tables.ButtonCount < 0 || tables.ButtonCount > corv::RuntimeTemplate::MaxButtons)
+        std::abort();
+    for (int m = 0; m < tables.ModeCount; ++m) {
+        for (int k = 0; k < tables.ButtonCount; ++k) {
+            const int count = tables.Mappings[m][k].Count;
+            if (count < 0 || count > corv::RuntimeTemplate::MaxSlots)
+                std::abort();
+        }
+    }
+    for (const corv::ColourError& error : result.ColourErrors)
+        (void)error.message();
+    return 0;
+}

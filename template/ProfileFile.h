@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace corv
+{
+
+// A section or key name, hashed and compared without regard to case, so
+// that lookups need no folded copy of the name.
+struct ProfileName {
+    QString Text;
+};
+bool operator==(const ProfileName& a, const ProfileName& b);
+size_t qHash(const ProfileName& name, size_t seed);
+
+// An INI (profile) file held in memory. Lookups ignore the case of section
+// and key names; edits keep every other line of the file as it was, so a
+// foreign section or a hand-written comment survives a save.
+class ProfileFile
+{
+public:
+    enum class LoadStatus { Loaded, Missing, Unreadable };
+
+    // Longest value a read returns; longer values are cut.
+    static constexpr int MaxValueLength = 1023;
+
+    ProfileFile() = default;
+
+    // Decodes as UTF-8 when the bytes are valid UTF-8, else as Windows-1252.
+    static ProfileFile fromBytes(const QByteArray& bytes);
+    // A missing file gives an empty profile (a save then creates it).
+    LoadStatus load(const QString& path);
+
+    QString readString(const QString& section, const QString& key, const QString& fallback) const;
+    // Integers: decimal, or hexadecimal after "0x"/"0X" or "$".
+    int32_t readInt(const QString& section, const QString& key, int32_t fallback) const;
+    // Booleans are integers; any non-zero value is true.
+    bool readBool(const QString& section, const QString& key, bool fallback) const;
+    bool hasSection(const QString& section) const;
+    // Number of key lines in the section (0 when it is missing).
+    int keyCount(const QString& section) const;
+
+    // Replaces an existing key in place, else appends it to its section,
+    // else appends the section to the end of the file.
+    void writeString(const QString& section, const QString& key, const QString& value);
+    void writeInt(const QString& section, const QString& key, int32_t value);
+    void eraseSection(const QString& section);
+
+    // UTF-8, in the line-end style the file had (LF for a new file).
+    QByteArray toBytes() const;
+    // Commits the whole file at once through a temporary file in the same
+    // folder; on failure the old file is left untouched.
+    bool save(const QString& path, QString* error = nullptr) const;
+
+    static std::optional<int32_t> parseInt(QStringView text);
+
+private:
+    struct Line {
+        QString Raw; // the line as it stands in the file, without its end
+        QString Key; // trimmed key, empty when the line holds no key
+        // The trimmed value, kept as a range of Raw to spare a copy per line.
+        qsizetype ValueFrom = 0;
+        qsizetype ValueLength = 0;
+        QStringView value() const { return QStringView(Raw).mid(ValueFrom, ValueLength); }
+    };
+    struct Section {
+        QString Header; // raw header line; empty for the lines before the first section
+        QString Name;
+        std::vector<Line> Lines;
+        QHash<ProfileName, int> Keys; // key -> first line holding it
+    };
+
+    // Splits a line into key and value the way a read of the file would.
+    static Line makeLine(QString raw);
+    const Line* find(const QString& section, const QString& key) const;
+    int findSection(const QString& section) const;
+    void rebuildSectionIndex();
+    void parse(const QString& text);
+
+    std::vector<Section> m_sections = std::vector<Section>(1); // [0]: lines before any section
+    QHash<ProfileName, int> m_sectionIndex;                    // name -> first section of that name
+    bool m_crlf = false;
+    bool m_bom = false;
+};
+
+} // namespace corv

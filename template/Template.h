@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace corv
+{
+
+// What one button does in one mode, keystrokes as text ("Ctrl + a").
+struct ButtonMapping {
+    static constexpr int SlotCount = 6;
+
+    QString ButtonId;
+    QString Purpose;
+    bool Repeat = false;
+    std::array<QString, SlotCount> Keystrokes; // slot 1 is Keystrokes[0]; may be empty
+
+    friend bool operator==(const ButtonMapping&, const ButtonMapping&) = default;
+};
+
+// A button the user identified and named.
+struct IdentifiedButton {
+    QString ButtonId;
+    QString Description;
+
+    friend bool operator==(const IdentifiedButton&, const IdentifiedButton&) = default;
+};
+
+// The whole document as the editor holds it.
+struct Template {
+    static constexpr int ModeCount = 5;
+    static constexpr int MaxMappings = 32;
+    static constexpr int MaxButtonNumbers = 32;
+
+    QString Description;
+    bool DigitalDevice = true;
+    std::array<QString, ModeCount> ModeNames{QStringLiteral("Mode 1"), QStringLiteral("Mode 2"),
+                                             QStringLiteral("Mode 3"), QStringLiteral("Mode 4"),
+                                             QStringLiteral("Mode 5")};
+    QList<IdentifiedButton> IdentifiedButtons;
+    QString ModeSwitchButton; // ButtonId, empty = none
+    QString ModeSwitchKey;    // key name, empty = none
+    int32_t Response = 3;     // 0..6
+    int32_t ForeIndex = 0;    // colour grid positions 0..15
+    int32_t BackIndex = 7;
+    uint32_t ForeColour = 0x000000; // black
+    uint32_t BackColour = 0xC0C0C0; // silver
+    QString FontName = QStringLiteral("MS Sans Serif");
+    int32_t FontSize = 8;
+    bool FontBold = false;
+    bool FontItalic = false;
+    std::array<QList<ButtonMapping>, ModeCount> Mappings; // mode m is Mappings[m - 1]
+
+    friend bool operator==(const Template&, const Template&) = default;
+};
+
+} // namespace corv

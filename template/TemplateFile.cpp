@@ -1,0 +1,385 @@
+#include "TemplateFile.h"
+
+#include "Colour.h"
+#include "KeyTable.h"
+#include "ProfileFile.h"
+#include "RuntimeTemplate.h"
+#include "Template.h"
+
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+#include <set>
+
+namespace corv
+{
+
+namespace
+{
+
+const QString Global = QStringLiteral("GLOBAL");
+const QString Identified = QStringLiteral("IDENTIFIED BUTTONS");
+const QString MappingSection = QStringLiteral("MAPPING");
+const QString DescriptionSection = QStringLiteral("DESCRIPTION");
+const QString Missing = QStringLiteral("ERROR"); // fallback of every presence test
+
+constexpr int MaxDescriptionLength = 255;
+constexpr int MaxFontNameLength = 255;
+
+QString modeSection(int m)
+{
+    return QStringLiteral("MODE%1").arg(m);
+}
+QString modeNameKey(int m)
+{
+    return QStringLiteral("MODE%1NAME").arg(m);
+}
+QString defaultModeName(int m)
+{
+    return QStringLiteral("Mode %1").arg(m);
+}
+QString buttonKey(int n)
+{
+    return QStringLiteral("BUTTON%1").arg(n);
+}
+QString bit(bool b)
+{
+    return b ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+bool present(const ProfileFile& file, const QString& section, const QString& key)
+{
+    return file.readString(section, key, Missing) != Missing;
+}
+
+QString identifiedDescription(const Template& tmpl, const QString& buttonId)
+{
+    for (const IdentifiedButton& b : tmpl.IdentifiedButtons) {
+        if (b.ButtonId == buttonId)
+            return b.Description;
+    }
+    return QString();
+}
+
+int highestSlot(const ButtonMapping& mapping)
+{
+    for (int k = ButtonMapping::SlotCount; k > 0; --k) {
+        if (!mapping.Keystrokes[k - 1].isEmpty())
+            return k;
+    }
+    return 0;
+}
+
+} // namespace
+
+QString ColourError::message() const
+{
+    return QStringLiteral("\"%1\" is not a valid colour (key %2)").arg(Text, Key);
+}
+
+QString TemplateCheckMessage(TemplateCheck check)
+{
+    switch (check) {
+    case TemplateCheck::Valid:
+        break;
+    case TemplateCheck::NotATemplate:
+        return QStringLiteral("This is not a valid joystick template file");
+    case TemplateCheck::EarlierVersion:
+        return QStringLiteral(
+            "This template file is from an earlier version of The Corvane. "
+            "Unfortunately, this template is not compatible with the current version. "
+            "I do apologise for this, but due to the enhanced capabilities of this newer "
+            "version, it was unavoidable.");
+    }
+    return QString();
+}
+
+TemplateCheck CheckTemplate(const ProfileFile& file)
+{
+    if (!present(file, Global, QStringLiteral("MODE_SWITCH_BUTTON")))
+        return TemplateCheck::NotATemplate;
+    if (!present(file, Global, QStringLiteral("MODE1NAME")))
+        return TemplateCheck::EarlierVersion;
+    return TemplateCheck::Valid;
+}
+
+TemplateCheck CheckTemplateFile(const QString& path)
+{
+    ProfileFile file;
+    if (file.load(path) != ProfileFile::LoadStatus::Loaded)
+        return TemplateCheck::NotATemplate;
+    return CheckTemplate(file);
+}
+
+bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error)
+{
+    // Button numbers: the mapped ButtonIds in text order, each once; the
+    // mode-switch button takes the number after them.
+    std::set<QString> distinct;
+    for (const QList<ButtonMapping>& mode : tmpl.Mappings) {
+        for (const ButtonMapping& mapping : mode)
+            distinct.insert(mapping.ButtonId);
+    }
+    const bool hasSwitch = !tmpl.ModeSwitchButton.isEmpty();
+    const int limit = Template::MaxButtonNumbers - (hasSwitch ? 1 : 0);
+    if (int(distinct.size()) > limit) {
+        if (error) {
+            *error =
+                QStringLiteral("The mappings use %1 different buttons, but a template holds "
+                               "at most %2%3. The template was not saved.")
+                    .arg(distinct.size())
+                    .arg(limit)
+                    .arg(hasSwitch ? QStringLiteral(" besides the mode-switch button") : QString());
+        }
+        return false;
+    }
+
+    for (const char* name : {"IDENTIFIED BUTTONS", "MAPPING", "DESCRIPTION", "GLOBAL", "MODE1",
+                             "MODE2", "MODE3", "MODE4", "MODE5"})
+        file.eraseSection(QString::fromLatin1(name));
+
+    file.writeInt(Identified, QStringLiteral("NUMBER"), int32_t(tmpl.IdentifiedButtons.size()));
+    for (qsizetype i = 0; i < tmpl.IdentifiedButtons.size(); ++i) {
+        const IdentifiedButton& b = tmpl.IdentifiedButtons[i];
+        file.writeString(Identified, QString::number(i + 1),
+                         b.ButtonId + QLatin1Char(',') + b.Description);
+    }
+
+    for (int m = 1; m <= Template::ModeCount; ++m) {
+        const QString& name = tmpl.ModeNames[m - 1];
+        file.writeString(Global, modeNameKey(m), name.isEmpty() ? defaultModeName(m) : name);
+    }
+
+    QHash<QString, int> numbers;
+    int buttons = 0;
+    auto number = [&](const QString& buttonId) {
+        ++buttons;
+        if (!numbers.contains(buttonId)) // a mapped switch button keeps its first number
+            numbers.insert(buttonId, buttons);
+        file.writeString(MappingSection, buttonKey(buttons), buttonId);
+        file.writeString(DescriptionSection, buttonKey(buttons),
+                         identifiedDescription(tmpl, buttonId));
+    };
+    for (const QString& buttonId : distinct)
+        number(buttonId);
+    if (hasSwitch)
+        number(tmpl.ModeSwitchButton);
+
+    int modes = 0;
+    for (int m = 1; m <= Template::ModeCount; ++m) {
+        if (!tmpl.Mappings[m - 1].isEmpty())
+            modes = m;
+    }
+
+    file.writeInt(Global, QStringLiteral("BUTTONS"), buttons);
+    file.writeString(Global, QStringLiteral("MODE_SWITCH_BUTTON"), tmpl.ModeSwitchButton);
+    file.writeString(Global, QStringLiteral("MODE_SWITCH_KEY"),
+                     KeystrokeToKeyCode(tmpl.ModeSwitchKey));
+    file.writeString(Global, QStringLiteral("DESCRIPTION"), tmpl.Description);
+    file.writeInt(Global, QStringLiteral("RESPONSE"), tmpl.Response);
+    file.writeString(Global, QStringLiteral("DIGITAL"), bit(tmpl.DigitalDevice));
+    file.writeInt(Global, QStringLiteral("FORECOLOUR"), tmpl.ForeIndex);
+    file.writeString(Global, QStringLiteral("FORECOLOURS"), ColourToText(tmpl.ForeColour));
+    file.writeInt(Global, QStringLiteral("BACKCOLOUR"), tmpl.BackIndex);
+    file.writeString(Global, QStringLiteral("BACKCOLOURS"), ColourToText(tmpl.BackColour));
+    file.writeString(Global, QStringLiteral("FONTNAME"), tmpl.FontName);
+    file.writeInt(Global, QStringLiteral("FONTSIZE"), tmpl.FontSize);
+    file.writeString(Global, QStringLiteral("FONTBOLD"), bit(tmpl.FontBold));
+    file.writeString(Global, QStringLiteral("FONTITALIC"), bit(tmpl.FontItalic));
+    file.writeInt(Global, QStringLiteral("MODES"), modes);
+
+    for (int m = 1; m <= modes; ++m) {
+        const QString section = modeSection(m);
+        QSet<QString> done;
+        for (const ButtonMapping& mapping : tmpl.Mappings[m - 1]) {
+            // One button has one set of keys per mode; a second mapping of
+            // it would blend its keys into the first one's.
+            if (done.contains(mapping.ButtonId))
+                continue;
+            done.insert(mapping.ButtonId);
+            const QString p = buttonKey(numbers.value(mapping.ButtonId)) + QLatin1Char('_');
+            const int count = highestSlot(mapping);
+            file.writeInt(section, p + QLatin1String("COUNT"), count);
+            file.writeString(section, p + QLatin1String("DESC"), mapping.Purpose);
+            file.writeString(section, p + QLatin1String("REPEAT"), bit(mapping.Repeat));
+            for (int k = 1; k <= count; ++k) {
+                const QString& keystroke = mapping.Keystrokes[k - 1];
+                const QString slot = p + QString::number(k);
+                if (HasAlt(keystroke))
+                    file.writeString(section, slot + QLatin1String("_Alt"), bit(true));
+                if (HasShift(keystroke))
+                    file.writeString(section, slot + QLatin1String("_Shift"), bit(true));
+                if (HasCtrl(keystroke))
+                    file.writeString(section, slot + QLatin1String("_Ctrl"), bit(true));
+                file.writeString(section, slot, KeystrokeToKeyCode(keystroke));
+            }
+        }
+    }
+    return true;
+}
+
+bool WriteTemplate(const Template& tmpl, const QString& path, QString* error)
+{
+    ProfileFile file;
+    // A file that exists but cannot be read must not be replaced: its
+    // other sections would be lost.
+    if (file.load(path) == ProfileFile::LoadStatus::Unreadable) {
+        if (error)
+            *error = QStringLiteral("Unable to write to %1").arg(path);
+        return false;
+    }
+    return WriteTemplate(tmpl, file, error) && file.save(path, error);
+}
+
+void ReadTemplate(const ProfileFile& file, Template& tmpl)
+{
+    tmpl = Template();
+
+    // Every identified button has its own key, so a count beyond the keys
+    // present is a hand edit; it must not make the list huge.
+    const int number = std::clamp(file.readInt(Identified, QStringLiteral("NUMBER"), 0), 0,
+                                  file.keyCount(Identified));
+    for (int n = 1; n <= number; ++n) {
+        const QString text = file.readString(Identified, QString::number(n), QString());
+        const qsizetype comma = text.indexOf(u',');
+        IdentifiedButton b;
+        b.ButtonId = comma < 0 ? text : text.left(comma);
+        b.Description = comma < 0 ? QString() : text.mid(comma + 1, MaxDescriptionLength);
+        tmpl.IdentifiedButtons.append(b);
+    }
+
+    for (int m = 1; m <= Template::ModeCount; ++m) {
+        const QString section = modeSection(m);
+        if (!file.hasSection(section))
+            continue;
+        for (int n = 1; n <= Template::MaxButtonNumbers; ++n) {
+            const QString p = buttonKey(n) + QLatin1Char('_');
+            if (!present(file, section, p + QLatin1String("COUNT")))
+                continue;
+            ButtonMapping mapping;
+            mapping.ButtonId = file.readString(MappingSection, buttonKey(n), QString());
+            mapping.Purpose = file.readString(section, p + QLatin1String("DESC"), QString());
+            mapping.Repeat = file.readBool(section, p + QLatin1String("REPEAT"), false);
+            for (int k = 1; k <= ButtonMapping::SlotCount; ++k) {
+                const QString slot = p + QString::number(k);
+                const QString code = file.readString(section, slot, Missing);
+                if (code == Missing)
+                    continue;
+                const QString name = KeyCodeToKeyName(code);
+                // A code outside the key table is an empty slot, modifiers or not.
+                if (name.isEmpty())
+                    continue;
+                mapping.Keystrokes[k - 1] = ComposeKeystroke(
+                    name, file.readBool(section, slot + QLatin1String("_Ctrl"), false),
+                    file.readBool(section, slot + QLatin1String("_Shift"), false),
+                    file.readBool(section, slot + QLatin1String("_Alt"), false));
+            }
+            tmpl.Mappings[m - 1].append(mapping);
+        }
+    }
+
+    for (int m = 1; m <= Template::ModeCount; ++m)
+        tmpl.ModeNames[m - 1] = file.readString(Global, modeNameKey(m), defaultModeName(m));
+    tmpl.DigitalDevice = file.readBool(Global, QStringLiteral("DIGITAL"), true);
+    tmpl.ModeSwitchButton =
+        file.readString(Global, QStringLiteral("MODE_SWITCH_BUTTON"), QString());
+    tmpl.ModeSwitchKey =
+        KeyCodeToKeyName(file.readString(Global, QStringLiteral("MODE_SWITCH_KEY"), QString()));
+    tmpl.Description = file.readString(Global, QStringLiteral("DESCRIPTION"), QString());
+    tmpl.Response = std::clamp(file.readInt(Global, QStringLiteral("RESPONSE"), 3), 0, 6);
+    // A grid position off the grid falls back to the default position.
+    const int fore = file.readInt(Global, QStringLiteral("FORECOLOUR"), 0);
+    const int back = file.readInt(Global, QStringLiteral("BACKCOLOUR"), 7);
+    tmpl.ForeIndex = (fore >= 0 && fore < ColourGridSize) ? fore : 0;
+    tmpl.BackIndex = (back >= 0 && back < ColourGridSize) ? back : 7;
+    tmpl.ForeColour = GridColour(tmpl.ForeIndex);
+    tmpl.BackColour = GridColour(tmpl.BackIndex);
+    tmpl.FontName =
+        file.readString(Global, QStringLiteral("FONTNAME"), QStringLiteral("MS Sans Serif"));
+    tmpl.FontSize = file.readInt(Global, QStringLiteral("FONTSIZE"), 8);
+    tmpl.FontBold = file.readBool(Global, QStringLiteral("FONTBOLD"), false);
+    tmpl.FontItalic = file.readBool(Global, QStringLiteral("FONTITALIC"), false);
+}
+
+bool ReadTemplate(const QString& path, Template& tmpl)
+{
+    ProfileFile file;
+    if (file.load(path) != ProfileFile::LoadStatus::Loaded)
+        return false;
+    ReadTemplate(file, tmpl);
+    return true;
+}
+
+RuntimeReadResult ReadRuntimeTemplate(const ProfileFile& file, RuntimeTemplate& t)
+{
+    RuntimeReadResult result;
+    result.Loaded = true;
+    t = RuntimeTemplate();
+
+    // Hand-edited counts are clamped so that nothing lands outside the tables.
+    t.ModeCount =
+        std::clamp(file.readInt(Global, QStringLiteral("MODES"), 0), 0, RuntimeTemplate::MaxModes);
+    t.ButtonCount = std::clamp(file.readInt(Global, QStringLiteral("BUTTONS"), 0), 0,
+                               RuntimeTemplate::MaxButtons);
+    t.ModeSwitchButton =
+        file.readInt(Global, QStringLiteral("MODE_SWITCH_BUTTON"), RuntimeTemplate::NoSwitchButton);
+    t.TemplateDescription = file.readString(Global, QStringLiteral("DESCRIPTION"), QString());
+    t.ModeSwitchKey =
+        file.readInt(Global, QStringLiteral("MODE_SWITCH_KEY"), RuntimeTemplate::NoSwitchKey);
+    if (t.ModeSwitchKey != RuntimeTemplate::NoSwitchKey)
+        t.ModeSwitchKey &= 0xFF;
+    t.DigitalDevice = file.readBool(Global, QStringLiteral("DIGITAL"), true);
+    t.FontName =
+        file.readString(Global, QStringLiteral("FONTNAME"), t.FontName).left(MaxFontNameLength);
+    t.FontSize = file.readInt(Global, QStringLiteral("FONTSIZE"), t.FontSize);
+    t.FontBold = file.readBool(Global, QStringLiteral("FONTBOLD"), false);
+    t.FontItalic = file.readBool(Global, QStringLiteral("FONTITALIC"), false);
+    for (auto [key, colour] : {std::pair{QStringLiteral("BACKCOLOURS"), &t.BackColour},
+                               std::pair{QStringLiteral("FORECOLOURS"), &t.ForeColour}}) {
+        const QString text = file.readString(Global, key, *colour);
+        if (ParseColourText(text))
+            *colour = text;
+        else
+            result.ColourErrors.append(ColourError{key, text});
+    }
+
+    for (int k = 1; k <= t.ButtonCount; ++k)
+        t.ButtonIds[k - 1] = file.readInt(MappingSection, buttonKey(k), 0);
+    for (int m = 1; m <= RuntimeTemplate::MaxModes; ++m) {
+        const QString name = file.readString(Global, modeNameKey(m), QString());
+        t.ModeNames[m - 1] = name.isEmpty() ? defaultModeName(m) : name;
+    }
+
+    for (int m = 1; m <= t.ModeCount; ++m) {
+        const QString section = modeSection(m);
+        for (int k = 1; k <= t.ButtonCount; ++k) {
+            const QString p = buttonKey(k) + QLatin1Char('_');
+            Mapping& mapping = t.Mappings[m - 1][k - 1];
+            mapping.Count = std::clamp(file.readInt(section, p + QLatin1String("COUNT"), 0), 0,
+                                       RuntimeTemplate::MaxSlots);
+            mapping.Repeat = file.readBool(section, p + QLatin1String("REPEAT"), false);
+            for (int n = 1; n <= RuntimeTemplate::MaxSlots; ++n) {
+                const QString slot = p + QString::number(n);
+                KeySlot& key = mapping.Keys[n - 1];
+                key.VirtualKey = uint8_t(file.readInt(section, slot, 0) & 0xFF);
+                key.Ctrl = file.readBool(section, slot + QLatin1String("_CTRL"), false);
+                key.Shift = file.readBool(section, slot + QLatin1String("_SHIFT"), false);
+                key.Alt = file.readBool(section, slot + QLatin1String("_ALT"), false);
+            }
+        }
+    }
+    t.Response = file.readInt(Global, QStringLiteral("RESPONSE"), 3);
+    return result;
+}
+
+RuntimeReadResult ReadRuntimeTemplate(const QString& path, RuntimeTemplate& tables)
+{
+    ProfileFile file;
+    if (file.load(path) != ProfileFile::LoadStatus::Loaded) {
+        tables = RuntimeTemplate();
+        return RuntimeReadResult{};
+    }
+    return ReadRuntimeTemplate(file, tables);
+}
+
+} // namespace corv

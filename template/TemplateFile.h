@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace corv
+{
+
+class ProfileFile;
+struct RuntimeTemplate;
+struct Template;
+
+enum class TemplateCheck { Valid, NotATemplate, EarlierVersion };
+
+// The message each program shows for a failed check (empty for Valid). Not a
+// template is shown as an error, an earlier version as information.
+QString TemplateCheckMessage(TemplateCheck check);
+
+TemplateCheck CheckTemplateFile(const QString& path);
+TemplateCheck CheckTemplate(const ProfileFile& file);
+
+// Writes the template to path; other sections of an existing file survive.
+// Nothing is written when it fails; *error then holds the message.
+bool WriteTemplate(const Template& tmpl, const QString& path, QString* error = nullptr);
+// The same edit on a profile already in memory (used by WriteTemplate).
+bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error = nullptr);
+
+// Editor view. The file should have passed the check; false when it cannot
+// be read.
+bool ReadTemplate(const QString& path, Template& tmpl);
+void ReadTemplate(const ProfileFile& file, Template& tmpl);
+
+// A colour text the runtime cannot draw, with the key it came from.
+struct ColourError {
+    QString Key;
+    QString Text;
+    QString message() const;
+};
+
+// Runtime view: the dispatch tables and the mode window's look. An unknown
+// colour text leaves that colour at its default and is listed; the rest of
+// the template is still read.
+struct RuntimeReadResult {
+    bool Loaded = false; // false: the file could not be read
+    QList<ColourError> ColourErrors;
+};
+RuntimeReadResult ReadRuntimeTemplate(const QString& path, RuntimeTemplate& tables);
+RuntimeReadResult ReadRuntimeTemplate(const ProfileFile& file, RuntimeTemplate& tables);
+
+} // namespace corv
