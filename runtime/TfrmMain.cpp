@@ -1,16 +1,30 @@
 #include "TfrmMain.h"
 
+#include "Colour.h"
+#include "CorvplayIcon.h"
 #include "KeyInjector.h"
+#include "TNoTask.h"
 #include "TSuperTimer.h"
 #include "TSysHotKey.h"
+#include "TWinTaskbar.h"
+#include "TemplateFile.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QLabel>
-#include <QMessageBox>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
+#include <QScreen>
+#include <QSettings>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
+#include <cstdio>
 
 namespace corv
 {
@@ -18,11 +32,39 @@ namespace corv
 TfrmMain::TfrmMain(Joystick* joystick, KeyInjector* keys, HotKeyService* hotKeys, QWidget* parent)
     : QWidget(parent), lblModeString(new QLabel(QStringLiteral("Mode 1"), this)),
       SuperTimer1(new TSuperTimer(this)), SysHotKey1(new TSysHotKey(hotKeys, this)),
+      WinTaskbar1(new TWinTaskbar(this)), PopupMenu1(new QMenu(this)), NoTask1(new TNoTask(this)),
       joystick_(joystick), keys_(keys)
 {
+    // A small always-on-top label that never takes the keyboard focus: the
+    // keystrokes it sends must reach the game.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                   Qt::WindowDoesNotAcceptFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QStringLiteral("Corvane"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     resize(80, 19);
     lblModeString->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    lblModeString->setGeometry(rect());
+    lblModeString->setAutoFillBackground(true);
+    lblModeString->setGeometry(rect().adjusted(1, 1, -1, -1));
+
+    Enable1 = PopupMenu1->addAction(QStringLiteral("Enable/Show Mode Window"));
+    Enable1->setCheckable(true);
+    Enable1->setChecked(true);
+    Disable1 = PopupMenu1->addAction(QStringLiteral("Disable/Hide Mode Window"));
+    Disable1->setCheckable(true);
+    N1 = PopupMenu1->addSeparator();
+    Shutdown1 = PopupMenu1->addAction(QStringLiteral("Shutdown CORVPLAY"));
+    N2 = PopupMenu1->addSeparator();
+    Cancel1 = PopupMenu1->addAction(QStringLiteral("Cancel"));
+    connect(Enable1, &QAction::triggered, this, [this] { Enable1Click(Enable1); });
+    connect(Disable1, &QAction::triggered, this, [this] { Disable1Click(Disable1); });
+    connect(Shutdown1, &QAction::triggered, this, [this] { Shutdown1Click(Shutdown1); });
+
+    WinTaskbar1->SetHint(QStringLiteral("Corvane"));
+    WinTaskbar1->SetIcon(CorvplayIcon());
+    WinTaskbar1->SetPopUpMenu(PopupMenu1);
+    WinTaskbar1->SetShowIcon(true);
+    NoTask1->SetHideForm(true);
 
     SuperTimer1->SetInterval(PollInterval);
     SuperTimer1->SetThreadPriority(TSuperTimer::tpNormal);
@@ -83,11 +125,8 @@ int32_t TfrmMain::CaptureJoystick()
 {
     const int32_t result = joystick_ ? joystick_->capture() : int32_t(Joystick::NoDriver);
     const QString text = CaptureResultText(result);
-    if (text != QLatin1String("OK")) {
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok,
-                        this);
-        box.exec();
-    }
+    if (text != QLatin1String("OK"))
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), text);
     if (joystick_)
         joyInfo_ = joystick_->poll();
     return result;
@@ -261,6 +300,226 @@ void TfrmMain::ApplyResponse(int32_t value)
         TSuperTimer::tpTimeCritical};
     if (value >= 0 && value <= 6)
         SuperTimer1->SetThreadPriority(priorities[value]);
+}
+
+void TfrmMain::ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    std::fprintf(stderr, "corvplay: %s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.exec();
+}
+
+bool TfrmMain::FormCreate(QObject*)
+{
+    if (CaptureJoystick() != 0) {
+        ExitCode = 1;
+        return false;
+    }
+    return OpenTemplate();
+}
+
+bool TfrmMain::OpenTemplate()
+{
+    TemplateFileName.clear();
+    if (Arguments.size() == 1)
+        TemplateFileName = Arguments.first();
+    if (TemplateFileName.isEmpty()) {
+        QFileDialog dlgOpen(nullptr, QStringLiteral("Open Joystick File"));
+        dlgOpen.setNameFilters(
+            {QStringLiteral("Joystick File (*.joy)"), QStringLiteral("Any File (*.*)")});
+        dlgOpen.setDefaultSuffix(QStringLiteral("joy"));
+        dlgOpen.setFileMode(QFileDialog::ExistingFile);
+        dlgOpen.setAcceptMode(QFileDialog::AcceptOpen);
+        if (dlgOpen.exec() != QDialog::Accepted || dlgOpen.selectedFiles().isEmpty()) {
+            ExitCode = 0;
+            return false;
+        }
+        TemplateFileName = dlgOpen.selectedFiles().first();
+    }
+
+    const TemplateCheck check = CheckTemplateFile(TemplateFileName);
+    if (check == TemplateCheck::NotATemplate) {
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), TemplateCheckMessage(check));
+        ExitCode = 1;
+        return false;
+    }
+    if (check == TemplateCheck::EarlierVersion) {
+        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                    TemplateCheckMessage(check));
+        ExitCode = 1;
+        return false;
+    }
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QPoint topLeft = ReadPosition(screen ? screen->geometry().width() : 0);
+    setGeometry(topLeft.x(), topLeft.y(), 80, 19);
+    LoadTemplate();
+    show();
+    raise();
+    ButtonHeld = false;
+    lblModeString->setGeometry(rect().adjusted(1, 1, -1, -1));
+    RegisterModeSwitchKey();
+    ApplyResponse(LoadedResponse);
+    DispatchEnabled = true;
+    if (DigitalDevice)
+        SuperTimer1->SetEnabled(true);
+    return true;
+}
+
+void TfrmMain::LoadTemplate()
+{
+    RuntimeTemplate t;
+    const RuntimeReadResult result = ReadRuntimeTemplate(TemplateFileName, t);
+    LoadTables(t);
+    LoadedResponse = t.Response;
+
+    QFont font = lblModeString->font();
+    font.setFamily(t.FontName.left(255));
+    if (t.FontSize > 0)
+        font.setPointSize(t.FontSize);
+    font.setBold(t.FontBold);
+    font.setItalic(t.FontItalic);
+    lblModeString->setFont(font);
+
+    // A colour the window cannot draw is reported, and the window keeps its
+    // own colour; start-up goes on.
+    for (const ColourError& error : result.ColourErrors)
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), error.message());
+    setModeWindowColour(QPalette::Window, t.BackColour);
+    setModeWindowColour(QPalette::WindowText, t.ForeColour);
+}
+
+void TfrmMain::setModeWindowColour(QPalette::ColorRole role, const QString& text)
+{
+    const std::optional<ColourValue> colour = ParseColourText(text);
+    QPalette pal = lblModeString->palette();
+    const QPalette system = palette();
+    if (!colour) {
+        pal.setColor(role, system.color(role));
+    } else if (colour->SystemColour == ColourValue::System::BtnFace) {
+        pal.setColor(role, system.color(QPalette::Button));
+    } else if (colour->SystemColour == ColourValue::System::WindowText) {
+        pal.setColor(role, system.color(QPalette::WindowText));
+    } else {
+        const uint32_t v = colour->Value;
+        pal.setColor(role, QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)));
+    }
+    lblModeString->setPalette(pal);
+}
+
+void TfrmMain::Enable1Click(QObject*)
+{
+    DispatchEnabled = true;
+    show();
+    raise();
+    Enable1->setChecked(true);
+    Disable1->setChecked(false);
+    SuperTimer1->SetEnabled(true);
+    if (ModeSwitchKey != RuntimeTemplate::NoSwitchKey)
+        SysHotKey1->SetActive(true);
+}
+
+void TfrmMain::Disable1Click(QObject*)
+{
+    DispatchEnabled = false;
+    hide();
+    Enable1->setChecked(false);
+    Disable1->setChecked(true);
+    SuperTimer1->SetEnabled(false);
+    SysHotKey1->SetActive(false);
+}
+
+void TfrmMain::Shutdown1Click(QObject*)
+{
+    close();
+    QCoreApplication::quit();
+}
+
+QString TfrmMain::PositionKey(int screenWidth)
+{
+    return QStringLiteral("KVR-%1").arg(screenWidth);
+}
+
+QPoint TfrmMain::ReadPosition(int screenWidth)
+{
+    QSettings store(QStringLiteral("Corvane"), QStringLiteral("corvplay"));
+    store.beginGroup(PositionKey(screenWidth));
+    bool topOk = false;
+    bool leftOk = false;
+    const int top = store.value(QStringLiteral("Top")).toInt(&topOk);
+    const int left = store.value(QStringLiteral("Left")).toInt(&leftOk);
+    return {leftOk ? left : 0, topOk ? top : 0};
+}
+
+bool TfrmMain::WritePosition(int screenWidth, const QPoint& topLeft)
+{
+    QSettings store(QStringLiteral("Corvane"), QStringLiteral("corvplay"));
+    store.beginGroup(PositionKey(screenWidth));
+    store.setValue(QStringLiteral("Top"), topLeft.y());
+    store.setValue(QStringLiteral("Left"), topLeft.x());
+    store.endGroup();
+    store.sync();
+    return store.status() == QSettings::NoError;
+}
+
+void TfrmMain::SavePosition()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int width = screen ? screen->geometry().width() : 0;
+    // A store that cannot be written must not keep the user from quitting.
+    if (!WritePosition(width, pos()))
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
+                    QStringLiteral("Failed to create key %1").arg(PositionKey(width)));
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    SavePosition();
+    event->accept();
+}
+
+// The same menu as the tray icon's, so the program can be shut down where no
+// notification area exists.
+void TfrmMain::contextMenuEvent(QContextMenuEvent* event)
+{
+    PopupMenu1->popup(event->globalPos());
+}
+
+// The window has no caption bar: it is dragged from anywhere, by the window
+// manager where one answers, otherwise by hand.
+void TfrmMain::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - pos();
+}
+
+void TfrmMain::mouseMoveEvent(QMouseEvent* event)
+{
+    if (dragging_)
+        move(event->globalPosition().toPoint() - dragOffset_);
+}
+
+void TfrmMain::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        dragging_ = false;
+}
+
+void TfrmMain::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void TfrmMain::resizeEvent(QResizeEvent*)
+{
+    lblModeString->setGeometry(rect().adjusted(1, 1, -1, -1));
 }
 
 } // namespace corv

@@ -3,13 +3,19 @@
 #include "Joystick.h"
 #include "RuntimeTemplate.h"
 
+#include <QMessageBox>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 
+class QAction;
 class QEventLoop;
 class QLabel;
+class QMenu;
+class TNoTask;
+class TWinTaskbar;
 
 namespace corv
 {
@@ -64,6 +70,43 @@ public:
     QLabel* lblModeString;
     TSuperTimer* SuperTimer1;
     TSysHotKey* SysHotKey1;
+    TWinTaskbar* WinTaskbar1;
+    QMenu* PopupMenu1;
+    QAction* Enable1;
+    QAction* Disable1;
+    QAction* N1;
+    QAction* Shutdown1;
+    QAction* N2;
+    QAction* Cancel1;
+    TNoTask* NoTask1;
+
+    // Start-up. Arguments are the positional command-line arguments; exactly
+    // one names the template, anything else asks with the open dialog.
+    QStringList Arguments;
+    QString TemplateFileName;
+    // False when the program must end now; ExitCode then says how (0 when
+    // the user cancelled, 1 after a failure the user was told of).
+    bool FormCreate(QObject* Sender);
+    bool OpenTemplate();
+    void LoadTemplate();
+    int ExitCode = 0;
+    // RESPONSE of the loaded template, applied once start-up has shown the window.
+    int32_t LoadedResponse = 3;
+
+    // Tray menu commands.
+    void Enable1Click(QObject* Sender);
+    void Disable1Click(QObject* Sender);
+    void Shutdown1Click(QObject* Sender);
+
+    // The mode window's position, kept per user and per screen width.
+    static QString PositionKey(int screenWidth);
+    static QPoint ReadPosition(int screenWidth);
+    static bool WritePosition(int screenWidth, const QPoint& topLeft);
+    void SavePosition();
+
+    // A modal box that is also written to standard error as one line, so a
+    // start from a terminal or a script says what went wrong.
+    static void ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text);
 
     // Copies the tables and device type of a loaded template, clamping counts
     // to the table limits, and starts in mode 1.
@@ -87,7 +130,17 @@ public:
     // dry run with the printing key backend uses stdout.
     void SetModeEcho(std::FILE* out) { modeEcho_ = out; }
 
+protected:
+    void closeEvent(QCloseEvent* event) override; // FormClose
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void setModeWindowColour(QPalette::ColorRole role, const QString& text);
     // Button k's mapping in the current mode, or nullptr outside the tables.
     const Mapping* CurrentMapping(int32_t k) const;
     void ClearButtonHeld();
@@ -98,6 +151,9 @@ private:
     std::FILE* modeEcho_ = nullptr;
     // The innermost wait of an analog repeat loop; quit when the button is let go.
     QEventLoop* heldWait_ = nullptr;
+    // Set while the window is moved by hand (no window manager to do it).
+    bool dragging_ = false;
+    QPoint dragOffset_;
 };
 
 } // namespace corv

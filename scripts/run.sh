@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Builds Corvane and runs the main job. Until the player is part of the build
-# this stops after building.
+# Builds Corvane and runs the main job: corvplay plays the flight example on a
+# scripted virtual joystick and prints the keystrokes it would type, so it
+# works on a machine with no joystick (and, with no display, without a window).
+# Extra arguments replace the demo's, e.g. scripts/run.sh my.joy
 set -euo pipefail
 cd "$(dirname "$0")/.."
 "$PWD/scripts/build.sh"
 build_dir=${BUILD_DIR:-build}
-if [[ ! -x "$build_dir/runtime/corvplay" ]]; then
-    echo "Build finished. corvplay is not part of this build yet."
-    exit 0
+if [[ $# -eq 0 ]]; then
+    set -- --joystick virtual:examples/flight.demo --keys print examples/flight.joy
 fi
 exec "$build_dir/runtime/corvplay" "$@"
