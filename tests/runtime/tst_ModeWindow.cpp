@@ -1,0 +1,204 @@
+#include "FakeHotKeyService.h"
+#include "FakeJoystick.h"
+#include "ModalCloser.h"
+#include "RecordingKeyInjector.h"
+#include "TSuperTimer.h"
+#include "TSysHotKey.h"
+#include "TfrmMain.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace corv;
+
+class TestModeWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void positionPerScreenWidth();
+    void startupRestoresAndShutdownSavesPosition();
+    void unwritableStoreStillShutsDown();
+    void menuStateMachine_data();
+    void menuStateMachine();
+    void rightClickOnWindowOpensMenu();
+    void dragMovesWindowWithoutWindowManager();
+
+private:
+    void startWith(const QByteArray& global);
+    int screenWidth() const { return QGuiApplication::primaryScreen()->geometry().width(); }
+    void useStore(const QString& dir);
+
+    QTemporaryDir dir;
+    std::unique_ptr<FakeJoystick> joystick;
+    std::unique_ptr<RecordingKeyInjector> keys;
+    std::unique_ptr<FakeHotKeyService> hotKeys;
+    std::unique_ptr<TfrmMain> frm;
+    std::unique_ptr<ModalCloser> closer;
+};
+
+void TestModeWindow::initTestCase()
+{
+    QVERIFY(dir.isValid());
+}
+
+void TestModeWindow::useStore(const QString& path)
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
+}
+
+void TestModeWindow::init()
+{
+    useStore(dir.filePath(QTest::currentTestFunction()));
+    joystick = std::make_unique<FakeJoystick>();
+    keys = std::make_unique<RecordingKeyInjector>();
+    hotKeys = std::make_unique<FakeHotKeyService>();
+    frm = std::make_unique<TfrmMain>(joystick.get(), keys.get(), hotKeys.get());
+    closer = std::make_unique<ModalCloser>();
+}
+
+void TestModeWindow::cleanup()
+{
+    closer.reset();
+    frm.reset();
+}
+
+void TestModeWindow::startWith(const QByteArray& global)
+{
+    const QString path = dir.filePath("t.joy");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("[GLOBAL]\nMODE_SWITCH_BUTTON=4\nMODE1NAME=Ground\nMODES=1\n" + global);
+    f.close();
+    frm->Arguments = {path};
+    QVERIFY(frm->FormCreate(frm.get()));
+}
+
+void TestModeWindow::positionPerScreenWidth()
+{
+    QCOMPARE(TfrmMain::ReadPosition(800), QPoint(0, 0));
+    QVERIFY(TfrmMain::WritePosition(800, {10, 20}));
+    QVERIFY(TfrmMain::WritePosition(1024, {-30, 40}));
+    QCOMPARE(TfrmMain::ReadPosition(800), QPoint(10, 20));
+    QCOMPARE(TfrmMain::ReadPosition(1024), QPoint(-30, 40));
+    QCOMPARE(TfrmMain::ReadPosition(1280), QPoint(0, 0));
+
+    // A value of another type leaves that coordinate at 0.
+    QSettings store(QStringLiteral("Corvane"), QStringLiteral("corvplay"));
+    store.setValue("KVR-640/Top", "high");
+    store.setValue("KVR-640/Left", 7);
+    store.sync();
+    QCOMPARE(TfrmMain::ReadPosition(640), QPoint(7, 0));
+}
+
+void TestModeWindow::startupRestoresAndShutdownSavesPosition()
+{
+    QVERIFY(TfrmMain::WritePosition(screenWidth(), {33, 44}));
+    startWith({});
+    QCOMPARE(frm->pos(), QPoint(33, 44));
+    QCOMPARE(frm->size(), QSize(80, 19));
+
+    frm->move(55, 66);
+    frm->Shutdown1Click(frm->Shutdown1);
+    QVERIFY(!frm->isVisible());
+    QCOMPARE(TfrmMain::ReadPosition(screenWidth()), QPoint(55, 66));
+    QVERIFY(closer->seen.isEmpty());
+}
+
+// The store's file cannot be written (a folder stands in its place): the
+// user is told, and the program closes all the same.
+void TestModeWindow::unwritableStoreStillShutsDown()
+{
+    const QString store = dir.filePath("blocked");
+    QVERIFY(QDir().mkpath(store + "/Corvane/corvplay.conf"));
+    useStore(store);
+    startWith({});
+    frm->Shutdown1Click(frm->Shutdown1);
+    QVERIFY(!frm->isVisible());
+    QCOMPARE(closer->seen.size(), 1);
+    QCOMPARE(closer->seen[0].title, QStringLiteral("Error"));
+    QCOMPARE(closer->seen[0].text,
+             QStringLiteral("Failed to create key KVR-%1").arg(screenWidth()));
+}
+
+void TestModeWindow::menuStateMachine_data()
+{
+    QTest::addColumn<QByteArray>("global");
+    QTest::addColumn<bool>("hotKey");
+    QTest::newRow("digital with switch key") << QByteArray("MODE_SWITCH_KEY=112\n") << true;
+    QTest::newRow("analog without switch key") << QByteArray("DIGITAL=0\n") << false;
+}
+
+void TestModeWindow::menuStateMachine()
+{
+    QFETCH(QByteArray, global);
+    QFETCH(bool, hotKey);
+    startWith(global);
+
+    const QList<QAction*> items = frm->PopupMenu1->actions();
+    QCOMPARE(items.size(), 6);
+    QCOMPARE(items[0]->text(), QStringLiteral("Enable/Show Mode Window"));
+    QCOMPARE(items[1]->text(), QStringLiteral("Disable/Hide Mode Window"));
+    QVERIFY(items[2]->isSeparator());
+    QCOMPARE(items[3]->text(), QStringLiteral("Shutdown CORVPLAY"));
+    QVERIFY(items[4]->isSeparator());
+    QCOMPARE(items[5]->text(), QStringLiteral("Cancel"));
+
+    auto expectEnabled = [&](bool on) {
+        QCOMPARE(frm->isVisible(), on);
+        QCOMPARE(frm->DispatchEnabled, on);
+        QCOMPARE(frm->Enable1->isChecked(), on);
+        QCOMPARE(frm->Disable1->isChecked(), !on);
+        QCOMPARE(frm->SysHotKey1->Active(), on && hotKey);
+        QCOMPARE(hotKeys->grabs.size(), on && hotKey ? 1 : 0);
+    };
+    expectEnabled(true);
+    QCOMPARE(frm->SuperTimer1->Enabled(), !global.contains("DIGITAL=0"));
+
+    for (int round = 0; round < 2; ++round) { // choosing a state again repeats it
+        frm->Disable1->trigger();
+        expectEnabled(false);
+        QVERIFY(!frm->SuperTimer1->Enabled());
+    }
+    frm->Cancel1->trigger();
+    expectEnabled(false);
+    frm->Enable1->trigger();
+    expectEnabled(true);
+    QVERIFY(frm->SuperTimer1->Enabled()); // whatever the device type
+    frm->Cancel1->trigger();
+    expectEnabled(true);
+}
+
+// Where there is no notification area the window's own menu is the way out.
+void TestModeWindow::rightClickOnWindowOpensMenu()
+{
+    startWith({});
+    QVERIFY(!frm->PopupMenu1->isVisible());
+    // Through the window, as the platform delivers it, so Qt makes the
+    // context-menu event.
+    QTest::mouseClick(frm->windowHandle(), Qt::RightButton, {}, QPoint(10, 5));
+    QTRY_VERIFY(frm->PopupMenu1->isVisible());
+    frm->PopupMenu1->close();
+}
+
+void TestModeWindow::dragMovesWindowWithoutWindowManager()
+{
+    startWith({});
+    const QPoint start = frm->pos();
+    QTest::mousePress(frm->lblModeString, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseMove(frm->lblModeString, QPoint(25, 15));
+    QTest::mouseRelease(frm->lblModeString, Qt::LeftButton, {}, QPoint(25, 15));
+    QCOMPARE(frm->pos(), start + QPoint(20, 10));
+    QTest::mouseMove(frm->lblModeString, QPoint(40, 15)); // released: no more moving
+    QCOMPARE(frm->pos(), start + QPoint(20, 10));
+}
+
+QTEST_MAIN(TestModeWindow)
+#include "tst_ModeWindow.moc"

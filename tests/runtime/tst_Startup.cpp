@@ -1,0 +1,295 @@
+#include "FakeHotKeyService.h"
+#include "FakeJoystick.h"
+#include "ModalCloser.h"
+#include "RecordingKeyInjector.h"
+#include "TSuperTimer.h"
+#include "TSysHotKey.h"
+#include "TfrmMain.h"
+
+#include <QLabel>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace corv;
+
+namespace
+{
+
+const QString NotValid = QStringLiteral("This is not a valid joystick template file");
+const QString EarlierVersion =
+    QStringLiteral("This template file is from an earlier version of The Corvane. "
+                   "Unfortunately, this template is not compatible with the current version. "
+                   "I do apologise for this, but due to the enhanced capabilities of this newer "
+                   "version, it was unavoidable.");
+
+// Two modes: button 1 types "a" in mode 1; button 4 switches modes.
+const char* const Valid = "[GLOBAL]\n"
+                          "MODE1NAME=Ground\nMODE2NAME=Air\n"
+                          "BUTTONS=2\nMODE_SWITCH_BUTTON=4\nMODE_SWITCH_KEY=112\n"
+                          "MODES=2\n"
+                          "[MAPPING]\nBUTTON1=1\nBUTTON2=4\n"
+                          "[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n";
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void checksAndArguments_data();
+    void checksAndArguments();
+    void dialogChoosesTheTemplate();
+    void captureFailureEndsBeforeTheTemplate();
+    void emptyMode1NameShowsDefault();
+    void modesAndButtonsBoundWhatIsRead();
+    void deviceTypeDecidesTheTimer_data();
+    void deviceTypeDecidesTheTimer();
+    void appearanceFromTheTemplate();
+    void badColourIsReportedAndStartupFinishes();
+
+private:
+    QString write(const QString& name, const QByteArray& content);
+    bool start(const QStringList& args);
+
+    QTemporaryDir dir;
+    std::unique_ptr<FakeJoystick> joystick;
+    std::unique_ptr<RecordingKeyInjector> keys;
+    std::unique_ptr<FakeHotKeyService> hotKeys;
+    std::unique_ptr<TfrmMain> frm;
+    std::unique_ptr<ModalCloser> closer;
+};
+
+void TestStartup::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("settings"));
+}
+
+void TestStartup::init()
+{
+    joystick = std::make_unique<FakeJoystick>();
+    keys = std::make_unique<RecordingKeyInjector>();
+    hotKeys = std::make_unique<FakeHotKeyService>();
+    frm = std::make_unique<TfrmMain>(joystick.get(), keys.get(), hotKeys.get());
+    closer = std::make_unique<ModalCloser>();
+}
+
+void TestStartup::cleanup()
+{
+    closer.reset();
+    frm.reset();
+}
+
+QString TestStartup::write(const QString& name, const QByteArray& content)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+bool TestStartup::start(const QStringList& args)
+{
+    frm->Arguments = args;
+    return frm->FormCreate(frm.get());
+}
+
+void TestStartup::checksAndArguments_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("started");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<bool>("dialog");
+    QTest::addColumn<QString>("boxTitle");
+    QTest::addColumn<QString>("boxText");
+
+    const QString valid = write("valid.joy", Valid);
+    const QString noSwitch =
+        write("noswitch.joy", "[GLOBAL]\nMODE1NAME=Ground\nMODES=0\n[MAPPING]\n");
+    const QString errorSwitch =
+        write("errorswitch.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=ERROR\nMODE1NAME=Ground\n");
+    const QString earlier = write("earlier.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=4\nMODES=1\n");
+    const QString missing = dir.filePath("missing.joy");
+
+    QTest::newRow("one argument") << QStringList{valid} << true << 0 << false << ""
+                                  << "";
+    QTest::newRow("no argument asks") << QStringList{} << false << 0 << true << ""
+                                      << "";
+    QTest::newRow("two arguments ask") << QStringList{valid, valid} << false << 0 << true << ""
+                                       << "";
+    QTest::newRow("missing file") << QStringList{missing} << false << 1 << false << "Error"
+                                  << NotValid;
+    QTest::newRow("MODE1NAME but no switch button")
+        << QStringList{noSwitch} << false << 1 << false << "Error" << NotValid;
+    QTest::newRow("switch button ERROR")
+        << QStringList{errorSwitch} << false << 1 << false << "Error" << NotValid;
+    QTest::newRow("earlier version")
+        << QStringList{earlier} << false << 1 << false << "Information" << EarlierVersion;
+}
+
+void TestStartup::checksAndArguments()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, started);
+    QFETCH(int, exitCode);
+    QFETCH(bool, dialog);
+    QFETCH(QString, boxTitle);
+    QFETCH(QString, boxText);
+
+    QCOMPARE(start(args), started);
+    QCOMPARE(frm->isVisible(), started);
+    QCOMPARE(frm->DispatchEnabled, started);
+    QCOMPARE(frm->SuperTimer1->Enabled(), started);
+    if (!started) {
+        QCOMPARE(frm->ExitCode, exitCode);
+        // Nothing may be typed or grabbed by a program that does not start.
+        QVERIFY(hotKeys->grabs.isEmpty());
+        QVERIFY(keys->events.empty());
+    }
+
+    QList<ModalCloser::Seen> boxes;
+    bool dialogSeen = false;
+    for (const auto& s : closer->seen) {
+        if (s.fileDialog) {
+            dialogSeen = true;
+            QCOMPARE(s.title, QStringLiteral("Open Joystick File"));
+            QCOMPARE(s.text, QStringLiteral("Joystick File (*.joy)|Any File (*.*)"));
+        } else {
+            boxes << s;
+        }
+    }
+    QCOMPARE(dialogSeen, dialog);
+    QCOMPARE(boxes.size(), boxText.isEmpty() ? 0 : 1);
+    if (!boxText.isEmpty()) {
+        QCOMPARE(boxes[0].title, boxTitle);
+        QCOMPARE(boxes[0].text, boxText);
+        QCOMPARE(boxes[0].icon,
+                 boxTitle == "Error" ? QMessageBox::Critical : QMessageBox::Information);
+    }
+}
+
+void TestStartup::dialogChoosesTheTemplate()
+{
+    closer->fileToChoose = write("chosen.joy", Valid);
+    QVERIFY(start({}));
+    QCOMPARE(frm->TemplateFileName, closer->fileToChoose);
+    QCOMPARE(frm->lblModeString->text(), QStringLiteral("Ground"));
+}
+
+void TestStartup::captureFailureEndsBeforeTheTemplate()
+{
+    joystick->captureResult = Joystick::Unplugged;
+    QVERIFY(!start({}));
+    QCOMPARE(frm->ExitCode, 1);
+    QCOMPARE(closer->seen.size(), 1);
+    QVERIFY(!closer->seen[0].fileDialog);
+    QCOMPARE(closer->seen[0].text, QStringLiteral("Cannot detect a connected joystick"));
+    QVERIFY(frm->TemplateFileName.isEmpty());
+}
+
+void TestStartup::emptyMode1NameShowsDefault()
+{
+    QVERIFY(start({write("empty.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=\nMODE2NAME="
+                                      "\nMODES=2\n")}));
+    QCOMPARE(frm->lblModeString->text(), QStringLiteral("Mode 1"));
+    QCOMPARE(frm->ModeNames[1], QStringLiteral("Mode 2"));
+    QCOMPARE(frm->ModeSwitchButton, RuntimeTemplate::NoSwitchButton);
+    QCOMPARE(frm->ModeSwitchKey, RuntimeTemplate::NoSwitchKey);
+    QVERIFY(hotKeys->grabs.isEmpty());
+}
+
+// MODES=2 and BUTTONS=3: keys of mode 3 and of button number 4 are never read.
+void TestStartup::modesAndButtonsBoundWhatIsRead()
+{
+    QVERIFY(start({write("bounds.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\n"
+                                       "MODES=2\nBUTTONS=3\n"
+                                       "[MAPPING]\nBUTTON1=1\nBUTTON2=2\nBUTTON3=4\nBUTTON4=8\n"
+                                       "[MODE1]\nBUTTON3_COUNT=1\nBUTTON3_1=0x41\n"
+                                       "BUTTON4_COUNT=1\nBUTTON4_1=66\n"
+                                       "[MODE2]\nBUTTON1_COUNT=2\nBUTTON1_2=67\n"
+                                       "[MODE3]\nBUTTON1_COUNT=1\nBUTTON1_1=68\n")}));
+    QCOMPARE(frm->ModeCount, 2);
+    QCOMPARE(frm->ButtonCount, 3);
+    QCOMPARE(frm->ButtonIds[2], 4);
+    QCOMPARE(frm->ButtonIds[3], 0);
+    QCOMPARE(frm->Mappings[0][2].Count, 1);
+    QCOMPARE(int(frm->Mappings[0][2].Keys[0].VirtualKey), 65);
+    QCOMPARE(frm->Mappings[0][3].Count, 0);
+    QCOMPARE(frm->Mappings[1][0].Count, 2);
+    QCOMPARE(int(frm->Mappings[1][0].Keys[0].VirtualKey), 0);
+    QCOMPARE(int(frm->Mappings[1][0].Keys[1].VirtualKey), 67);
+    QCOMPARE(frm->Mappings[2][0].Count, 0);
+}
+
+void TestStartup::deviceTypeDecidesTheTimer_data()
+{
+    QTest::addColumn<QByteArray>("digitalLine");
+    QTest::addColumn<bool>("timer");
+    QTest::newRow("DIGITAL absent") << QByteArray() << true;
+    QTest::newRow("digital") << QByteArray("DIGITAL=1\n") << true;
+    QTest::newRow("analog") << QByteArray("DIGITAL=0\n") << false;
+}
+
+void TestStartup::deviceTypeDecidesTheTimer()
+{
+    QFETCH(QByteArray, digitalLine);
+    QFETCH(bool, timer);
+    QVERIFY(
+        start({write("device.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\n" + digitalLine)}));
+    QCOMPARE(frm->DigitalDevice, timer);
+    QCOMPARE(frm->SuperTimer1->Enabled(), timer);
+    QCOMPARE(frm->SuperTimer1->Interval(), 80);
+    QVERIFY(frm->DispatchEnabled);
+}
+
+void TestStartup::appearanceFromTheTemplate()
+{
+    QVERIFY(start({write("look.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=Look\n"
+                                     "FONTNAME=DejaVu Serif\nFONTSIZE=0x0C\nFONTBOLD=1\n"
+                                     "FONTITALIC=2\nBACKCOLOURS=clnavy\n"
+                                     "FORECOLOURS=$0000FFFF\nRESPONSE=5\n")}));
+    const QFont font = frm->lblModeString->font();
+    QCOMPARE(font.family(), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(font.pointSize(), 12);
+    QVERIFY(font.bold());
+    QVERIFY(font.italic());
+    const QPalette pal = frm->lblModeString->palette();
+    QCOMPARE(pal.color(QPalette::Window), QColor(0, 0, 128));
+    QCOMPARE(pal.color(QPalette::WindowText), QColor(255, 255, 0));
+    QCOMPARE(frm->SuperTimer1->ThreadPriority(), TSuperTimer::tpHighest);
+    QCOMPARE(frm->size(), QSize(80, 19));
+    QCOMPARE(frm->lblModeString->geometry(), frm->rect().adjusted(1, 1, -1, -1));
+    QVERIFY(frm->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(frm->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+}
+
+// A colour text the window cannot draw is reported with its key and text;
+// the window keeps its own colour and the rest of start-up still runs.
+void TestStartup::badColourIsReportedAndStartupFinishes()
+{
+    QVERIFY(start({write("badcolour.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=4\nMODE1NAME=A\n"
+                                          "MODE_SWITCH_KEY=112\nBACKCOLOURS=clPlaid\n"
+                                          "FORECOLOURS=clRed\n")}));
+    QCOMPARE(closer->seen.size(), 1);
+    QCOMPARE(closer->seen[0].title, QStringLiteral("Error"));
+    QVERIFY2(closer->seen[0].text.contains("BACKCOLOURS") &&
+                 closer->seen[0].text.contains("clPlaid"),
+             qPrintable(closer->seen[0].text));
+    const QPalette pal = frm->lblModeString->palette();
+    QCOMPARE(pal.color(QPalette::Window), frm->palette().color(QPalette::Button));
+    QCOMPARE(pal.color(QPalette::WindowText), QColor(255, 0, 0));
+    QVERIFY(frm->isVisible());
+    QVERIFY(frm->DispatchEnabled);
+    QVERIFY(frm->SuperTimer1->Enabled());
+    QCOMPARE(hotKeys->grabs.size(), 1);
+    QCOMPARE(hotKeys->grabs.first().vk, 112);
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_Startup.moc"
