@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds Corvane into ${BUILD_DIR:-build}.
-# CORV_SANITIZE=address,undefined (or thread) builds an instrumented tree.
+# CORV_SANITIZE=address,undefined (or thread) builds an instrumented tree;
+# CORV_TARGETS limits the build to the targets named.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 "$PWD/scripts/install-deps.sh"
@@ -15,4 +16,5 @@ cmake -S . -B "$build_dir" -G Ninja \
     -DCORV_SANITIZE="${CORV_SANITIZE:-}" \
     -DCORV_BUILD_BENCH="${CORV_BUILD_BENCH:-ON}" \
     ${CORV_CMAKE_ARGS:-} >/dev/null
-cmake --build "$build_dir" -j"$(nproc)"
+# shellcheck disable=SC2086
+cmake --build "$build_dir" -j"$(nproc)" ${CORV_TARGETS:+--target $CORV_TARGETS}
