@@ -44,7 +44,9 @@ void TestSuperTimer::tickLimitStops()
     QStringList order;
     bool onGuiThread = true;
     connect(&t, &TSuperTimer::OnTimer, [&](QObject* sender) {
-        onGuiThread = onGuiThread && QThread::currentThread() == qApp->thread() && sender == &t;
+        onGuiThread = onGuiThread &&
+                      QThread::currentThread() == QCoreApplication::instance()->thread() &&
+                      sender == &t;
         order << "tick";
     });
     connect(&t, &TSuperTimer::OnStop, [&] { order << "stop"; });
