@@ -1,7 +1,4 @@
-#include "FakeHotKeyService.h"
-#include "FakeJoystick.h"
-#include "ModalCloser.h"
-#include "RecordingKeyInjector.h"
+#include "PlayerTest.h"
 #include "TSuperTimer.h"
 #include "TSysHotKey.h"
 #include "TfrmMain.h"
@@ -15,7 +12,7 @@
 
 using namespace corv;
 
-class TestModeWindow : public QObject
+class TestModeWindow : public PlayerTest
 {
     Q_OBJECT
 
@@ -34,14 +31,6 @@ private slots:
 private:
     void startWith(const QByteArray& global);
     int screenWidth() const { return QGuiApplication::primaryScreen()->geometry().width(); }
-    void useStore(const QString& dir);
-
-    QTemporaryDir dir;
-    std::unique_ptr<FakeJoystick> joystick;
-    std::unique_ptr<RecordingKeyInjector> keys;
-    std::unique_ptr<FakeHotKeyService> hotKeys;
-    std::unique_ptr<TfrmMain> frm;
-    std::unique_ptr<ModalCloser> closer;
 };
 
 void TestModeWindow::initTestCase()
@@ -49,35 +38,21 @@ void TestModeWindow::initTestCase()
     QVERIFY(dir.isValid());
 }
 
-void TestModeWindow::useStore(const QString& path)
-{
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
-}
-
 void TestModeWindow::init()
 {
     useStore(dir.filePath(QTest::currentTestFunction()));
-    joystick = std::make_unique<FakeJoystick>();
-    keys = std::make_unique<RecordingKeyInjector>();
-    hotKeys = std::make_unique<FakeHotKeyService>();
-    frm = std::make_unique<TfrmMain>(joystick.get(), keys.get(), hotKeys.get());
-    closer = std::make_unique<ModalCloser>();
+    createPlayer();
 }
 
 void TestModeWindow::cleanup()
 {
-    closer.reset();
-    frm.reset();
+    destroyPlayer();
 }
 
 void TestModeWindow::startWith(const QByteArray& global)
 {
-    const QString path = dir.filePath("t.joy");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write("[GLOBAL]\nMODE_SWITCH_BUTTON=4\nMODE1NAME=Ground\nMODES=1\n" + global);
-    f.close();
-    frm->Arguments = {path};
+    frm->Arguments = {
+        writeFile("t.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=4\nMODE1NAME=Ground\nMODES=1\n" + global)};
     QVERIFY(frm->FormCreate(frm.get()));
 }
 

@@ -1,7 +1,4 @@
-#include "FakeHotKeyService.h"
-#include "FakeJoystick.h"
-#include "ModalCloser.h"
-#include "RecordingKeyInjector.h"
+#include "PlayerTest.h"
 #include "TSuperTimer.h"
 #include "TSysHotKey.h"
 #include "TfrmMain.h"
@@ -33,7 +30,7 @@ const char* const Valid = "[GLOBAL]\n"
 
 } // namespace
 
-class TestStartup : public QObject
+class TestStartup : public PlayerTest
 {
     Q_OBJECT
 
@@ -53,45 +50,23 @@ private slots:
     void badColourIsReportedAndStartupFinishes();
 
 private:
-    QString write(const QString& name, const QByteArray& content);
     bool start(const QStringList& args);
-
-    QTemporaryDir dir;
-    std::unique_ptr<FakeJoystick> joystick;
-    std::unique_ptr<RecordingKeyInjector> keys;
-    std::unique_ptr<FakeHotKeyService> hotKeys;
-    std::unique_ptr<TfrmMain> frm;
-    std::unique_ptr<ModalCloser> closer;
 };
 
 void TestStartup::initTestCase()
 {
     QVERIFY(dir.isValid());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("settings"));
+    useStore(dir.filePath("settings"));
 }
 
 void TestStartup::init()
 {
-    joystick = std::make_unique<FakeJoystick>();
-    keys = std::make_unique<RecordingKeyInjector>();
-    hotKeys = std::make_unique<FakeHotKeyService>();
-    frm = std::make_unique<TfrmMain>(joystick.get(), keys.get(), hotKeys.get());
-    closer = std::make_unique<ModalCloser>();
+    createPlayer();
 }
 
 void TestStartup::cleanup()
 {
-    closer.reset();
-    frm.reset();
-}
-
-QString TestStartup::write(const QString& name, const QByteArray& content)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+    destroyPlayer();
 }
 
 bool TestStartup::start(const QStringList& args)
@@ -109,12 +84,12 @@ void TestStartup::checksAndArguments_data()
     QTest::addColumn<QString>("boxTitle");
     QTest::addColumn<QString>("boxText");
 
-    const QString valid = write("valid.joy", Valid);
+    const QString valid = writeFile("valid.joy", Valid);
     const QString noSwitch =
-        write("noswitch.joy", "[GLOBAL]\nMODE1NAME=Ground\nMODES=0\n[MAPPING]\n");
+        writeFile("noswitch.joy", "[GLOBAL]\nMODE1NAME=Ground\nMODES=0\n[MAPPING]\n");
     const QString errorSwitch =
-        write("errorswitch.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=ERROR\nMODE1NAME=Ground\n");
-    const QString earlier = write("earlier.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=4\nMODES=1\n");
+        writeFile("errorswitch.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=ERROR\nMODE1NAME=Ground\n");
+    const QString earlier = writeFile("earlier.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=4\nMODES=1\n");
     const QString missing = dir.filePath("missing.joy");
 
     QTest::newRow("one argument") << QStringList{valid} << true << 0 << false << ""
@@ -176,7 +151,7 @@ void TestStartup::checksAndArguments()
 
 void TestStartup::dialogChoosesTheTemplate()
 {
-    closer->fileToChoose = write("chosen.joy", Valid);
+    closer->fileToChoose = writeFile("chosen.joy", Valid);
     QVERIFY(start({}));
     QCOMPARE(frm->TemplateFileName, closer->fileToChoose);
     QCOMPARE(frm->lblModeString->text(), QStringLiteral("Ground"));
@@ -195,8 +170,8 @@ void TestStartup::captureFailureEndsBeforeTheTemplate()
 
 void TestStartup::emptyMode1NameShowsDefault()
 {
-    QVERIFY(start({write("empty.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=\nMODE2NAME="
-                                      "\nMODES=2\n")}));
+    QVERIFY(start({writeFile("empty.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=\nMODE2NAME="
+                                          "\nMODES=2\n")}));
     QCOMPARE(frm->lblModeString->text(), QStringLiteral("Mode 1"));
     QCOMPARE(frm->ModeNames[1], QStringLiteral("Mode 2"));
     QCOMPARE(frm->ModeSwitchButton, RuntimeTemplate::NoSwitchButton);
@@ -207,13 +182,13 @@ void TestStartup::emptyMode1NameShowsDefault()
 // MODES=2 and BUTTONS=3: keys of mode 3 and of button number 4 are never read.
 void TestStartup::modesAndButtonsBoundWhatIsRead()
 {
-    QVERIFY(start({write("bounds.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\n"
-                                       "MODES=2\nBUTTONS=3\n"
-                                       "[MAPPING]\nBUTTON1=1\nBUTTON2=2\nBUTTON3=4\nBUTTON4=8\n"
-                                       "[MODE1]\nBUTTON3_COUNT=1\nBUTTON3_1=0x41\n"
-                                       "BUTTON4_COUNT=1\nBUTTON4_1=66\n"
-                                       "[MODE2]\nBUTTON1_COUNT=2\nBUTTON1_2=67\n"
-                                       "[MODE3]\nBUTTON1_COUNT=1\nBUTTON1_1=68\n")}));
+    QVERIFY(start({writeFile("bounds.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\n"
+                                           "MODES=2\nBUTTONS=3\n"
+                                           "[MAPPING]\nBUTTON1=1\nBUTTON2=2\nBUTTON3=4\nBUTTON4=8\n"
+                                           "[MODE1]\nBUTTON3_COUNT=1\nBUTTON3_1=0x41\n"
+                                           "BUTTON4_COUNT=1\nBUTTON4_1=66\n"
+                                           "[MODE2]\nBUTTON1_COUNT=2\nBUTTON1_2=67\n"
+                                           "[MODE3]\nBUTTON1_COUNT=1\nBUTTON1_1=68\n")}));
     QCOMPARE(frm->ModeCount, 2);
     QCOMPARE(frm->ButtonCount, 3);
     QCOMPARE(frm->ButtonIds[2], 4);
@@ -240,8 +215,8 @@ void TestStartup::deviceTypeDecidesTheTimer()
 {
     QFETCH(QByteArray, digitalLine);
     QFETCH(bool, timer);
-    QVERIFY(
-        start({write("device.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\n" + digitalLine)}));
+    QVERIFY(start(
+        {writeFile("device.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\n" + digitalLine)}));
     QCOMPARE(frm->DigitalDevice, timer);
     QCOMPARE(frm->SuperTimer1->Enabled(), timer);
     QCOMPARE(frm->SuperTimer1->Interval(), 80);
@@ -250,10 +225,10 @@ void TestStartup::deviceTypeDecidesTheTimer()
 
 void TestStartup::appearanceFromTheTemplate()
 {
-    QVERIFY(start({write("look.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=Look\n"
-                                     "FONTNAME=DejaVu Serif\nFONTSIZE=0x0C\nFONTBOLD=1\n"
-                                     "FONTITALIC=2\nBACKCOLOURS=clnavy\n"
-                                     "FORECOLOURS=$0000FFFF\nRESPONSE=5\n")}));
+    QVERIFY(start({writeFile("look.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=Look\n"
+                                         "FONTNAME=DejaVu Serif\nFONTSIZE=0x0C\nFONTBOLD=1\n"
+                                         "FONTITALIC=2\nBACKCOLOURS=clnavy\n"
+                                         "FORECOLOURS=$0000FFFF\nRESPONSE=5\n")}));
     const QFont font = frm->lblModeString->font();
     QCOMPARE(font.family(), QStringLiteral("DejaVu Serif"));
     QCOMPARE(font.pointSize(), 12);
@@ -273,9 +248,9 @@ void TestStartup::appearanceFromTheTemplate()
 // the window keeps its own colour and the rest of start-up still runs.
 void TestStartup::badColourIsReportedAndStartupFinishes()
 {
-    QVERIFY(start({write("badcolour.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=4\nMODE1NAME=A\n"
-                                          "MODE_SWITCH_KEY=112\nBACKCOLOURS=clPlaid\n"
-                                          "FORECOLOURS=clRed\n")}));
+    QVERIFY(start({writeFile("badcolour.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=4\nMODE1NAME=A\n"
+                                              "MODE_SWITCH_KEY=112\nBACKCOLOURS=clPlaid\n"
+                                              "FORECOLOURS=clRed\n")}));
     QCOMPARE(closer->seen.size(), 1);
     QCOMPARE(closer->seen[0].title, QStringLiteral("Error"));
     QVERIFY2(closer->seen[0].text.contains("BACKCOLOURS") &&
