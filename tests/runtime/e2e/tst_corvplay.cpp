@@ -343,12 +343,20 @@ void TestCorvplay::modeSwitchKeyAdvancesMode()
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("key 32 up")), kTimeout);
 
     const KeySym lock = lockKey.isEmpty() ? NoSymbol : XStringToKeysym(qPrintable(lockKey));
+    const auto lockedMods = [&] {
+        XkbStateRec state{};
+        XkbGetState(dpy, XkbUseCoreKbd, &state);
+        return state.locked_mods;
+    };
+    const unsigned char lockedBefore = lockedMods();
     if (lock != NoSymbol)
         tapKey(lock);
     const auto unlock = qScopeGuard([&] {
         if (lock != NoSymbol)
             tapKey(lock);
     });
+    // The lock really is on for this row.
+    QCOMPARE(lockedMods() != lockedBefore, lock != NoSymbol);
 
     tapKey(XK_F1);
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("mode 2 Air")), kTimeout);
