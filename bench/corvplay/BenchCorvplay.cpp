@@ -56,10 +56,11 @@ bool HasPid(Display* dpy, Window w, pid_t pid)
     unsigned long after = 0;
     unsigned char* data = nullptr;
     bool match = false;
-    if (XGetWindowProperty(dpy, w, XInternAtom(dpy, "_NET_WM_PID", False), 0, 1, False,
-                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+    if (XGetWindowProperty(dpy, w, XInternAtom(dpy, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL,
+                           &type, &format, &count, &after, &data) == Success &&
         data) {
-        match = count == 1 && *reinterpret_cast<unsigned long*>(data) == static_cast<unsigned long>(pid);
+        match = count == 1 &&
+                *reinterpret_cast<unsigned long*>(data) == static_cast<unsigned long>(pid);
         XFree(data);
     }
     return match;
@@ -132,8 +133,8 @@ public:
         for (std::string& e : env)
             envp.push_back(e.data());
         envp.push_back(nullptr);
-        const char* argv[] = {CORVPLAY_PATH,    "--joystick", joystick.c_str(), "--keys",
-                              "print",          templatePath, nullptr};
+        const char* argv[] = {CORVPLAY_PATH, "--joystick", joystick.c_str(), "--keys",
+                              "print",       templatePath, nullptr};
 
         XSelectInput(dpy_, DefaultRootWindow(dpy_), SubstructureNotifyMask);
         XSync(dpy_, False);
@@ -161,7 +162,8 @@ public:
             while (XPending(dpy_) > 0) {
                 XEvent ev;
                 XNextEvent(dpy_, &ev);
-                if (ev.type == MapNotify && windowMs < 0 && IsModeWindow(dpy_, ev.xmap.window, pid_))
+                if (ev.type == MapNotify && windowMs < 0 &&
+                    IsModeWindow(dpy_, ev.xmap.window, pid_))
                     windowMs = NowMs() - t0;
             }
             if (fds[1].revents & POLLIN) {
@@ -202,7 +204,8 @@ public:
     {
         char buffer[4096];
         pollfd fd{outFd_, POLLIN, 0};
-        while (poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN) && read(outFd_, buffer, sizeof buffer) > 0)
+        while (poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN) &&
+               read(outFd_, buffer, sizeof buffer) > 0)
             ;
     }
 
