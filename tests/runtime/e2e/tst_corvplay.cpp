@@ -1,6 +1,5 @@
 // The real corvplay process on the test X server, driven through a virtual
 // joystick fed from a named pipe, with its settings in a private directory.
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -9,15 +8,14 @@
 #include <QTest>
 #include <csignal>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace
 {
@@ -29,7 +27,7 @@ QString sourceFile(const QString& relative)
     return qEnvironmentVariable("CORV_SOURCE_DIR") + QLatin1Char('/') + relative;
 }
 
-// Reads one CARDINAL or ATOM list property; empty when absent.
+// Reads a list property of 32-bit values; empty when absent.
 QList<unsigned long> longProperty(Display* dpy, Window w, const char* name, Atom type)
 {
     QList<unsigned long> values;
