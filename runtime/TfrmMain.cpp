@@ -432,6 +432,9 @@ void TfrmMain::Disable1Click(QObject*)
 
 void TfrmMain::Shutdown1Click(QObject*)
 {
+    // An analog button's repeat loop runs until the button is let go; once
+    // quit is asked its waits return at once, so it must be ended first.
+    ClearButtonHeld();
     close();
     QCoreApplication::quit();
 }

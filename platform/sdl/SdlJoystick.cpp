@@ -190,6 +190,12 @@ int SdlJoystick::openVirtual(const QString& path)
     virtualInstance_ = SDL_JoystickGetDeviceInstanceID(index);
     if (!openDevice(index))
         return CannotCapture;
+    // It changes only when its script says so: pumped when commands arrive
+    // and when a wait runs out, never on a clock, so an idle program sleeps.
+    resume_ = new QTimer(this);
+    resume_->setSingleShot(true);
+    resume_->setTimerType(Qt::PreciseTimer);
+    connect(resume_, &QTimer::timeout, this, &SdlJoystick::pump);
     connect(script_, &JoystickScript::commandsArrived, this, &SdlJoystick::pump);
     return Captured;
 }
@@ -212,7 +218,7 @@ int SdlJoystick::capture()
             result = CannotCapture;
         }
     }
-    if (result != Captured)
+    if (result != Captured || script_)
         return result;
     // Pumped only while captured, so an idle program does not wake for SDL.
     timer_ = new QTimer(this);
@@ -244,8 +250,12 @@ void SdlJoystick::applyScript()
     auto& queue = script_->pending();
     while (!queue.empty()) {
         if (waitMs_ > 0) {
-            if (waitClock_.elapsed() < waitMs_)
+            const qint64 left = waitMs_ - waitClock_.elapsed();
+            if (left > 0) {
+                if (resume_)
+                    resume_->start(int(left));
                 return;
+            }
             waitMs_ = 0;
         }
         const ScriptCommand command = queue.front();

@@ -28,7 +28,8 @@ public:
     JoyInfo poll() override;
 
     // Reads SDL's events and state, and applies due script commands. Runs
-    // from a timer while captured; tests call it to step.
+    // while captured: from a timer for a device, when the script has work
+    // for the virtual joystick; tests call it to step.
     void pump();
     bool isOpen() const { return joy_ != nullptr; }
 
@@ -53,8 +54,9 @@ private:
     int instance_ = -1;
     QByteArray guid_; // of the device captured, to know it again on replug
     int virtualInstance_ = -1;
-    uint32_t held_ = 0; // buttons 1..4 as the messages have reported them
-    QTimer* timer_ = nullptr;
+    uint32_t held_ = 0;        // buttons 1..4 as the messages have reported them
+    QTimer* timer_ = nullptr;  // the pump of a real device
+    QTimer* resume_ = nullptr; // the end of a virtual joystick's wait
     JoystickScript* script_ = nullptr;
     QElapsedTimer waitClock_;
     qint64 waitMs_ = 0;

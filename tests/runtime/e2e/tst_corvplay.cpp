@@ -1,0 +1,494 @@
+// The real corvplay process on the test X server, driven through a virtual
+// joystick fed from a named pipe, with its settings in a private directory.
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace
+{
+
+constexpr int kTimeout = 10000;
+
+QString sourceFile(const QString& relative)
+{
+    return qEnvironmentVariable("CORV_SOURCE_DIR") + QLatin1Char('/') + relative;
+}
+
+// Reads a list property of 32-bit values; empty when absent.
+QList<unsigned long> longProperty(Display* dpy, Window w, const char* name, Atom type)
+{
+    QList<unsigned long> values;
+    Atom actual = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(dpy, w, XInternAtom(dpy, name, False), 0, 64, False, type, &actual,
+                           &format, &count, &after, &data) == Success &&
+        data) {
+        if (format == 32) {
+            const auto* v = reinterpret_cast<const unsigned long*>(data);
+            values = QList<unsigned long>(v, v + count);
+        }
+        XFree(data);
+    }
+    return values;
+}
+
+QByteArray windowName(Display* dpy, Window w)
+{
+    char* name = nullptr;
+    QByteArray result;
+    if (XFetchName(dpy, w, &name) && name) {
+        result = name;
+        XFree(name);
+    }
+    return result;
+}
+
+QList<Window> children(Display* dpy, Window w)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window* kids = nullptr;
+    unsigned count = 0;
+    QList<Window> result;
+    if (XQueryTree(dpy, w, &root, &parent, &kids, &count) && kids) {
+        result = QList<Window>(kids, kids + count);
+        XFree(kids);
+    }
+    return result;
+}
+
+Window parentOf(Display* dpy, Window w)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window* kids = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(dpy, w, &root, &parent, &kids, &count) && kids)
+        XFree(kids);
+    return parent;
+}
+
+bool viewable(Display* dpy, Window w)
+{
+    XWindowAttributes a{};
+    return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
+}
+
+// Popups such as menus place themselves, past any window manager.
+bool overrideRedirect(Display* dpy, Window w)
+{
+    XWindowAttributes a{};
+    return XGetWindowAttributes(dpy, w, &a) && a.override_redirect;
+}
+
+// Every window below `from` (depth first) that a process with this pid owns.
+QList<Window> windowsOfPid(Display* dpy, Window from, qint64 pid)
+{
+    QList<Window> found;
+    for (Window w : children(dpy, from)) {
+        if (longProperty(dpy, w, "_NET_WM_PID", XA_CARDINAL).value(0) == quint64(pid))
+            found << w;
+        found << windowsOfPid(dpy, w, pid);
+    }
+    return found;
+}
+
+// One run of corvplay with its own settings directory and joystick pipe.
+class Corvplay
+{
+public:
+    Corvplay()
+    {
+        fifoPath = dir.filePath(QStringLiteral("joy"));
+        if (::mkfifo(QFile::encodeName(fifoPath).constData(), 0600) == 0)
+            // Held open both ways so that writes never block nor find no reader.
+            fifo = ::open(QFile::encodeName(fifoPath).constData(), O_RDWR | O_CLOEXEC);
+    }
+    ~Corvplay()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(kTimeout);
+        }
+        if (fifo >= 0)
+            ::close(fifo);
+    }
+
+    // A copy of the worked example with some [GLOBAL] values replaced.
+    QString templateWith(const QList<std::pair<QString, QString>>& values)
+    {
+        QFile in(sourceFile(QStringLiteral("examples/flight.joy")));
+        if (!in.open(QIODevice::ReadOnly))
+            return {};
+        QString text = QString::fromUtf8(in.readAll());
+        for (const auto& [key, value] : values) {
+            const QRegularExpression line(QStringLiteral("^%1=.*$").arg(key),
+                                          QRegularExpression::MultilineOption);
+            text.replace(line, key + QLatin1Char('=') + value);
+        }
+        const QString path = dir.filePath(QStringLiteral("game.joy"));
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly))
+            return {};
+        out.write(text.toUtf8());
+        return path;
+    }
+
+    void start(const QString& keys, const QString& joy)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        // The tray icon must use the X tray protocol, not a desktop's D-Bus host.
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(QStringLiteral(CORVPLAY_PATH),
+                      {QStringLiteral("--joystick"), QStringLiteral("virtual:") + fifoPath,
+                       QStringLiteral("--keys"), keys, joy});
+    }
+
+    bool send(const QByteArray& script) const
+    {
+        return fifo >= 0 &&
+               ::write(fifo, script.constData(), size_t(script.size())) == ssize_t(script.size());
+    }
+
+    // Standard output so far, one line each.
+    QStringList lines()
+    {
+        output += process.readAllStandardOutput();
+        return QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    // The mode window once it is on screen.
+    Window modeWindow(Display* dpy) const
+    {
+        if (process.state() != QProcess::Running)
+            return 0;
+        for (Window w : windowsOfPid(dpy, DefaultRootWindow(dpy), process.processId())) {
+            if (windowName(dpy, w) == "Corvane" && viewable(dpy, w))
+                return w;
+        }
+        return 0;
+    }
+
+    QString settingsFile() const
+    {
+        return dir.filePath(QStringLiteral("config/Corvane/corvplay.conf"));
+    }
+
+    QTemporaryDir dir;
+    QString fifoPath;
+    int fifo = -1;
+    QProcess process;
+    QByteArray output;
+};
+
+} // namespace
+
+class TestCorvplay : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void xtestTypesTheTemplateInOrder();
+    void modeSwitchKeyAdvancesMode_data();
+    void modeSwitchKeyAdvancesMode();
+    void sigtermShutsDownCleanly_data();
+    void sigtermShutsDownCleanly();
+    void trayIconDocksAndOpensMenu();
+
+private:
+    // Waits for the mode window and for the first button a tick has seen.
+    bool waitReady(Corvplay& run);
+    void tapKey(KeySym sym);
+
+    Display* dpy = nullptr;
+};
+
+void TestCorvplay::initTestCase()
+{
+    // A pipe whose reader died must fail a write, not end the test.
+    std::signal(SIGPIPE, SIG_IGN);
+    dpy = XOpenDisplay(nullptr);
+    if (!dpy)
+        QSKIP("needs an X display");
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(dpy, &event, &error, &major, &minor))
+        QSKIP("needs the XTEST extension");
+    QVERIFY(QFile::exists(QStringLiteral(CORVPLAY_PATH)));
+}
+
+void TestCorvplay::cleanupTestCase()
+{
+    if (dpy)
+        XCloseDisplay(dpy);
+}
+
+bool TestCorvplay::waitReady(Corvplay& run)
+{
+    auto fail = qScopeGuard(
+        [&] { qWarning("corvplay stderr: %s", run.process.readAllStandardError().constData()); });
+    if (!run.process.waitForStarted(kTimeout))
+        return false;
+    if (!QTest::qWaitFor([&] { return run.modeWindow(dpy) != 0; }, kTimeout))
+        return false;
+    fail.dismiss();
+    return true;
+}
+
+void TestCorvplay::tapKey(KeySym sym)
+{
+    const KeyCode code = XKeysymToKeycode(dpy, sym);
+    XTestFakeKeyEvent(dpy, code, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+    XSync(dpy, False);
+}
+
+void TestCorvplay::xtestTypesTheTemplateInOrder()
+{
+    // A plain window that holds the focus and records what it is typed.
+    const Window target = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 300, 300, 200, 100, 0, 0,
+                                              WhitePixel(dpy, DefaultScreen(dpy)));
+    const auto destroy = qScopeGuard([&] { XDestroyWindow(dpy, target), XSync(dpy, False); });
+    XSelectInput(dpy, target, KeyPressMask | KeyReleaseMask | StructureNotifyMask);
+    XMapWindow(dpy, target);
+    XSync(dpy, False);
+    QTRY_VERIFY_WITH_TIMEOUT(viewable(dpy, target), kTimeout);
+    XSetInputFocus(dpy, target, RevertToPointerRoot, CurrentTime);
+    XSync(dpy, False);
+
+    Corvplay run;
+    run.start(QStringLiteral("xtest"), sourceFile(QStringLiteral("examples/flight.joy")));
+    QVERIFY(waitReady(run));
+
+    // Fire held long enough to repeat, jump, the mode switch, then the
+    // missile: Enter, the empty slot, Tab.
+    QVERIFY(run.send("press 1\nwait 500\nrelease 1\nwait 300\n"
+                     "press 2\nwait 200\nrelease 2\nwait 300\n"
+                     "press 3\nwait 200\nrelease 3\nwait 300\n"
+                     "press 1\nwait 200\nrelease 1\n"));
+    QStringList typed;
+    const auto drain = [&] {
+        while (XPending(dpy) > 0) {
+            XEvent ev;
+            XNextEvent(dpy, &ev);
+            if (ev.type != KeyPress && ev.type != KeyRelease)
+                continue;
+            const KeySym sym = XkbKeycodeToKeysym(dpy, KeyCode(ev.xkey.keycode), 0, 0);
+            typed << (ev.type == KeyPress ? u'+' : u'-') +
+                         QString::fromLatin1(XKeysymToString(sym));
+        }
+        return typed.contains(QStringLiteral("-Tab"));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(drain(), kTimeout);
+
+    const QStringList fire = {"+Control_L", "+Shift_L", "+a", "-a", "-Shift_L", "-Control_L"};
+    const QStringList rest = {"+space", "-space", "+Return", "-Return", "+Tab", "-Tab"};
+    qsizetype repeats = 0;
+    while (typed.mid(repeats * fire.size(), fire.size()) == fire)
+        ++repeats;
+    // Half a second at the 80 ms tick: several sends, never fewer than two.
+    QVERIFY2(repeats >= 2, qPrintable(typed.join(u' ')));
+    QCOMPARE(typed.mid(repeats * fire.size()), rest);
+
+    // The mode window never took the focus from the game.
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(dpy, &focus, &revert);
+    QCOMPARE(focus, target);
+}
+
+void TestCorvplay::modeSwitchKeyAdvancesMode_data()
+{
+    // The hot key must work whatever lock the user has on.
+    QTest::addColumn<QString>("lockKey");
+    QTest::newRow("no lock") << QString();
+    QTest::newRow("Caps Lock on") << QStringLiteral("Caps_Lock");
+    QTest::newRow("Num Lock on") << QStringLiteral("Num_Lock");
+}
+
+void TestCorvplay::modeSwitchKeyAdvancesMode()
+{
+    QFETCH(QString, lockKey);
+    Corvplay run;
+    const QString joy =
+        run.templateWith({{QStringLiteral("MODE_SWITCH_KEY"), QStringLiteral("112")}});
+    QVERIFY(!joy.isEmpty());
+    run.start(QStringLiteral("print"), joy);
+    QVERIFY(waitReady(run));
+    // A tick that has typed a button proves start-up has finished, hot key included.
+    QVERIFY(run.send("press 2\nwait 200\nrelease 2\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("key 32 up")), kTimeout);
+
+    const KeySym lock = lockKey.isEmpty() ? NoSymbol : XStringToKeysym(qPrintable(lockKey));
+    const auto lockedMods = [&] {
+        XkbStateRec state{};
+        XkbGetState(dpy, XkbUseCoreKbd, &state);
+        return state.locked_mods;
+    };
+    const unsigned char lockedBefore = lockedMods();
+    if (lock != NoSymbol)
+        tapKey(lock);
+    const auto unlock = qScopeGuard([&] {
+        if (lock != NoSymbol)
+            tapKey(lock);
+    });
+    // The lock really is on for this row.
+    QCOMPARE(lockedMods() != lockedBefore, lock != NoSymbol);
+
+    tapKey(XK_F1);
+    QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("mode 2 Air")), kTimeout);
+    tapKey(XK_F1);
+    QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("mode 1 Ground")), kTimeout);
+    // The key advances once per press, and types nothing itself.
+    const QStringList lines = run.lines();
+    QCOMPARE(lines.filter(QStringLiteral("mode ")),
+             QStringList({QStringLiteral("mode 2 Air"), QStringLiteral("mode 1 Ground")}));
+    QCOMPARE(lines.filter(QStringLiteral("key 112")), QStringList());
+}
+
+void TestCorvplay::sigtermShutsDownCleanly_data()
+{
+    QTest::addColumn<QStringList>("values");
+    QTest::addColumn<QPoint>("moveTo");
+    QTest::newRow("digital, fire held") << QStringList() << QPoint(123, 45);
+    // An analog device repeats a held button in a wait loop of its own; the
+    // signal must end that loop too. Its buttons are known by their change
+    // reports: 257 for button 1 alone, 514 for button 2, 1028 for button 3.
+    QTest::newRow("analog, fire held")
+        << QStringList({"DIGITAL=0", "BUTTON1=257", "BUTTON2=514", "BUTTON3=1028"})
+        << QPoint(640, 7);
+}
+
+void TestCorvplay::sigtermShutsDownCleanly()
+{
+    QFETCH(QStringList, values);
+    QFETCH(QPoint, moveTo);
+    Corvplay run;
+    QList<std::pair<QString, QString>> replaced;
+    for (const QString& value : values)
+        replaced.append({value.section(u'=', 0, 0), value.section(u'=', 1)});
+    const QString joy = run.templateWith(replaced);
+    QVERIFY(!joy.isEmpty());
+    run.start(QStringLiteral("print"), joy);
+    QVERIFY(waitReady(run));
+
+    // Moved as a window manager or a drag would; the place where it ends up
+    // is the one to keep.
+    XMoveWindow(dpy, run.modeWindow(dpy), moveTo.x(), moveTo.y());
+    XSync(dpy, False);
+    QVERIFY(run.send("press 2\nwait 200\nrelease 2\nwait 100\npress 1\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(run.lines().count(QStringLiteral("key 65 down")) >= 2, kTimeout);
+
+    run.process.terminate();
+    QVERIFY(run.process.waitForFinished(kTimeout));
+    QCOMPARE(run.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.process.exitCode(), 0);
+
+    QSet<QString> down;
+    for (const QString& line : run.lines()) {
+        const QStringList parts = line.split(u' ');
+        if (parts.size() == 3 && parts[0] == u"key") {
+            if (parts[2] == u"down")
+                down.insert(parts[1]);
+            else
+                down.remove(parts[1]);
+        }
+    }
+    QCOMPARE(down, QSet<QString>());
+
+    QVERIFY(QFile::exists(run.settingsFile()));
+    QSettings store(run.settingsFile(), QSettings::IniFormat);
+    store.beginGroup(QStringLiteral("KVR-%1").arg(DisplayWidth(dpy, DefaultScreen(dpy))));
+    QCOMPARE(store.value(QStringLiteral("Left")).toInt(), moveTo.x());
+    QCOMPARE(store.value(QStringLiteral("Top")).toInt(), moveTo.y());
+}
+
+void TestCorvplay::trayIconDocksAndOpensMenu()
+{
+    const Atom traySelection = XInternAtom(
+        dpy, qPrintable(QStringLiteral("_NET_SYSTEM_TRAY_S%1").arg(DefaultScreen(dpy))), False);
+    QProcess trayer;
+    const auto stopTrayer = qScopeGuard([&] {
+        trayer.kill();
+        trayer.waitForFinished(kTimeout);
+    });
+    if (XGetSelectionOwner(dpy, traySelection) == None) {
+        trayer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        trayer.start(QStringLiteral("trayer"),
+                     // At the bottom, clear of the mode window in the top left corner.
+                     {QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"),
+                      QStringLiteral("left"), QStringLiteral("--widthtype"),
+                      QStringLiteral("request"), QStringLiteral("--height"), QStringLiteral("32")});
+        if (!trayer.waitForStarted(kTimeout))
+            QSKIP("trayer, the tray host for this test, cannot be started");
+        QTRY_VERIFY_WITH_TIMEOUT(XGetSelectionOwner(dpy, traySelection) != None, kTimeout);
+    }
+
+    Corvplay run;
+    run.start(QStringLiteral("print"), sourceFile(QStringLiteral("examples/flight.joy")));
+    QVERIFY(waitReady(run));
+
+    // Docked: the icon's window has been taken into the host's window tree.
+    const Window root = DefaultRootWindow(dpy);
+    Window icon = 0;
+    const auto docked = [&] {
+        for (Window w : windowsOfPid(dpy, root, run.process.processId())) {
+            if (parentOf(dpy, w) != root && viewable(dpy, w))
+                icon = w;
+        }
+        return icon != 0;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(docked(), kTimeout);
+
+    XWindowAttributes a{};
+    QVERIFY(XGetWindowAttributes(dpy, icon, &a));
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    XTranslateCoordinates(dpy, icon, root, a.width / 2, a.height / 2, &x, &y, &child);
+    XTestFakeMotionEvent(dpy, DefaultScreen(dpy), x, y, CurrentTime);
+    XTestFakeButtonEvent(dpy, 3, True, CurrentTime);
+    XTestFakeButtonEvent(dpy, 3, False, CurrentTime);
+    XSync(dpy, False);
+
+    const auto menuShown = [&] {
+        for (Window w : windowsOfPid(dpy, root, run.process.processId())) {
+            if (viewable(dpy, w) && overrideRedirect(dpy, w))
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(menuShown(), kTimeout);
+
+    // The menu works from the keyboard too: up from the bottom, past Cancel,
+    // is Shutdown.
+    tapKey(XK_Up);
+    tapKey(XK_Up);
+    tapKey(XK_Return);
+    QVERIFY(run.process.waitForFinished(kTimeout));
+    QCOMPARE(run.process.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestCorvplay)
+#include "tst_corvplay.moc"
