@@ -306,6 +306,8 @@ void TfrmMain::ShowMessage(QMessageBox::Icon icon, const QString& title, const Q
 {
     std::fprintf(stderr, "corvplay: %s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
+    if (!MessageBoxes)
+        return;
     QMessageBox box(icon, title, text, QMessageBox::Ok);
     box.exec();
 }

@@ -107,6 +107,9 @@ public:
     // A modal box that is also written to standard error as one line, so a
     // start from a terminal or a script says what went wrong.
     static void ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text);
+    // Off where nobody could see or answer a box (no display at all): the
+    // line on standard error is then the whole message.
+    static inline bool MessageBoxes = true;
 
     // Copies the tables and device type of a loaded template, clamping counts
     // to the table limits, and starts in mode 1.

@@ -19,8 +19,10 @@ int main(int argc, char* argv[])
     // Without any display, run on Qt's offscreen platform so that a dry run
     // still plays the template.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        TfrmMain::MessageBoxes = false;
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvplay"));
