@@ -318,7 +318,19 @@ bool TfrmMain::FormCreate(QObject*)
         ExitCode = 1;
         return false;
     }
-    return OpenTemplate();
+    return !shutdownRequested_ && OpenTemplate();
+}
+
+void TfrmMain::RequestShutdown()
+{
+    if (Started) {
+        Shutdown1Click(nullptr);
+        return;
+    }
+    shutdownRequested_ = true;
+    ExitCode = 0;
+    if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+        modal->reject();
 }
 
 bool TfrmMain::OpenTemplate()
@@ -357,6 +369,8 @@ bool TfrmMain::OpenTemplate()
     const QPoint topLeft = ReadPosition(screen ? screen->geometry().width() : 0);
     setGeometry(topLeft.x(), topLeft.y(), 80, 19);
     LoadTemplate();
+    if (shutdownRequested_) // asked to stop while a colour error was shown
+        return false;
     show();
     raise();
     ButtonHeld = false;
@@ -366,6 +380,7 @@ bool TfrmMain::OpenTemplate()
     DispatchEnabled = true;
     if (DigitalDevice)
         SuperTimer1->SetEnabled(true);
+    Started = true;
     return true;
 }
 
@@ -434,11 +449,7 @@ void TfrmMain::Disable1Click(QObject*)
 
 void TfrmMain::Shutdown1Click(QObject*)
 {
-    // An analog button's repeat loop runs until the button is let go; once
-    // quit is asked its waits return at once, so it must be ended first.
-    ClearButtonHeld();
     close();
-    QCoreApplication::quit();
 }
 
 QString TfrmMain::PositionKey(int screenWidth)
@@ -478,10 +489,15 @@ void TfrmMain::SavePosition()
                     QStringLiteral("Failed to create key %1").arg(PositionKey(width)));
 }
 
+// Every close ends the program, also one asked for by the window manager.
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
     SavePosition();
     event->accept();
+    // An analog button's repeat loop runs until the button is let go; once
+    // quit is asked its waits return at once, so it must be ended first.
+    ClearButtonHeld();
+    QCoreApplication::quit();
 }
 
 // The same menu as the tray icon's, so the program can be shut down where no

@@ -98,6 +98,12 @@ public:
     void Disable1Click(QObject* Sender);
     void Shutdown1Click(QObject* Sender);
 
+    // SIGINT and SIGTERM: Shutdown once running; during start-up the box or
+    // dialog on screen is closed and start-up ends without touching the
+    // stored position.
+    void RequestShutdown();
+    bool Started = false;
+
     // The mode window's position, kept per user and per screen width.
     static QString PositionKey(int screenWidth);
     static QPoint ReadPosition(int screenWidth);
@@ -155,6 +161,7 @@ private:
     // The innermost wait of an analog repeat loop; quit when the button is let go.
     QEventLoop* heldWait_ = nullptr;
     // Set while the window is moved by hand (no window manager to do it).
+    bool shutdownRequested_ = false;
     bool dragging_ = false;
     QPoint dragOffset_;
 };

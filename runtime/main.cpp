@@ -11,26 +11,47 @@
 #include <QTextStream>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 using namespace corv;
 
+namespace
+{
+
+// Options that need neither a display nor a window: they run on a plain core
+// application, so they work where no display can be reached.
+bool wantsNoWindow(int argc, char* argv[])
+{
+    static const QByteArrayList options{"--check", "--list-joysticks", "-h", "--help", "--help-all",
+                                        "-v",      "--version"};
+    for (int i = 1; i < argc; ++i) {
+        if (options.contains(QByteArray(argv[i])))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    const bool noWindow = wantsNoWindow(argc, argv);
     // Without any display, run on Qt's offscreen platform so that a dry run
     // still plays the template.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    if (!noWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         TfrmMain::MessageBoxes = false;
     }
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("corvplay"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
-    QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
-    QApplication::setOrganizationName(QStringLiteral("Corvane"));
-    // Hiding the mode window must not end the program; only Shutdown does.
-    QApplication::setQuitOnLastWindowClosed(false);
+    std::unique_ptr<QCoreApplication> app;
+    if (noWindow)
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("corvplay"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
+    QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -47,7 +68,7 @@ int main(int argc, char* argv[])
         QStringLiteral("Check and load the template, print what would be played and exit: 0 "
                        "valid, 1 not a template, 2 earlier version, 3 other load error."));
     parser.addOption(checkOption);
-    parser.process(app);
+    parser.process(*app);
 
     int exitCode = 0;
     if (Platform::handleListJoysticks(parser, &exitCode))
@@ -63,6 +84,10 @@ int main(int argc, char* argv[])
         }
         return TemplateReport::Run(args.first(), out, err);
     }
+
+    QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
+    // Hiding the mode window must not end the program; only closing it does.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     QString error;
     const QString backend = Platform::keysBackend(parser);
@@ -80,13 +105,13 @@ int main(int argc, char* argv[])
         // SIGINT and SIGTERM shut down exactly as the menu's Shutdown does.
         SignalBridge bridge(false);
         QObject::connect(&bridge, &SignalBridge::signalReceived, &frmMain,
-                         [&frmMain] { frmMain.Shutdown1Click(nullptr); });
+                         [&frmMain] { frmMain.RequestShutdown(); });
         if (backend == QLatin1String("print"))
             frmMain.SetModeEcho(stdout);
         frmMain.Arguments = parser.positionalArguments();
         if (!frmMain.FormCreate(&frmMain))
             return frmMain.ExitCode;
-        status = app.exec();
+        status = QCoreApplication::exec();
     }
     // Destroying the injector releases every key still held.
     keys.reset();

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QShortcutEvent>
 
 namespace
@@ -364,8 +365,11 @@ void TExplorerButton::leftDown()
     m_mouseInside = true;
     repaint();
     if (m_dropDownMenu) {
+        // A menu command may delete this button.
+        QPointer<TExplorerButton> self(this);
         m_dropDownMenu->exec(mapToGlobal(QPoint(0, height())));
-        afterMenu();
+        if (self)
+            afterMenu();
     }
 }
 
@@ -426,20 +430,30 @@ void TExplorerButton::contextMenuEvent(QContextMenuEvent* e)
         QWidget::contextMenuEvent(e);
         return;
     }
+    QPointer<TExplorerButton> self(this);
     m_popupMenu->exec(e->globalPos());
-    afterMenu();
+    if (self)
+        afterMenu();
 }
 
 void TExplorerButton::performAccelerator()
 {
+    // Events run in between, and a click handler may delete this button.
+    QPointer<TExplorerButton> self(this);
     m_mouseInside = true;
     m_pressed = false;
     repaint();
     QCoreApplication::processEvents();
+    if (!self)
+        return;
     leftDown();
     QCoreApplication::processEvents();
+    if (!self)
+        return;
     leftUp();
     QCoreApplication::processEvents();
+    if (!self)
+        return;
     if (!rect().contains(mapFromGlobal(QCursor::pos()))) {
         m_mouseInside = false;
         repaint();

@@ -23,6 +23,7 @@ private slots:
     void positionPerScreenWidth();
     void startupRestoresAndShutdownSavesPosition();
     void unwritableStoreStillShutsDown();
+    void anyCloseEndsTheProgram();
     void menuStateMachine_data();
     void menuStateMachine();
     void rightClickOnWindowOpensMenu();
@@ -101,6 +102,26 @@ void TestModeWindow::unwritableStoreStillShutsDown()
     QCOMPARE(closer->seen[0].title, QStringLiteral("Error"));
     QCOMPARE(closer->seen[0].text,
              QStringLiteral("Failed to create key KVR-%1").arg(screenWidth()));
+}
+
+// A close asked for by the window manager ends the program too, rather than
+// leaving it running unseen; a signal once running does the same.
+void TestModeWindow::anyCloseEndsTheProgram()
+{
+    startWith({});
+    for (int round = 0; round < 2; ++round) {
+        QTimer timeout;
+        timeout.setSingleShot(true);
+        connect(&timeout, &QTimer::timeout, this, [] { QCoreApplication::exit(1); });
+        timeout.start(5000);
+        if (round == 0)
+            QTimer::singleShot(0, frm.get(), [this] { frm->close(); });
+        else
+            QTimer::singleShot(0, frm.get(), [this] { frm->RequestShutdown(); });
+        QCOMPARE(QCoreApplication::exec(), 0); // 1: nothing ended the program
+        QVERIFY(!frm->isVisible());
+        frm->show();
+    }
 }
 
 void TestModeWindow::menuStateMachine_data()

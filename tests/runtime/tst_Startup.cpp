@@ -4,6 +4,7 @@
 #include "TfrmMain.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -48,6 +49,8 @@ private slots:
     void deviceTypeDecidesTheTimer();
     void appearanceFromTheTemplate();
     void badColourIsReportedAndStartupFinishes();
+    void shutdownRequestedDuringStartup_data();
+    void shutdownRequestedDuringStartup();
 
 private:
     bool start(const QStringList& args);
@@ -264,6 +267,40 @@ void TestStartup::badColourIsReportedAndStartupFinishes()
     QVERIFY(frm->SuperTimer1->Enabled());
     QCOMPARE(hotKeys->grabs.size(), 1);
     QCOMPARE(hotKeys->grabs.first().vk, 112);
+}
+
+void TestStartup::shutdownRequestedDuringStartup_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("open dialog") << QStringList{};
+    QTest::newRow("colour error box") << QStringList{writeFile(
+        "stopcolour.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\nBACKCOLOURS=clPlaid\n")};
+}
+
+// SIGINT or SIGTERM while a box or the dialog waits for the user: it goes
+// away, start-up ends, and the stored position is left alone.
+void TestStartup::shutdownRequestedDuringStartup()
+{
+    QFETCH(QStringList, args);
+    closer.reset();
+    const int width = QGuiApplication::primaryScreen()->geometry().width();
+    QVERIFY(TfrmMain::WritePosition(width, {12, 34}));
+    bool modalSeen = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        if (QApplication::activeModalWidget() && !modalSeen) {
+            modalSeen = true;
+            frm->RequestShutdown();
+        }
+    });
+    poll.start(10);
+    QVERIFY(!start(args));
+    QVERIFY(modalSeen);
+    QCOMPARE(frm->ExitCode, 0);
+    QVERIFY(!frm->isVisible());
+    QVERIFY(!frm->SuperTimer1->Enabled());
+    QVERIFY(!frm->DispatchEnabled);
+    QCOMPARE(TfrmMain::ReadPosition(width), QPoint(12, 34));
 }
 
 QTEST_MAIN(TestStartup)

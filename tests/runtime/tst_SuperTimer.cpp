@@ -159,6 +159,8 @@ void TestSuperTimer::priorityChangesAtOnce()
 {
     QFETCH(TSuperTimer::TThreadPriority, priority);
     QFETCH(int, nice);
+    if (getpriority(PRIO_PROCESS, 0) != 0)
+        QSKIP("run at another nice level: normal could not be set back");
     TSuperTimer t;
     t.SetThreadPriority(TSuperTimer::tpNormal);
     t.SetInterval(20);
