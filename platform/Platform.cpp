@@ -41,17 +41,20 @@ std::unique_ptr<KeyInjector> Platform::createKeyInjector(const QString& backend,
         return std::make_unique<PrintKeyInjector>();
     if (name == u"xtest")
         return XTestKeyInjector::open({}, error);
-    if (name == u"uinput") {
+    // A failed uinput device tells the user how to get one, however it was chosen.
+    auto openUinput = [error] {
         auto injector = UinputKeyInjector::open(kUinputPath, error);
         if (!injector)
             *error += QStringLiteral(". ") + uinputAdvice();
         return injector;
-    }
+    };
+    if (name == u"uinput")
+        return openUinput();
     if (name == u"auto") {
         if (XTestKeyInjector::available({}))
             return XTestKeyInjector::open({}, error);
         if (::access(kUinputPath.toLocal8Bit().constData(), W_OK) == 0)
-            return UinputKeyInjector::open(kUinputPath, error);
+            return openUinput();
         *error = QStringLiteral("Cannot type keys: no X display with the XTEST extension is "
                                 "reachable and %1 is not writable. %2")
                      .arg(kUinputPath, uinputAdvice());

@@ -333,13 +333,9 @@ void ProfileFile::writeString(const QString& section, const QString& key, const 
     const auto blank = [](const QString& raw) {
         return std::all_of(raw.begin(), raw.end(), isBlank);
     };
+    // Only blank lines follow, so no key's line index moves.
     while (at > 0 && blank(sec.Lines[at - 1].Raw))
         --at;
-    if (at != sec.Lines.size()) {
-        for (auto k = sec.Keys.begin(); k != sec.Keys.end(); ++k)
-            if (*k >= int(at))
-                ++*k;
-    }
     sec.Lines.insert(sec.Lines.begin() + qsizetype(at), std::move(line));
     sec.Keys.insert(folded, int(at));
 }

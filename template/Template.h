@@ -31,7 +31,6 @@ struct IdentifiedButton {
 // The whole document as the editor holds it.
 struct Template {
     static constexpr int ModeCount = 5;
-    static constexpr int MaxMappings = 32;
     static constexpr int MaxButtonNumbers = 32;
 
     QString Description;

@@ -235,10 +235,11 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
 {
     tmpl = Template();
 
-    // Every identified button has its own key, so a count beyond the keys
-    // present is a hand edit; it must not make the list huge.
+    // Every identified button has its own key besides NUMBER, so a count
+    // beyond those keys is a hand edit; it must not make the list huge.
+    const bool hasNumber = present(file, Identified, QStringLiteral("NUMBER"));
     const int number = std::clamp(file.readInt(Identified, QStringLiteral("NUMBER"), 0), 0,
-                                  file.keyCount(Identified));
+                                  std::max(0, file.keyCount(Identified) - (hasNumber ? 1 : 0)));
     for (int n = 1; n <= number; ++n) {
         const QString text = file.readString(Identified, QString::number(n), QString());
         const qsizetype comma = text.indexOf(u',');
@@ -326,8 +327,6 @@ RuntimeReadResult ReadRuntimeTemplate(const ProfileFile& file, RuntimeTemplate& 
     t.TemplateDescription = file.readString(Global, QStringLiteral("DESCRIPTION"), QString());
     t.ModeSwitchKey =
         file.readInt(Global, QStringLiteral("MODE_SWITCH_KEY"), RuntimeTemplate::NoSwitchKey);
-    if (t.ModeSwitchKey != RuntimeTemplate::NoSwitchKey)
-        t.ModeSwitchKey &= 0xFF;
     t.DigitalDevice = file.readBool(Global, QStringLiteral("DIGITAL"), true);
     t.FontName =
         file.readString(Global, QStringLiteral("FONTNAME"), t.FontName).left(MaxFontNameLength);

@@ -1,5 +1,6 @@
 #include "JoystickScript.h"
 
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QStringList>
 #include <cerrno>
@@ -39,7 +40,9 @@ std::optional<ScriptCommand> JoystickScript::parseLine(const QString& line, QStr
     const QString text = line.trimmed();
     if (text.isEmpty() || text.startsWith(u'#'))
         return std::nullopt;
-    const QStringList words = text.split(u' ', Qt::SkipEmptyParts);
+    // Words may be separated by tabs as well as blanks.
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    const QStringList words = text.split(blanks, Qt::SkipEmptyParts);
     const QString verb = words.first().toLower();
     if (words.size() != 2) {
         *error = words.size() == 1 ? QStringLiteral("'%1' needs a value").arg(verb)

@@ -76,12 +76,7 @@ SdlJoystick::SdlJoystick(const QString& spec, QObject* parent) : Joystick(parent
 SdlJoystick::~SdlJoystick()
 {
     closeDevice();
-    if (virtualInstance_ >= 0) {
-        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-            if (SDL_JoystickGetDeviceInstanceID(i) == virtualInstance_)
-                SDL_JoystickDetachVirtual(i);
-        }
-    }
+    detachVirtual();
     if (sdlStarted_)
         SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 }
@@ -167,9 +162,28 @@ void SdlJoystick::closeDevice()
     held_ = 0;
 }
 
+void SdlJoystick::detachVirtual()
+{
+    if (virtualInstance_ < 0)
+        return;
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+        if (SDL_JoystickGetDeviceInstanceID(i) == virtualInstance_)
+            SDL_JoystickDetachVirtual(i);
+    }
+    virtualInstance_ = -1;
+}
+
 int SdlJoystick::openVirtual(const QString& path)
 {
+    // A capture retried after a failure starts afresh: one script reader
+    // and one device, never a second of each.
+    closeDevice();
+    detachVirtual();
+    delete resume_;
+    resume_ = nullptr;
+    delete script_;
     script_ = new JoystickScript(this);
+    waitMs_ = 0;
     QString error;
     if (!script_->open(path, &error)) {
         std::fprintf(stderr, "corvane: virtual joystick: %s\n", qPrintable(error));

@@ -45,6 +45,7 @@ private:
     int findDevice() const;
     bool openDevice(int index);
     void closeDevice();
+    void detachVirtual();
     void applyScript();
     void handleEvents();
 

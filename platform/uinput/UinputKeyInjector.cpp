@@ -3,11 +3,13 @@
 #include "VkTable.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/uinput.h>
 #include <sys/ioctl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace corv
@@ -39,6 +41,9 @@ std::unique_ptr<UinputKeyInjector> UinputKeyInjector::open(const QString& path, 
         ::close(fd);
         return nullptr;
     }
+    // The kernel announces the new device and udev and the display server
+    // attach it only then; events written before that are dropped.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     return std::unique_ptr<UinputKeyInjector>(new UinputKeyInjector(fd, true));
 }
 

@@ -29,6 +29,8 @@ private slots:
         QTest::newRow("hat centre") << "hat centre" << int(ScriptCommand::Hat) << 65535u;
         QTest::newRow("hat center") << "hat Center" << int(ScriptCommand::Hat) << 65535u;
         QTest::newRow("wait") << "wait 250" << int(ScriptCommand::Wait) << 250u;
+        QTest::newRow("tab between") << "press\t5" << int(ScriptCommand::Press) << 5u;
+        QTest::newRow("tabs and blanks") << "\tHAT \t 9000" << int(ScriptCommand::Hat) << 9000u;
         QTest::newRow("carriage return") << "press 3\r" << int(ScriptCommand::Press) << 3u;
     }
     void goodLines()

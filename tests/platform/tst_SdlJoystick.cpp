@@ -1,3 +1,4 @@
+#include "sdl/JoystickScript.h"
 #include "sdl/SdlJoystick.h"
 
 #include <QSignalSpy>
@@ -240,21 +241,55 @@ private slots:
         QCOMPARE(words(downSpy), QList<uint32_t>{1028});
     }
 
-    void replugOfAnotherDeviceWhenNamed()
+    void replugOfAnotherDevice_data()
     {
-        auto pad = std::make_unique<VirtualPad>("Named pad");
-        SdlJoystick named(QStringLiteral("named"));
-        SdlJoystick any;
-        QCOMPARE(named.capture(), int(Joystick::Captured));
-        QCOMPARE(any.capture(), int(Joystick::Captured));
+        QTest::addColumn<QString>("spec");
+        QTest::addColumn<bool>("reopens");
+        QTest::newRow("no name: the first joystick found") << QString() << true;
+        QTest::newRow("named: only the device captured") << QStringLiteral("first") << false;
+    }
+
+    void replugOfAnotherDevice()
+    {
+        QFETCH(QString, spec);
+        QFETCH(bool, reopens);
+        if (spec.isEmpty() && SDL_NumJoysticks() > 0)
+            QSKIP("a joystick is connected to this machine");
+        auto pad = std::make_unique<VirtualPad>("First pad");
+        SdlJoystick joystick(spec);
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
         pad->unplug();
-        named.pump();
-        any.pump();
+        joystick.pump();
+        QVERIFY(!joystick.isOpen());
+
         VirtualPad other("Other pad");
-        named.pump();
-        any.pump();
-        QVERIFY(!named.isOpen());
-        QVERIFY(any.isOpen());
+        joystick.pump();
+        QCOMPARE(joystick.isOpen(), reopens);
+        other.button(2, true);
+        joystick.pump();
+        QCOMPARE(joystick.poll().dwButtons, reopens ? 2u : 0u);
+    }
+
+    void virtualCaptureRetriedAfterFailure()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("later"));
+        SdlJoystick joystick(QStringLiteral("virtual:") + path);
+        QCOMPARE(joystick.capture(), int(Joystick::BadDevice));
+        QCOMPARE(joystick.capture(), int(Joystick::BadDevice));
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("press 2\n");
+        file.close();
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        QTRY_COMPARE_WITH_TIMEOUT(joystick.poll().dwButtons, 2u, 2000);
+        // One script reader and one device, whatever the failures before.
+        QCOMPARE(joystick.findChildren<corv::JoystickScript*>().size(), 1);
+        int devices = 0;
+        for (int i = 0; i < SDL_NumJoysticks(); ++i)
+            devices += QByteArray(SDL_JoystickNameForIndex(i)) == SdlJoystick::VirtualName;
+        QCOMPARE(devices, 1);
     }
 
     void scriptDrivesTheVirtualDevice()

@@ -329,8 +329,11 @@ void tst_TemplateFile::check()
              TemplateCheck::NotATemplate);
     QCOMPARE(TemplateCheckMessage(TemplateCheck::NotATemplate),
              QStringLiteral("This is not a valid joystick template file"));
-    QVERIFY(TemplateCheckMessage(TemplateCheck::EarlierVersion)
-                .endsWith(QStringLiteral("newer version, it was unavoidable.")));
+    QCOMPARE(TemplateCheckMessage(TemplateCheck::EarlierVersion),
+             QStringLiteral("This template file is from an earlier version of The Corvane. "
+                            "Unfortunately, this template is not compatible with the current "
+                            "version. I do apologise for this, but due to the enhanced "
+                            "capabilities of this newer version, it was unavoidable."));
 }
 
 void tst_TemplateFile::handEditedFile_data()
@@ -364,15 +367,21 @@ void tst_TemplateFile::handEditedFile_data()
         << "runtime"
         << "counts"
         << "5 32";
-    QTest::newRow("negative counts") << handEdited("MODES=-1\nBUTTONS=-3\n") << "runtime"
-                                     << "counts"
-                                     << "1 1"; // the first MODES/BUTTONS wins
+    QTest::newRow("negative counts")
+        << QByteArray("[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=\nMODES=-1\nBUTTONS=-3\n"
+                      "[MAPPING]\nBUTTON1=257\n[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n")
+        << "runtime"
+        << "counts"
+        << "0 0";
+    QTest::newRow("first MODES/BUTTONS wins") << handEdited("MODES=-1\nBUTTONS=-3\n") << "runtime"
+                                              << "counts"
+                                              << "1 1";
     QTest::newRow("empty switch button present") << handEdited("MODE_SWITCH_KEY=\n") << "runtime"
                                                  << "switch"
                                                  << "-9999 -9998";
-    QTest::newRow("switch key low 8 bits") << handEdited("MODE_SWITCH_KEY=377\n") << "runtime"
+    QTest::newRow("switch key kept whole") << handEdited("MODE_SWITCH_KEY=368\n") << "runtime"
                                            << "switch"
-                                           << "-9999 121";
+                                           << "-9999 368";
     QTest::newRow("empty mode name")
         << QByteArray("[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=\n") << "runtime"
         << "modeName1"
@@ -400,7 +409,11 @@ void tst_TemplateFile::handEditedFile_data()
                                         handEdited("")
                                  << "editor"
                                  << "identifiedCount"
-                                 << "2";
+                                 << "1";
+    QTest::newRow("NUMBER within the keys")
+        << QByteArray("[IDENTIFIED BUTTONS]\nNUMBER=2\n1=7,x\n2=8,y\n") + handEdited("") << "editor"
+        << "identifiedCount"
+        << "2";
     QTest::newRow("editor slots")
         << handEdited("", "BUTTON1_COUNT=4\nBUTTON1_1=219\nBUTTON1_1_Shift=1\nBUTTON1_2=\n"
                           "BUTTON1_3=91\nBUTTON1_3_Alt=1\nBUTTON1_4=0\n")
