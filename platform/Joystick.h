@@ -32,6 +32,9 @@ public:
 
     virtual int capture() = 0;
     virtual JoyInfo poll() = 0;
+    // The button messages below are sent only while someone wants them (an
+    // analog template); a digital template reads the state with poll().
+    virtual void setMessagesWanted(bool wanted) = 0;
 
 signals:
     // Buttons 1..4 only. wParam = held bits (1,2,4,8) | changed bit (256..2048).

@@ -17,6 +17,7 @@ public:
     JoyInfo state;
     int captureCalls = 0;
     int pollCalls = 0;
+    bool messagesWanted = false;
 
     int capture() override
     {
@@ -28,6 +29,7 @@ public:
         ++pollCalls;
         return state;
     }
+    void setMessagesWanted(bool wanted) override { messagesWanted = wanted; }
 
     // Button n (1..4) goes down or up: updates the mask and sends the message.
     void press(int n);

@@ -26,6 +26,7 @@ public:
 
     int capture() override;
     JoyInfo poll() override;
+    void setMessagesWanted(bool wanted) override { messagesWanted_ = wanted; }
 
     // Reads SDL's events and state, and applies due script commands. Runs
     // while captured: from a timer for a device, when the script has work
@@ -61,6 +62,7 @@ private:
     JoystickScript* script_ = nullptr;
     QElapsedTimer waitClock_;
     qint64 waitMs_ = 0;
+    bool messagesWanted_ = false;
 };
 
 } // namespace corv
