@@ -1,77 +1,18 @@
-// The real corvplay process on the test X server, driven through a virtual
-// joystick fed from a named pipe, with its settings in a private directory.
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
+// The real corvplay process on the test X server.
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "CorvplayProcess.h"
 
 #include <X11/XKBlib.h>
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+using namespace corvtest;
+
 namespace
 {
-
-constexpr int kTimeout = 10000;
-
-QString sourceFile(const QString& relative)
-{
-    return qEnvironmentVariable("CORV_SOURCE_DIR") + QLatin1Char('/') + relative;
-}
-
-// Reads a list property of 32-bit values; empty when absent.
-QList<unsigned long> longProperty(Display* dpy, Window w, const char* name, Atom type)
-{
-    QList<unsigned long> values;
-    Atom actual = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(dpy, w, XInternAtom(dpy, name, False), 0, 64, False, type, &actual,
-                           &format, &count, &after, &data) == Success &&
-        data) {
-        if (format == 32) {
-            const auto* v = reinterpret_cast<const unsigned long*>(data);
-            values = QList<unsigned long>(v, v + count);
-        }
-        XFree(data);
-    }
-    return values;
-}
-
-QByteArray windowName(Display* dpy, Window w)
-{
-    char* name = nullptr;
-    QByteArray result;
-    if (XFetchName(dpy, w, &name) && name) {
-        result = name;
-        XFree(name);
-    }
-    return result;
-}
-
-QList<Window> children(Display* dpy, Window w)
-{
-    Window root = 0;
-    Window parent = 0;
-    Window* kids = nullptr;
-    unsigned count = 0;
-    QList<Window> result;
-    if (XQueryTree(dpy, w, &root, &parent, &kids, &count) && kids) {
-        result = QList<Window>(kids, kids + count);
-        XFree(kids);
-    }
-    return result;
-}
 
 Window parentOf(Display* dpy, Window w)
 {
@@ -83,123 +24,6 @@ Window parentOf(Display* dpy, Window w)
         XFree(kids);
     return parent;
 }
-
-bool viewable(Display* dpy, Window w)
-{
-    XWindowAttributes a{};
-    return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
-}
-
-// Popups such as menus place themselves, past any window manager.
-bool overrideRedirect(Display* dpy, Window w)
-{
-    XWindowAttributes a{};
-    return XGetWindowAttributes(dpy, w, &a) && a.override_redirect;
-}
-
-// Every window below `from` (depth first) that a process with this pid owns.
-QList<Window> windowsOfPid(Display* dpy, Window from, qint64 pid)
-{
-    QList<Window> found;
-    for (Window w : children(dpy, from)) {
-        if (longProperty(dpy, w, "_NET_WM_PID", XA_CARDINAL).value(0) == quint64(pid))
-            found << w;
-        found << windowsOfPid(dpy, w, pid);
-    }
-    return found;
-}
-
-// One run of corvplay with its own settings directory and joystick pipe.
-class Corvplay
-{
-public:
-    Corvplay()
-    {
-        fifoPath = dir.filePath(QStringLiteral("joy"));
-        if (::mkfifo(QFile::encodeName(fifoPath).constData(), 0600) == 0)
-            // Held open both ways so that writes never block nor find no reader.
-            fifo = ::open(QFile::encodeName(fifoPath).constData(), O_RDWR | O_CLOEXEC);
-    }
-    ~Corvplay()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(kTimeout);
-        }
-        if (fifo >= 0)
-            ::close(fifo);
-    }
-
-    // A copy of the worked example with some [GLOBAL] values replaced.
-    QString templateWith(const QList<std::pair<QString, QString>>& values)
-    {
-        QFile in(sourceFile(QStringLiteral("examples/flight.joy")));
-        if (!in.open(QIODevice::ReadOnly))
-            return {};
-        QString text = QString::fromUtf8(in.readAll());
-        for (const auto& [key, value] : values) {
-            const QRegularExpression line(QStringLiteral("^%1=.*$").arg(key),
-                                          QRegularExpression::MultilineOption);
-            text.replace(line, key + QLatin1Char('=') + value);
-        }
-        const QString path = dir.filePath(QStringLiteral("game.joy"));
-        QFile out(path);
-        if (!out.open(QIODevice::WriteOnly))
-            return {};
-        out.write(text.toUtf8());
-        return path;
-    }
-
-    void start(const QString& keys, const QString& joy)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        // The tray icon must use the X tray protocol, not a desktop's D-Bus host.
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(QStringLiteral(CORVPLAY_PATH),
-                      {QStringLiteral("--joystick"), QStringLiteral("virtual:") + fifoPath,
-                       QStringLiteral("--keys"), keys, joy});
-    }
-
-    bool send(const QByteArray& script) const
-    {
-        return fifo >= 0 &&
-               ::write(fifo, script.constData(), size_t(script.size())) == ssize_t(script.size());
-    }
-
-    // Standard output so far, one line each.
-    QStringList lines()
-    {
-        output += process.readAllStandardOutput();
-        return QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-
-    // The mode window once it is on screen.
-    Window modeWindow(Display* dpy) const
-    {
-        if (process.state() != QProcess::Running)
-            return 0;
-        for (Window w : windowsOfPid(dpy, DefaultRootWindow(dpy), process.processId())) {
-            if (windowName(dpy, w) == "Corvane" && viewable(dpy, w))
-                return w;
-        }
-        return 0;
-    }
-
-    QString settingsFile() const
-    {
-        return dir.filePath(QStringLiteral("config/Corvane/corvplay.conf"));
-    }
-
-    QTemporaryDir dir;
-    QString fifoPath;
-    int fifo = -1;
-    QProcess process;
-    QByteArray output;
-};
 
 } // namespace
 
@@ -338,7 +162,7 @@ void TestCorvplay::modeSwitchKeyAdvancesMode()
     QVERIFY(waitReady(run));
     // A tick that has typed a button proves start-up has finished, hot key included.
     QVERIFY(run.send("press 2\nwait 200\nrelease 2\n"));
-    QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("key 32 up")), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("key 32 up Space")), kTimeout);
 
     const KeySym lock = lockKey.isEmpty() ? NoSymbol : XStringToKeysym(qPrintable(lockKey));
     const auto lockedMods = [&] {
@@ -359,11 +183,12 @@ void TestCorvplay::modeSwitchKeyAdvancesMode()
     tapKey(XK_F1);
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("mode 2 Air")), kTimeout);
     tapKey(XK_F1);
-    QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("mode 1 Ground")), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(run.lines().count(QStringLiteral("mode 1 Ground")) == 2, kTimeout);
     // The key advances once per press, and types nothing itself.
     const QStringList lines = run.lines();
     QCOMPARE(lines.filter(QStringLiteral("mode ")),
-             QStringList({QStringLiteral("mode 2 Air"), QStringLiteral("mode 1 Ground")}));
+             QStringList({QStringLiteral("mode 1 Ground"), QStringLiteral("mode 2 Air"),
+                          QStringLiteral("mode 1 Ground")}));
     QCOMPARE(lines.filter(QStringLiteral("key 112")), QStringList());
 }
 
@@ -398,24 +223,14 @@ void TestCorvplay::sigtermShutsDownCleanly()
     XMoveWindow(dpy, run.modeWindow(dpy), moveTo.x(), moveTo.y());
     XSync(dpy, False);
     QVERIFY(run.send("press 2\nwait 200\nrelease 2\nwait 100\npress 1\n"));
-    QTRY_VERIFY_WITH_TIMEOUT(run.lines().count(QStringLiteral("key 65 down")) >= 2, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(run.lines().count(QStringLiteral("key 65 down a")) >= 2, kTimeout);
 
     run.process.terminate();
     QVERIFY(run.process.waitForFinished(kTimeout));
     QCOMPARE(run.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.process.exitCode(), 0);
 
-    QSet<QString> down;
-    for (const QString& line : run.lines()) {
-        const QStringList parts = line.split(u' ');
-        if (parts.size() == 3 && parts[0] == u"key") {
-            if (parts[2] == u"down")
-                down.insert(parts[1]);
-            else
-                down.remove(parts[1]);
-        }
-    }
-    QCOMPARE(down, QSet<QString>());
+    QCOMPARE(keysLeftDown(run.lines()), QStringList());
 
     QVERIFY(QFile::exists(run.settingsFile()));
     QSettings store(run.settingsFile(), QSettings::IniFormat);
