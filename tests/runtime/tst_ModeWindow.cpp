@@ -25,6 +25,7 @@ private slots:
     void unwritableStoreStillShutsDown();
     void anyCloseEndsTheProgram_data();
     void anyCloseEndsTheProgram();
+    void lostKeysEndTheProgramWithStatus1();
     void menuStateMachine_data();
     void menuStateMachine();
     void rightClickOnWindowOpensMenu();
@@ -129,6 +130,20 @@ void TestModeWindow::anyCloseEndsTheProgram()
             frm->close();
     });
     QCOMPARE(QCoreApplication::exec(), 0); // 1: nothing ended the program
+    QVERIFY(!frm->isVisible());
+}
+
+// Keys that can no longer be typed end the program as a failure.
+void TestModeWindow::lostKeysEndTheProgramWithStatus1()
+{
+    startWith({});
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    connect(&timeout, &QTimer::timeout, this, [] { QCoreApplication::exit(1); });
+    timeout.start(5000);
+    QTimer::singleShot(0, frm.get(), [this] { keys->loseBackend(); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QCOMPARE(frm->ExitCode, 1);
     QVERIFY(!frm->isVisible());
 }
 

@@ -180,6 +180,12 @@ public:
         output += process.readAllStandardOutput();
         return QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
+    // The same for standard error.
+    QStringList errors()
+    {
+        errorOutput += process.readAllStandardError();
+        return QString::fromUtf8(errorOutput).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
 
     // The mode window once it is on screen.
     Window modeWindow(Display* dpy) const
@@ -204,6 +210,7 @@ public:
     int fifo = -1;
     QProcess process;
     QByteArray output;
+    QByteArray errorOutput;
 };
 
 } // namespace corvtest
