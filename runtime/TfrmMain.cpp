@@ -233,15 +233,20 @@ void TfrmMain::SysHotKey1HotKey(QObject*, qint32)
 
 void TfrmMain::AdvanceMode()
 {
-    ++CurrentMode;
-    if (CurrentMode > std::min(ModeCount, RuntimeTemplate::MaxModes) || CurrentMode < 1)
-        CurrentMode = 1;
+    const int32_t next = CurrentMode + 1;
+    ShowMode(next > std::min(ModeCount, RuntimeTemplate::MaxModes) || next < 1 ? 1 : next);
+}
+
+void TfrmMain::ShowMode(int32_t mode)
+{
+    CurrentMode = mode;
     const QString& name = ModeNames[size_t(CurrentMode - 1)];
     lblModeString->setText(name);
     if (modeEcho_) {
         std::fprintf(modeEcho_, "mode %d %s\n", CurrentMode, name.toUtf8().constData());
         std::fflush(modeEcho_);
     }
+    emit ModeChanged(CurrentMode, name);
     // Paint the new name at once.
     QCoreApplication::processEvents();
 }
