@@ -28,9 +28,8 @@ private slots:
 };
 
 // No display: the player picks Qt's offscreen platform and shows no boxes.
-QProcessEnvironment headless(const CorvplayProcess& run)
+QProcessEnvironment headless(QProcessEnvironment env)
 {
-    QProcessEnvironment env = run.environment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
     return env;
@@ -45,8 +44,7 @@ struct Result {
 Result corvplay(const QStringList& arguments)
 {
     QProcess p;
-    CorvplayProcess env;
-    p.setProcessEnvironment(headless(env));
+    p.setProcessEnvironment(headless(QProcessEnvironment::systemEnvironment()));
     p.start(QStringLiteral(CORVPLAY_PATH), arguments);
     Result r;
     if (p.waitForFinished(kTimeout) && p.exitStatus() == QProcess::NormalExit)
@@ -116,7 +114,7 @@ void TestCorvplayDbus::switchesModes()
 {
     CorvplayProcess run;
     const QString joy = run.templateWith({{QStringLiteral("MODES"), QStringLiteral("3")}});
-    run.startIn(headless(run), QStringLiteral("print"), joy);
+    run.startIn(headless(run.environment()), QStringLiteral("print"), joy);
     QTRY_VERIFY_WITH_TIMEOUT(playing(), kTimeout);
     ModeListener listener;
     QSignalSpy changed(&listener, &ModeListener::changed);
@@ -142,7 +140,7 @@ void TestCorvplayDbus::switchesModes()
 void TestCorvplayDbus::disableStopsTypingUntilEnable()
 {
     CorvplayProcess run;
-    run.startIn(headless(run), QStringLiteral("print"),
+    run.startIn(headless(run.environment()), QStringLiteral("print"),
                 sourceFile(QStringLiteral("examples/flight.joy")));
     QTRY_VERIFY_WITH_TIMEOUT(playing(), kTimeout);
 
@@ -164,7 +162,7 @@ void TestCorvplayDbus::disableStopsTypingUntilEnable()
 void TestCorvplayDbus::quitReleasesEveryKey()
 {
     CorvplayProcess run;
-    run.startIn(headless(run), QStringLiteral("print"),
+    run.startIn(headless(run.environment()), QStringLiteral("print"),
                 sourceFile(QStringLiteral("examples/flight.joy")));
     QTRY_VERIFY_WITH_TIMEOUT(playing(), kTimeout);
     // Fire repeats while held; quit in the middle of it.
@@ -184,11 +182,11 @@ void TestCorvplayDbus::secondPlayerRefusedReplaceTakesOver()
 {
     CorvplayProcess first;
     const QString joy = first.templateWith({});
-    first.startIn(headless(first), QStringLiteral("print"), joy);
+    first.startIn(headless(first.environment()), QStringLiteral("print"), joy);
     QTRY_VERIFY_WITH_TIMEOUT(playing(), kTimeout);
 
     CorvplayProcess second;
-    second.startIn(headless(second), QStringLiteral("print"), joy);
+    second.startIn(headless(second.environment()), QStringLiteral("print"), joy);
     QVERIFY(second.process.waitForFinished(kTimeout));
     QCOMPARE(second.process.exitCode(), 5);
     QVERIFY(QString::fromUtf8(second.process.readAllStandardError())
@@ -199,7 +197,8 @@ void TestCorvplayDbus::secondPlayerRefusedReplaceTakesOver()
     QVERIFY(playing()); // the first one plays on
 
     CorvplayProcess third;
-    third.startIn(headless(third), QStringLiteral("print"), joy, {QStringLiteral("--replace")});
+    third.startIn(headless(third.environment()), QStringLiteral("print"), joy,
+                  {QStringLiteral("--replace")});
     QVERIFY(first.process.waitForFinished(kTimeout));
     QCOMPARE(first.process.exitCode(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(playing(), kTimeout);
@@ -214,7 +213,7 @@ void TestCorvplayDbus::secondPlayerRefusedReplaceTakesOver()
 void TestCorvplayDbus::playsWithoutSessionBus()
 {
     CorvplayProcess run;
-    QProcessEnvironment env = headless(run);
+    QProcessEnvironment env = headless(run.environment());
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                QStringLiteral("unix:path=") + run.dir.filePath(QStringLiteral("no-bus")));
     run.startIn(env, QStringLiteral("print"), sourceFile(QStringLiteral("examples/flight.joy")));
