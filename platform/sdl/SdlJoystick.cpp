@@ -179,6 +179,10 @@ void SdlJoystick::closeDevice()
     joy_ = nullptr;
     instance_ = -1;
     held_ = 0;
+    // What it did since the last poll goes with it: nothing is typed once
+    // it is gone.
+    latchedButtons_ = 0;
+    latchedPov_ = JoyInfo::PovCentered;
 }
 
 uint32_t SdlJoystick::liveButtons() const
