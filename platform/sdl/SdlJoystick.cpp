@@ -2,7 +2,6 @@
 
 #include "JoystickScript.h"
 
-#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <SDL.h>
@@ -416,7 +415,9 @@ void SdlJoystick::apply(const ScriptCommand& command)
 
 void SdlJoystick::applyScript()
 {
-    while (script_->hasPending()) {
+    // A script fed faster than its messages go out waits for them, so that
+    // they never pile up.
+    while (script_->hasPending() && outbox_.size() < MaxOutbox) {
         if (waitMs_ > 0) {
             const qint64 left = waitMs_ - waitClock_.elapsed();
             if (left > 0) {
@@ -522,21 +523,21 @@ void SdlJoystick::postDelivery()
 void SdlJoystick::deliver()
 {
     deliveryPosted_ = false;
-    const QPointer<SdlJoystick> self(this);
-    while (!outbox_.empty()) {
-        const Message message = outbox_.front();
-        outbox_.pop_front();
-        // A receiver that runs the event loop inside this signal gets the
-        // messages after it from there.
-        if (!outbox_.empty())
-            postDelivery();
-        if (message.down)
-            emit buttonDown(message.wParam);
-        else
-            emit buttonUp(message.wParam);
-        if (!self)
-            return;
-    }
+    if (outbox_.empty())
+        return;
+    const Message message = outbox_.front();
+    outbox_.pop_front();
+    // One message per turn of the event loop: a receiver that runs a nested
+    // loop inside this signal gets the next one there, and a nested loop
+    // that this message ends returns before the next can start another.
+    if (!outbox_.empty())
+        postDelivery();
+    else if (script_ && script_->hasPending())
+        resume_->start(0); // the script waited for its messages to go out
+    if (message.down)
+        emit buttonDown(message.wParam);
+    else
+        emit buttonUp(message.wParam);
 }
 
 } // namespace corv

@@ -56,6 +56,7 @@ public:
     static constexpr const char* VirtualName = "Corvane virtual joystick";
 
 private:
+    static constexpr size_t MaxOutbox = 256;
     struct Message {
         bool down = false;
         uint32_t wParam = 0;

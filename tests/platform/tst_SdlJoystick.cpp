@@ -213,7 +213,7 @@ private slots:
         }
         // Sent from the event loop, never from inside the pump.
         QCOMPARE(downSpy.size(), 0);
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
         QCOMPARE(words(downSpy), downs);
         QCOMPARE(words(upSpy), ups);
     }
@@ -279,6 +279,33 @@ private slots:
         });
         QCOMPARE(joystick.capture(), int(Joystick::Captured));
         QTRY_COMPARE_WITH_TIMEOUT(upsInside, QList<uint32_t>{up}, 5000);
+    }
+
+    void floodOfPressesNestsNoDeeper()
+    {
+        // Each press nests a loop that its release ends; a thousand of them
+        // back to back must not stack up.
+        ScriptPipe pipe;
+        SdlJoystick joystick(pipe.spec());
+        joystick.setMessagesWanted(true);
+        int depth = 0;
+        int deepest = 0;
+        int downs = 0;
+        int ups = 0;
+        connect(&joystick, &Joystick::buttonUp, this, [&] { ++ups; });
+        connect(&joystick, &Joystick::buttonDown, this, [&] {
+            ++downs;
+            QEventLoop loop;
+            connect(&joystick, &Joystick::buttonUp, &loop, &QEventLoop::quit);
+            deepest = std::max(deepest, ++depth);
+            loop.exec();
+            --depth;
+        });
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        QVERIFY(pipe.send(QByteArray("press 1\nrelease 1\n").repeated(1000)));
+        QTRY_COMPARE_WITH_TIMEOUT(ups, 1000, 10000);
+        QCOMPARE(downs, 1000);
+        QCOMPARE(deepest, 1);
     }
 
     void tapBetweenPolls_data()
@@ -400,13 +427,13 @@ private slots:
         pad->hat(SDL_HAT_LEFT);
         joystick.pump();
         QCOMPARE(joystick.poll().dwButtons, 33u);
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
 
         QSignalSpy downSpy(&joystick, &Joystick::buttonDown);
         QSignalSpy upSpy(&joystick, &Joystick::buttonUp);
         pad->unplug();
         joystick.pump();
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
         QVERIFY(!joystick.isOpen());
         const JoyInfo gone = joystick.poll();
         QCOMPARE(gone.dwButtons, 0u);
@@ -421,7 +448,7 @@ private slots:
         pad->button(3, true);
         joystick.pump();
         QCOMPARE(joystick.poll().dwButtons, 4u);
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
         QCOMPARE(words(downSpy), QList<uint32_t>{1028});
     }
 
