@@ -82,8 +82,13 @@ SdlJoystick::SdlJoystick(const QString& spec, QObject* parent)
     hotPlug_->setInterval(HotPlugMs);
     resume_->setSingleShot(true);
     resume_->setTimerType(Qt::PreciseTimer);
-    for (QTimer* timer : {pumpTimer_, hotPlug_, resume_})
-        connect(timer, &QTimer::timeout, this, &SdlJoystick::pump);
+    connect(pumpTimer_, &QTimer::timeout, this, &SdlJoystick::pump);
+    connect(resume_, &QTimer::timeout, this, &SdlJoystick::pump);
+    connect(hotPlug_, &QTimer::timeout, this, [this] {
+        // Polls notice a device coming and going themselves.
+        if (!sincePoll_.isValid() || sincePoll_.elapsed() >= HotPlugMs)
+            pump();
+    });
 }
 
 SdlJoystick::~SdlJoystick()
@@ -287,11 +292,10 @@ JoyInfo SdlJoystick::poll()
     JoyInfo info;
     if (!sdlStarted_)
         return info;
-    update();
-    // A polling caller notices hot-plug itself; the slow check waits until
-    // the polls stop.
-    if (hotPlug_->isActive())
-        hotPlug_->start();
+    // The virtual joystick is read after each command of its script.
+    if (!script_)
+        update();
+    sincePoll_.start();
     if (joy_) {
         info.dwButtons = liveButtons();
         if (SDL_JoystickNumHats(joy_) > 0)

@@ -104,6 +104,7 @@ private:
     QSocketNotifier* deviceNotifier_ = nullptr;
     QTimer* pumpTimer_;
     QTimer* hotPlug_;
+    QElapsedTimer sincePoll_;
 
     // The virtual joystick: its script, the end of a wait, and the state the
     // script has set, which it gets back when plugged in again.
