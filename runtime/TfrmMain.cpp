@@ -81,6 +81,8 @@ TfrmMain::~TfrmMain()
     // No tick may reach a half-destroyed window.
     delete SuperTimer1;
     SuperTimer1 = nullptr;
+    if (joystick_)
+        joystick_->setMessagesWanted(false);
     if (heldWait_)
         heldWait_->quit();
 }
@@ -385,6 +387,8 @@ bool TfrmMain::OpenTemplate()
     DispatchEnabled = true;
     if (DigitalDevice)
         SuperTimer1->SetEnabled(true);
+    else if (joystick_)
+        joystick_->setMessagesWanted(true); // a digital template polls instead
     Started = true;
     return true;
 }

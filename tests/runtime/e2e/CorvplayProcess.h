@@ -79,6 +79,16 @@ public:
                           more);
     }
 
+    // Plays joy on the platform below, without a session bus: the tray icon
+    // must use the X tray protocol, not a desktop's D-Bus host.
+    void start(const QString& keys, const QString& joy)
+    {
+        QProcessEnvironment env = environment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        startIn(env, keys, joy);
+    }
+
     bool send(const QByteArray& script) const
     {
         return fifo >= 0 &&
@@ -113,6 +123,7 @@ public:
         return dir.filePath(QStringLiteral("config/Corvane/corvplay.conf"));
     }
 
+    QString platform = QStringLiteral("xcb");
     QTemporaryDir dir;
     QString fifoPath;
     int fifo = -1;

@@ -97,20 +97,10 @@ QList<Window> windowsOfPid(Display* dpy, Window from, qint64 pid)
     return found;
 }
 
-// A run on the test X server.
+// A run on the test X server, with its mode window once it is on screen.
 class Corvplay : public CorvplayProcess
 {
 public:
-    void start(const QString& keys, const QString& joy)
-    {
-        QProcessEnvironment env = environment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        // The tray icon must use the X tray protocol, not a desktop's D-Bus host.
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-        startIn(env, keys, joy);
-    }
-
-    // The mode window once it is on screen.
     Window modeWindow(Display* dpy) const
     {
         if (process.state() != QProcess::Running)
