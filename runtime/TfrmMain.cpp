@@ -91,6 +91,8 @@ TfrmMain::~TfrmMain()
     // No tick may reach a half-destroyed window.
     delete SuperTimer1;
     SuperTimer1 = nullptr;
+    if (joystick_)
+        joystick_->setMessagesWanted(false);
     if (heldWait_)
         heldWait_->quit();
 }
@@ -246,11 +248,17 @@ void TfrmMain::SysHotKey1HotKey(QObject*, qint32)
 
 void TfrmMain::AdvanceMode()
 {
-    ++CurrentMode;
-    if (CurrentMode > std::min(ModeCount, RuntimeTemplate::MaxModes) || CurrentMode < 1)
-        CurrentMode = 1;
-    lblModeString->setText(ModeNames[size_t(CurrentMode - 1)]);
+    const int32_t next = CurrentMode + 1;
+    ShowMode(next > std::min(ModeCount, RuntimeTemplate::MaxModes) || next < 1 ? 1 : next);
+}
+
+void TfrmMain::ShowMode(int32_t mode)
+{
+    CurrentMode = mode;
+    const QString& name = ModeNames[size_t(CurrentMode - 1)];
+    lblModeString->setText(name);
     EchoMode();
+    emit ModeChanged(CurrentMode, name);
     // Paint the new name at once.
     QCoreApplication::processEvents();
 }
@@ -406,6 +414,8 @@ bool TfrmMain::OpenTemplate()
     lblModeString->setGeometry(rect().adjusted(1, 1, -1, -1));
     RegisterModeSwitchKey();
     ApplyResponse(LoadedResponse);
+    if (!DigitalDevice && joystick_)
+        joystick_->setMessagesWanted(true); // a digital template polls instead
     Started = true;
     if (!enabled) {
         Disable1Click(Disable1);

@@ -8,7 +8,9 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libsdl2-dev libx11-dev libxtst-dev
     xvfb xauth x11-xkb-utils x11-utils
     libbenchmark-dev clang libclang-rt-14-dev libfuzzer-14-dev clang-format-14
-    poppler-utils trayer dbus-daemon
+    poppler-utils trayer
+    dbus librsvg2-bin file dpkg-dev lintian man-db groff-base libxml2-utils
+    desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
 )
 
 missing=()

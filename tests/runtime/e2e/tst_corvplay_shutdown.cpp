@@ -1,20 +1,20 @@
 // The real corvplay process ending: signals racing joystick input, a
 // shutdown held up by a box, Shutdown chosen during start-up, the X server
 // going away; and the exact lines of its dry run.
+#include "CorvplayProcess.h"
+#include "PrivateXServer.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QTest>
 #include <csignal>
 
-#include "CorvplayProcess.h"
-#include "PrivateXServer.h"
+#include "XWindows.h"
 
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #undef Bool // Xlib's, which the meta-object code below would meet
-
-using namespace corvtest;
 
 namespace
 {
@@ -25,8 +25,8 @@ const QString StartLine = QStringLiteral("mode 1 Ground");
 const QList<std::pair<QString, QString>> Analog = {
     {"DIGITAL", "0"}, {"BUTTON1", "257"}, {"BUTTON2", "514"}, {"BUTTON3", "1028"}};
 
-// A notification-area host on a private session bus, as a desktop's D-Bus
-// tray would be: the toolkit then puts the tray icon there.
+// A notification-area host on the test's private session bus, as a
+// desktop's D-Bus tray would be: the toolkit then puts the tray icon there.
 class FakeTrayWatcher : public QObject
 {
     Q_OBJECT
@@ -41,7 +41,7 @@ public slots:
 };
 
 // Waits until start-up has ended: the dry run's first line says so.
-bool waitStarted(Corvplay& run)
+bool waitStarted(CorvplayProcess& run)
 {
     return run.process.waitForStarted(kTimeout) &&
            QTest::qWaitFor([&] { return run.lines().contains(StartLine); }, kTimeout);
@@ -98,7 +98,7 @@ void TestCorvplayShutdown::tapKey(KeySym sym)
 void TestCorvplayShutdown::pressQueuedBehindSigint()
 {
     for (int attempt = 0; attempt < 6; ++attempt) { // the order varies from run to run
-        Corvplay run;
+        CorvplayProcess run;
         run.start(QStringLiteral("print"), run.templateWith(Analog));
         QVERIFY(waitStarted(run));
         const pid_t pid = pid_t(run.process.processId());
@@ -115,9 +115,9 @@ void TestCorvplayShutdown::pressQueuedBehindSigint()
         QVERIFY(run.process.waitForFinished(5000));
         QCOMPARE(run.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(run.process.exitCode(), 0);
-        const QStringList keys = run.lines().filter(QStringLiteral("key "));
-        QVERIFY2(keys.size() < 100, qPrintable(QString::number(keys.size())));
-        QCOMPARE(keysLeftDown(keys), QStringList());
+        const qsizetype keys = run.lines().filter(QStringLiteral("key ")).size();
+        QVERIFY2(keys < 100, qPrintable(QString::number(keys)));
+        QCOMPARE(run.keysDown(), QSet<QString>());
     }
 }
 
@@ -125,8 +125,8 @@ void TestCorvplayShutdown::pressQueuedBehindSigint()
 // has stopped by then, and a second SIGTERM ends the program.
 void TestCorvplayShutdown::nothingTypedWhileShutdownBoxWaits()
 {
-    Corvplay run;
-    run.env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    CorvplayProcess run;
+    run.platform = QStringLiteral("offscreen");
     QFile blocker(run.dir.filePath(QStringLiteral("config")));
     QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the settings folder goes
     run.start(QStringLiteral("print"), sourceFile(QStringLiteral("examples/flight.joy")));
@@ -141,7 +141,7 @@ void TestCorvplayShutdown::nothingTypedWhileShutdownBoxWaits()
     const QStringList atBox = run.lines();
     QTest::qWait(500); // six ticks of the held, repeating button
     QCOMPARE(run.lines(), atBox);
-    QCOMPARE(keysLeftDown(atBox), QStringList());
+    QCOMPARE(run.keysDown(), QSet<QString>());
 
     run.process.terminate();
     QVERIFY(run.process.waitForFinished(kTimeout));
@@ -152,27 +152,23 @@ void TestCorvplayShutdown::nothingTypedWhileShutdownBoxWaits()
 // shown (a D-Bus tray): start-up ends and the player never starts.
 void TestCorvplayShutdown::trayShutdownDuringStartupBox()
 {
-    QProcess bus;
-    const auto stopBus = qScopeGuard([&] {
-        bus.kill();
-        bus.waitForFinished(kTimeout);
-    });
-    bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address"});
-    if (!bus.waitForStarted(kTimeout))
-        QSKIP("dbus-daemon, the session bus for this test, cannot be started");
-    QVERIFY(bus.waitForReadyRead(kTimeout));
-    const QString address = QString::fromLatin1(bus.readLine().trimmed());
-    QDBusConnection connection = QDBusConnection::connectToBus(address, QStringLiteral("tray"));
-    const auto disconnect =
-        qScopeGuard([] { QDBusConnection::disconnectFromBus(QStringLiteral("tray")); });
+    QDBusConnection connection = QDBusConnection::sessionBus();
+    if (!connection.isConnected())
+        QSKIP("needs the private session bus of the test command");
     FakeTrayWatcher watcher;
-    QVERIFY(connection.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
-                                      QDBusConnection::ExportAllContents));
-    QVERIFY(connection.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+    const QString service = QStringLiteral("org.kde.StatusNotifierWatcher");
+    const QString path = QStringLiteral("/StatusNotifierWatcher");
+    QVERIFY(connection.registerObject(path, &watcher, QDBusConnection::ExportAllContents));
+    QVERIFY(connection.registerService(service));
+    const auto unregister = qScopeGuard([&] {
+        connection.unregisterService(service);
+        connection.unregisterObject(path);
+    });
 
-    Corvplay run;
-    run.env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
-    run.start(QStringLiteral("print"), run.templateWith({{"BACKCOLOURS", "clPlaid"}}));
+    CorvplayProcess run;
+    QProcessEnvironment env = run.environment(); // with the session bus
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    run.startIn(env, QStringLiteral("print"), run.templateWith({{"BACKCOLOURS", "clPlaid"}}));
     QTRY_VERIFY_WITH_TIMEOUT(!run.errors().filter(QStringLiteral("clPlaid")).isEmpty(), kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(!watcher.items.isEmpty(), kTimeout);
 
@@ -215,10 +211,12 @@ void TestCorvplayShutdown::losingTheXServer()
     PrivateXServer x;
     if (!x.start())
         QSKIP("Xvfb cannot be started");
-    Corvplay run;
-    run.env.insert(QStringLiteral("DISPLAY"), x.display);
-    run.env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
-    run.start(QStringLiteral("print"), run.templateWith({{"MODE_SWITCH_KEY", "112"}}));
+    CorvplayProcess run;
+    QProcessEnvironment env = run.environment();
+    env.insert(QStringLiteral("DISPLAY"), x.display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    run.startIn(env, QStringLiteral("print"), run.templateWith({{"MODE_SWITCH_KEY", "112"}}));
     QVERIFY(waitStarted(run));
     QVERIFY(run.send("press 1\n")); // fire held, repeating
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().filter(QStringLiteral("key 65 down")).size() >= 2,
@@ -233,7 +231,7 @@ void TestCorvplayShutdown::losingTheXServer()
         qInfo("ended %lld ms after the X server", clock.elapsed());
         QCOMPARE(run.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(run.process.exitCode(), 1);
-        QCOMPARE(keysLeftDown(run.lines()), QStringList());
+        QCOMPARE(run.keysDown(), QSet<QString>());
         return;
     }
     QTRY_VERIFY_WITH_TIMEOUT(run.errors().size() > errorsBefore, kTimeout);
@@ -258,8 +256,8 @@ void TestCorvplayShutdown::dryRunLines_data()
 void TestCorvplayShutdown::dryRunLines()
 {
     QFETCH(QString, backend);
-    Corvplay run;
-    run.env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    CorvplayProcess run;
+    run.platform = QStringLiteral("offscreen");
     run.start(backend, sourceFile(QStringLiteral("examples/flight.joy")));
     QVERIFY(waitStarted(run));
     QVERIFY(run.send("press 2\nwait 200\nrelease 2\nwait 200\npress 3\nwait 200\nrelease 3\n"
