@@ -1,12 +1,13 @@
 #pragma once
 
-// Look-ups of the windows a process shows on an X server. Include after the
-// Qt headers: Xlib's macros clash with Qt's names.
+// Look-ups of the windows a process shows on an X server, and typing on it.
+// Include after the Qt headers: Xlib's macros clash with Qt's names.
 #include <QByteArray>
 #include <QList>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 // Reads a list property of 32-bit values; empty when absent.
 inline QList<unsigned long> longProperty(Display* dpy, Window w, const char* name, Atom type)
@@ -77,4 +78,13 @@ inline QList<Window> windowsOfPid(Display* dpy, Window from, qint64 pid)
         found << windowsOfPid(dpy, w, pid);
     }
     return found;
+}
+
+// Presses and releases the key of sym, as a user would.
+inline void tapKey(Display* dpy, KeySym sym)
+{
+    const KeyCode code = XKeysymToKeycode(dpy, sym);
+    XTestFakeKeyEvent(dpy, code, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+    XSync(dpy, False);
 }

@@ -9,7 +9,6 @@
 #include "XWindows.h"
 
 #include <X11/XKBlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace
@@ -61,7 +60,6 @@ private slots:
 private:
     // Waits for the mode window and for the first button a tick has seen.
     bool waitReady(Corvplay& run);
-    void tapKey(KeySym sym);
 
     Display* dpy = nullptr;
 };
@@ -95,14 +93,6 @@ bool TestCorvplay::waitReady(Corvplay& run)
         return false;
     fail.dismiss();
     return true;
-}
-
-void TestCorvplay::tapKey(KeySym sym)
-{
-    const KeyCode code = XKeysymToKeycode(dpy, sym);
-    XTestFakeKeyEvent(dpy, code, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, code, False, CurrentTime);
-    XSync(dpy, False);
 }
 
 void TestCorvplay::xtestTypesTheTemplateInOrder()
@@ -189,17 +179,17 @@ void TestCorvplay::modeSwitchKeyAdvancesMode()
     };
     const unsigned char lockedBefore = lockedMods();
     if (lock != NoSymbol)
-        tapKey(lock);
+        tapKey(dpy, lock);
     const auto unlock = qScopeGuard([&] {
         if (lock != NoSymbol)
-            tapKey(lock);
+            tapKey(dpy, lock);
     });
     // The lock really is on for this row.
     QCOMPARE(lockedMods() != lockedBefore, lock != NoSymbol);
 
-    tapKey(XK_F1);
+    tapKey(dpy, XK_F1);
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("mode 2 Air")), kTimeout);
-    tapKey(XK_F1);
+    tapKey(dpy, XK_F1);
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().count(QStringLiteral("mode 1 Ground")) == 2, kTimeout);
     // The key advances once per press, and types nothing itself.
     const QStringList lines = run.lines();
@@ -315,9 +305,9 @@ void TestCorvplay::trayIconDocksAndOpensMenu()
 
     // The menu works from the keyboard too: up from the bottom, past Cancel,
     // is Shutdown.
-    tapKey(XK_Up);
-    tapKey(XK_Up);
-    tapKey(XK_Return);
+    tapKey(dpy, XK_Up);
+    tapKey(dpy, XK_Up);
+    tapKey(dpy, XK_Return);
     QVERIFY(run.process.waitForFinished(kTimeout));
     QCOMPARE(run.process.exitCode(), 0);
 }
