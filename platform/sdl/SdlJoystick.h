@@ -27,6 +27,8 @@ public:
     int capture() override;
     JoyInfo poll() override;
     void setMessagesWanted(bool wanted) override { messagesWanted_ = wanted; }
+    QString captureError() const override { return captureError_; }
+    QString description() const override;
 
     // Reads SDL's events and state, and applies due script commands. Runs
     // while captured: from a timer for a device, when the script has work
@@ -44,6 +46,7 @@ private:
     bool initSdl();
     int openVirtual(const QString& path);
     int findDevice() const;
+    QString notFoundAdvice() const;
     bool openDevice(int index);
     void closeDevice();
     void detachVirtual();
@@ -63,6 +66,7 @@ private:
     QElapsedTimer waitClock_;
     qint64 waitMs_ = 0;
     bool messagesWanted_ = false;
+    QString captureError_;
 };
 
 } // namespace corv
