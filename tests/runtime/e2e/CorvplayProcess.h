@@ -14,18 +14,15 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-namespace
-{
+inline constexpr int kTimeout = 10000;
 
-constexpr int kTimeout = 10000;
-
-QString sourceFile(const QString& relative)
+inline QString sourceFile(const QString& relative)
 {
     return qEnvironmentVariable("CORV_SOURCE_DIR") + QLatin1Char('/') + relative;
 }
 
 // Reads a list property of 32-bit values; empty when absent.
-QList<unsigned long> longProperty(Display* dpy, Window w, const char* name, Atom type)
+inline QList<unsigned long> longProperty(Display* dpy, Window w, const char* name, Atom type)
 {
     QList<unsigned long> values;
     Atom actual = None;
@@ -45,7 +42,7 @@ QList<unsigned long> longProperty(Display* dpy, Window w, const char* name, Atom
     return values;
 }
 
-QByteArray windowName(Display* dpy, Window w)
+inline QByteArray windowName(Display* dpy, Window w)
 {
     char* name = nullptr;
     QByteArray result;
@@ -56,7 +53,7 @@ QByteArray windowName(Display* dpy, Window w)
     return result;
 }
 
-QList<Window> children(Display* dpy, Window w)
+inline QList<Window> children(Display* dpy, Window w)
 {
     Window root = 0;
     Window parent = 0;
@@ -70,7 +67,7 @@ QList<Window> children(Display* dpy, Window w)
     return result;
 }
 
-Window parentOf(Display* dpy, Window w)
+inline Window parentOf(Display* dpy, Window w)
 {
     Window root = 0;
     Window parent = 0;
@@ -81,21 +78,21 @@ Window parentOf(Display* dpy, Window w)
     return parent;
 }
 
-bool viewable(Display* dpy, Window w)
+inline bool viewable(Display* dpy, Window w)
 {
     XWindowAttributes a{};
     return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
 }
 
 // Popups such as menus place themselves, past any window manager.
-bool overrideRedirect(Display* dpy, Window w)
+inline bool overrideRedirect(Display* dpy, Window w)
 {
     XWindowAttributes a{};
     return XGetWindowAttributes(dpy, w, &a) && a.override_redirect;
 }
 
 // Every window below `from` (depth first) that a process with this pid owns.
-QList<Window> windowsOfPid(Display* dpy, Window from, qint64 pid)
+inline QList<Window> windowsOfPid(Display* dpy, Window from, qint64 pid)
 {
     QList<Window> found;
     for (Window w : children(dpy, from)) {
@@ -178,6 +175,13 @@ public:
         return QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
+    // Standard error so far, one line each.
+    QStringList errorLines()
+    {
+        errors += process.readAllStandardError();
+        return QString::fromUtf8(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
     // The mode window once it is on screen.
     Window modeWindow(Display* dpy) const
     {
@@ -201,6 +205,5 @@ public:
     int fifo = -1;
     QProcess process;
     QByteArray output;
+    QByteArray errors;
 };
-
-} // namespace
