@@ -13,6 +13,7 @@
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
@@ -63,6 +64,8 @@ QString nearest(const QString& name, const QStringList& known)
     QString best;
     int bestDistance = 3;
     for (const QString& candidate : known) {
+        if (std::abs(candidate.size() - name.size()) >= bestDistance)
+            continue; // at least that many letters apart
         const int d = editDistance(name, candidate);
         if (d < bestDistance) {
             best = candidate;
@@ -72,51 +75,65 @@ QString nearest(const QString& name, const QStringList& known)
     return bestDistance * 3 <= name.size() ? best : QString();
 }
 
-QStringList knownSections()
+// The names --check knows, for its suggestions; made once.
+const QStringList& knownSections()
 {
-    QStringList names{QStringLiteral("IDENTIFIED BUTTONS"), Global, MappingSection,
-                      QStringLiteral("DESCRIPTION")};
-    for (int m = 1; m <= MaxModes; ++m)
-        names << QStringLiteral("MODE%1").arg(m);
+    static const QStringList names = [] {
+        QStringList list{QStringLiteral("IDENTIFIED BUTTONS"), Global, MappingSection,
+                         QStringLiteral("DESCRIPTION")};
+        for (int m = 1; m <= MaxModes; ++m)
+            list << QStringLiteral("MODE%1").arg(m);
+        return list;
+    }();
     return names;
 }
 
-QStringList globalKeys()
+const QStringList& globalKeys()
 {
-    QStringList names;
-    for (int m = 1; m <= MaxModes; ++m)
-        names << QStringLiteral("MODE%1NAME").arg(m);
-    names << QStringLiteral("BUTTONS") << QStringLiteral("MODE_SWITCH_BUTTON")
-          << QStringLiteral("MODE_SWITCH_KEY") << QStringLiteral("DESCRIPTION")
-          << QStringLiteral("RESPONSE") << QStringLiteral("DIGITAL") << QStringLiteral("FORECOLOUR")
-          << QStringLiteral("FORECOLOURS") << QStringLiteral("BACKCOLOUR")
-          << QStringLiteral("BACKCOLOURS") << QStringLiteral("FONTNAME")
-          << QStringLiteral("FONTSIZE") << QStringLiteral("FONTBOLD")
-          << QStringLiteral("FONTITALIC") << QStringLiteral("MODES");
+    static const QStringList names = [] {
+        QStringList list;
+        for (int m = 1; m <= MaxModes; ++m)
+            list << QStringLiteral("MODE%1NAME").arg(m);
+        list << QStringLiteral("BUTTONS") << QStringLiteral("MODE_SWITCH_BUTTON")
+             << QStringLiteral("MODE_SWITCH_KEY") << QStringLiteral("DESCRIPTION")
+             << QStringLiteral("RESPONSE") << QStringLiteral("DIGITAL")
+             << QStringLiteral("FORECOLOUR") << QStringLiteral("FORECOLOURS")
+             << QStringLiteral("BACKCOLOUR") << QStringLiteral("BACKCOLOURS")
+             << QStringLiteral("FONTNAME") << QStringLiteral("FONTSIZE")
+             << QStringLiteral("FONTBOLD") << QStringLiteral("FONTITALIC")
+             << QStringLiteral("MODES");
+        return list;
+    }();
     return names;
 }
 
-QStringList mappingKeys()
+const QStringList& mappingKeys()
 {
-    QStringList names;
-    for (int n = 1; n <= MaxButtons; ++n)
-        names << QStringLiteral("BUTTON%1").arg(n);
+    static const QStringList names = [] {
+        QStringList list;
+        for (int n = 1; n <= MaxButtons; ++n)
+            list << QStringLiteral("BUTTON%1").arg(n);
+        return list;
+    }();
     return names;
 }
 
-QStringList modeKeys()
+const QStringList& modeKeys()
 {
-    QStringList names;
-    for (int n = 1; n <= MaxButtons; ++n) {
-        const QString p = QStringLiteral("BUTTON%1_").arg(n);
-        names << p + QStringLiteral("COUNT") << p + QStringLiteral("DESC")
-              << p + QStringLiteral("REPEAT");
-        for (int k = 1; k <= MaxSlots; ++k) {
-            const QString slot = p + QString::number(k);
-            names << slot << slot + QStringLiteral("_Alt") << slot + QStringLiteral("_Shift")
-                  << slot + QStringLiteral("_Ctrl");
+    static const QStringList names = [] {
+        QStringList list;
+        for (int n = 1; n <= MaxButtons; ++n) {
+            const QString p = QStringLiteral("BUTTON%1_").arg(n);
+            list << p + QStringLiteral("COUNT") << p + QStringLiteral("DESC")
+                 << p + QStringLiteral("REPEAT");
+            for (int k = 1; k <= MaxSlots; ++k) {
+                const QString slot = p + QString::number(k);
+                list << slot << slot + QStringLiteral("_Alt") << slot + QStringLiteral("_Shift")
+                     << slot + QStringLiteral("_Ctrl");
+            }
         }
-    }
+        return list;
+    }();
     return names;
 }
 
