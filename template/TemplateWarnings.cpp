@@ -315,8 +315,7 @@ private:
     }
 
     // An integer in lo..hi; fallback is what a reader makes of a non-number.
-    std::optional<int32_t> number(const RawKey& key, int32_t lo, int32_t hi,
-                                  const QString& fallback)
+    void number(const RawKey& key, int32_t lo, int32_t hi, const QString& fallback)
     {
         const std::optional<int32_t> value = ProfileFile::parseInt(key.Value);
         if (!value) {
@@ -328,7 +327,6 @@ private:
                      ? QStringLiteral("%1: must be %2 or more").arg(shown(key)).arg(lo)
                      : QStringLiteral("%1: must be %2 to %3").arg(shown(key)).arg(lo).arg(hi));
         }
-        return value;
     }
 
     void flag(const RawKey& key, bool fallback)

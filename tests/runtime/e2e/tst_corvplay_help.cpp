@@ -1,6 +1,6 @@
 // Helping people: the real corvplay process as someone writing a template
-// meets it: --watch, --list-keys and the manual, --check --strict, and what
-// it says when it cannot start.
+// meets it: --watch, --list-keys and the manual, and what it says when it
+// cannot start.
 #include "KeyList.h"
 #include "KeyTable.h"
 #include "TSysHotKey.h"
@@ -72,7 +72,6 @@ private slots:
     void watchPrintsTheNumbersOfATemplate();
     void listKeysPrintsTheTables();
     void manualAgreesWithTheListing();
-    void checkStrict();
     void startupFailuresSayWhatToDo_data();
     void startupFailuresSayWhatToDo();
     void waylandWithoutPluginRunsWithoutWindow();
@@ -190,26 +189,6 @@ void TestCorvplayHelp::manualAgreesWithTheListing()
     int status = -1;
     run({QStringLiteral("--check"), QStringLiteral("--strict"), example.fileName()}, &status);
     QCOMPARE(status, 0);
-}
-
-void TestCorvplayHelp::checkStrict()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("t.joy"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\n[MAPPINGS]\n");
-    f.close();
-    for (bool strict : {false, true}) {
-        QProcess p;
-        p.start(QStringLiteral(CORVPLAY_PATH),
-                QStringList{QStringLiteral("--check"), path} +
-                    (strict ? QStringList{QStringLiteral("--strict")} : QStringList()));
-        QVERIFY(p.waitForFinished(kTimeout));
-        QCOMPARE(p.exitCode(), strict ? 3 : 0);
-        QCOMPARE(QString::fromUtf8(p.readAllStandardError()),
-                 path + ":4: warning: [MAPPINGS]: did you mean [MAPPING]?\n");
-    }
 }
 
 void TestCorvplayHelp::startupFailuresSayWhatToDo_data()
