@@ -83,6 +83,8 @@ TfrmMain::~TfrmMain()
     // No tick may reach a half-destroyed window.
     delete SuperTimer1;
     SuperTimer1 = nullptr;
+    if (joystick_)
+        joystick_->setMessagesWanted(false);
     if (heldWait_)
         heldWait_->quit();
 }
@@ -236,15 +238,20 @@ void TfrmMain::SysHotKey1HotKey(QObject*, qint32)
 
 void TfrmMain::AdvanceMode()
 {
-    ++CurrentMode;
-    if (CurrentMode > std::min(ModeCount, RuntimeTemplate::MaxModes) || CurrentMode < 1)
-        CurrentMode = 1;
+    const int32_t next = CurrentMode + 1;
+    ShowMode(next > std::min(ModeCount, RuntimeTemplate::MaxModes) || next < 1 ? 1 : next);
+}
+
+void TfrmMain::ShowMode(int32_t mode)
+{
+    CurrentMode = mode;
     const QString& name = ModeNames[size_t(CurrentMode - 1)];
     lblModeString->setText(name);
     if (modeEcho_) {
         std::fprintf(modeEcho_, "mode %d %s\n", CurrentMode, name.toUtf8().constData());
         std::fflush(modeEcho_);
     }
+    emit ModeChanged(CurrentMode, name);
     // Paint the new name at once.
     QCoreApplication::processEvents();
 }
@@ -403,6 +410,8 @@ bool TfrmMain::OpenTemplate()
     DispatchEnabled = true;
     if (DigitalDevice)
         SuperTimer1->SetEnabled(true);
+    else if (joystick_)
+        joystick_->setMessagesWanted(true); // a digital template polls instead
     Started = true;
     return true;
 }
@@ -446,7 +455,7 @@ void TfrmMain::FitModeWindow()
     // one-pixel frame and keeps a little air at its sides.
     const QFontMetrics metrics(lblModeString->font());
     int textWidth = 0;
-    for (int m = 0; m < std::clamp(ModeCount, 1, RuntimeTemplate::MaxModes); ++m)
+    for (int m = 0; m < HighestMode(); ++m)
         textWidth = std::max(textWidth, metrics.horizontalAdvance(ModeNames[size_t(m)]));
     QRect area(pos(), QSize(std::max(MinWidth, textWidth + 2 + 8),
                             std::max(MinHeight, metrics.height() + 2)));

@@ -5,6 +5,8 @@
 #include "KeyInjector.h"
 #include "KeyList.h"
 #include "Platform.h"
+#include "PlayerClient.h"
+#include "PlayerService.h"
 #include "SignalBridge.h"
 #include "TemplateReport.h"
 #include "TfrmMain.h"
@@ -26,11 +28,12 @@ namespace
 // application, so they work where no display can be reached.
 bool wantsNoWindow(int argc, char* argv[])
 {
-    static const QByteArrayList options{"--check",  "--list-joysticks", "--list-keys", "--watch",
-                                        "-h",       "--help",           "--help-all",  "-v",
-                                        "--version"};
+    QByteArrayList options{"--check", "--list-joysticks", "--list-keys", "--watch", "-h",
+                           "--help",  "--help-all",        "-v",          "--version"};
+    for (const QString& option : PlayerClient::ClientOptions())
+        options << "--" + option.toLatin1();
     for (int i = 1; i < argc; ++i) {
-        if (options.contains(QByteArray(argv[i])))
+        if (options.contains(QByteArray(argv[i]).split('=').first()))
             return true;
     }
     return false;
@@ -85,6 +88,7 @@ int main(int argc, char* argv[])
         QStringLiteral("Print the key codes a template can use, and those a mode-switch key can "
                        "use, then exit."));
     parser.addOption(listKeysOption);
+    PlayerClient::AddOptions(parser);
     parser.process(*app);
 
     int exitCode = 0;
@@ -115,6 +119,12 @@ int main(int argc, char* argv[])
         return QCoreApplication::exec();
     }
 
+    if (PlayerClient::IsClient(parser))
+        return PlayerClient::Run(parser, out, err);
+    // Before anything can type: one player per session.
+    if (const int status = PlayerClient::ClaimPlayer(parser, err))
+        return status;
+
     QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
     // Hiding the mode window must not end the program; only closing it does.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -139,6 +149,7 @@ int main(int argc, char* argv[])
         if (backend == QLatin1String("print"))
             frmMain.SetModeEcho(stdout);
         frmMain.Arguments = parser.positionalArguments();
+        PlayerService::Publish(&frmMain);
         if (!frmMain.FormCreate(&frmMain))
             return frmMain.ExitCode;
         status = QCoreApplication::exec();

@@ -1,8 +1,7 @@
 #pragma once
 
-// The real corvplay process on the test X server, driven through a virtual
-// joystick fed from a named pipe, with its settings in a private directory,
-// and the X helpers that find its windows.
+// The real corvplay process driven through a virtual joystick fed from a
+// named pipe, with its settings in a private directory.
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -11,114 +10,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-
-inline constexpr int kTimeout = 10000;
+constexpr int kTimeout = 10000;
 
 inline QString sourceFile(const QString& relative)
 {
     return qEnvironmentVariable("CORV_SOURCE_DIR") + QLatin1Char('/') + relative;
 }
 
-// Reads a list property of 32-bit values; empty when absent.
-inline QList<unsigned long> longProperty(Display* dpy, Window w, const char* name, Atom type)
-{
-    QList<unsigned long> values;
-    Atom actual = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(dpy, w, XInternAtom(dpy, name, False), 0, 64, False, type, &actual,
-                           &format, &count, &after, &data) == Success &&
-        data) {
-        if (format == 32) {
-            const auto* v = reinterpret_cast<const unsigned long*>(data);
-            values = QList<unsigned long>(v, v + count);
-        }
-        XFree(data);
-    }
-    return values;
-}
-
-inline QByteArray windowName(Display* dpy, Window w)
-{
-    char* name = nullptr;
-    QByteArray result;
-    if (XFetchName(dpy, w, &name) && name) {
-        result = name;
-        XFree(name);
-    }
-    return result;
-}
-
-inline QList<Window> children(Display* dpy, Window w)
-{
-    Window root = 0;
-    Window parent = 0;
-    Window* kids = nullptr;
-    unsigned count = 0;
-    QList<Window> result;
-    if (XQueryTree(dpy, w, &root, &parent, &kids, &count) && kids) {
-        result = QList<Window>(kids, kids + count);
-        XFree(kids);
-    }
-    return result;
-}
-
-inline Window parentOf(Display* dpy, Window w)
-{
-    Window root = 0;
-    Window parent = 0;
-    Window* kids = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(dpy, w, &root, &parent, &kids, &count) && kids)
-        XFree(kids);
-    return parent;
-}
-
-inline bool viewable(Display* dpy, Window w)
-{
-    XWindowAttributes a{};
-    return XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
-}
-
-// Popups such as menus place themselves, past any window manager.
-inline bool overrideRedirect(Display* dpy, Window w)
-{
-    XWindowAttributes a{};
-    return XGetWindowAttributes(dpy, w, &a) && a.override_redirect;
-}
-
-// Every window below `from` (depth first) that a process with this pid owns.
-inline QList<Window> windowsOfPid(Display* dpy, Window from, qint64 pid)
-{
-    QList<Window> found;
-    for (Window w : children(dpy, from)) {
-        if (longProperty(dpy, w, "_NET_WM_PID", XA_CARDINAL).value(0) == quint64(pid))
-            found << w;
-        found << windowsOfPid(dpy, w, pid);
-    }
-    return found;
-}
-
 // One run of corvplay with its own settings directory and joystick pipe.
-class Corvplay
+class CorvplayProcess
 {
 public:
-    Corvplay()
+    CorvplayProcess()
     {
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        // The tray icon must use the X tray protocol, not a desktop's D-Bus host.
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
         fifoPath = dir.filePath(QStringLiteral("joy"));
         if (::mkfifo(QFile::encodeName(fifoPath).constData(), 0600) == 0)
             // Held open both ways so that writes never block nor find no reader.
             fifo = ::open(QFile::encodeName(fifoPath).constData(), O_RDWR | O_CLOEXEC);
     }
-    ~Corvplay()
+    ~CorvplayProcess()
     {
         if (process.state() != QProcess::NotRunning) {
             process.kill();
@@ -148,18 +58,39 @@ public:
         return path;
     }
 
-    void start(const QString& keys, const QString& joy)
+    // The test's environment with the private settings directory.
+    QProcessEnvironment environment() const
     {
-        startWith({QStringLiteral("--joystick"), QStringLiteral("virtual:") + fifoPath,
-                   QStringLiteral("--keys"), keys, joy});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        return env;
     }
 
-    // env starts as the test's own, with the changes every run needs.
-    void startWith(const QStringList& args)
+    void startWith(const QProcessEnvironment& env, const QStringList& args)
     {
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::SeparateChannels);
         process.start(QStringLiteral(CORVPLAY_PATH), args);
+    }
+
+    // Plays joy on the virtual joystick with the given key backend.
+    void startIn(const QProcessEnvironment& env, const QString& keys, const QString& joy,
+                 const QStringList& more = {})
+    {
+        startWith(env,
+                  QStringList{QStringLiteral("--joystick"), QStringLiteral("virtual:") + fifoPath,
+                              QStringLiteral("--keys"), keys, joy} +
+                      more);
+    }
+
+    // Plays joy on the platform below, without a session bus: the tray icon
+    // must use the X tray protocol, not a desktop's D-Bus host.
+    void start(const QString& keys, const QString& joy)
+    {
+        QProcessEnvironment env = environment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        startIn(env, keys, joy);
     }
 
     bool send(const QByteArray& script) const
@@ -182,16 +113,20 @@ public:
         return QString::fromUtf8(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
-    // The mode window once it is on screen.
-    Window modeWindow(Display* dpy) const
+    // Keys pressed and not yet released in the output so far.
+    QSet<QString> keysDown()
     {
-        if (process.state() != QProcess::Running)
-            return 0;
-        for (Window w : windowsOfPid(dpy, DefaultRootWindow(dpy), process.processId())) {
-            if (windowName(dpy, w) == "Corvane" && viewable(dpy, w))
-                return w;
+        QSet<QString> down;
+        for (const QString& line : lines()) {
+            const QStringList parts = line.split(u' ');
+            if (parts.size() >= 3 && parts[0] == u"key") {
+                if (parts[2] == u"down")
+                    down.insert(parts[1]);
+                else
+                    down.remove(parts[1]);
+            }
         }
-        return 0;
+        return down;
     }
 
     QString settingsFile() const
@@ -199,8 +134,8 @@ public:
         return dir.filePath(QStringLiteral("config/Corvane/corvplay.conf"));
     }
 
+    QString platform = QStringLiteral("xcb");
     QTemporaryDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QString fifoPath;
     int fifo = -1;
     QProcess process;

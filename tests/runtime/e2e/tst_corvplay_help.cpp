@@ -9,14 +9,23 @@
 #include <csignal>
 #include <grp.h>
 
-// After Qt's headers: X11's macros would break them.
-#include "CorvplayProcess.h"
+#include "CorvplayWindows.h"
 
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace
 {
+
+// The test's environment on its X server, with no session bus: no other
+// player can be found there, and the tray icon uses the X tray protocol.
+QProcessEnvironment environmentOf(const Corvplay& run)
+{
+    QProcessEnvironment env = run.environment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    return env;
+}
 
 QStringList run(const QStringList& args, int* status)
 {
@@ -94,8 +103,8 @@ void TestCorvplayHelp::initTestCase()
 void TestCorvplayHelp::watchPrintsTheNumbersOfATemplate()
 {
     Corvplay watch;
-    watch.startWith({QStringLiteral("--watch"), QStringLiteral("--joystick"),
-                     QStringLiteral("virtual:") + watch.fifoPath});
+    watch.startWith(environmentOf(watch), {QStringLiteral("--watch"), QStringLiteral("--joystick"),
+                                           QStringLiteral("virtual:") + watch.fifoPath});
     QTRY_VERIFY_WITH_TIMEOUT(!watch.lines().isEmpty(), kTimeout);
     // Far apart enough for every change to meet a poll.
     QByteArray script = "press 1\nwait 300\nrelease 1\nwait 300\npress 3\nwait 300\nrelease 3\n"
@@ -267,11 +276,12 @@ void TestCorvplayHelp::startupFailuresSayWhatToDo()
     QFETCH(QString, second);
 
     Corvplay run;
+    QProcessEnvironment environment = environmentOf(run);
     for (const QString& change : env) {
         if (change.contains(u'='))
-            run.env.insert(change.section(u'=', 0, 0), change.section(u'=', 1));
+            environment.insert(change.section(u'=', 0, 0), change.section(u'=', 1));
         else
-            run.env.remove(change);
+            environment.remove(change);
     }
     // Root reads any file; the unreadable one must be tried as somebody else.
     if (::geteuid() == 0 && QString(QTest::currentDataTag()).contains(QLatin1String("unread")))
@@ -279,7 +289,7 @@ void TestCorvplayHelp::startupFailuresSayWhatToDo()
             if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
                 ::_exit(99);
         });
-    run.startWith(args);
+    run.startWith(environment, args);
     QVERIFY(run.process.waitForFinished(kTimeout));
     const QStringList lines = run.errorLines();
     const qsizetype at = lines.indexOf(first);
@@ -293,10 +303,11 @@ void TestCorvplayHelp::startupFailuresSayWhatToDo()
 void TestCorvplayHelp::waylandWithoutPluginRunsWithoutWindow()
 {
     Corvplay run;
-    run.env.remove(QStringLiteral("DISPLAY"));
-    run.env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    run.env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("corvane-test-none"));
-    run.start(QStringLiteral("print"), sourceFile(QStringLiteral("examples/flight.joy")));
+    QProcessEnvironment env = environmentOf(run);
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("corvane-test-none"));
+    run.startIn(env, QStringLiteral("print"), sourceFile(QStringLiteral("examples/flight.joy")));
     QTRY_VERIFY_WITH_TIMEOUT(
         run.errorLines().contains(
             "corvplay: no usable Qt platform plugin for Wayland; running without a window"),
