@@ -28,8 +28,8 @@ namespace
 // application, so they work where no display can be reached.
 bool wantsNoWindow(int argc, char* argv[])
 {
-    QByteArrayList options{"--check", "--list-joysticks", "--list-keys", "--watch", "-h",
-                           "--help",  "--help-all",        "-v",          "--version"};
+    QByteArrayList options{"--check", "--list-joysticks", "--list-keys", "--watch",  "-h",
+                           "--help",  "--help-all",       "-v",          "--version"};
     for (const QString& option : PlayerClient::ClientOptions())
         options << "--" + option.toLatin1();
     for (int i = 1; i < argc; ++i) {

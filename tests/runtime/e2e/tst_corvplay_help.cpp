@@ -330,8 +330,10 @@ void TestCorvplayHelp::noNotificationAreaKeepsTheWindowToClick()
     Corvplay run;
     run.start(QStringLiteral("print"), sourceFile(QStringLiteral("examples/flight.joy")));
     QTRY_VERIFY_WITH_TIMEOUT(run.modeWindow(dpy) != 0, kTimeout);
-    QVERIFY(run.errorLines().contains(
-        "corvplay: no notification area; right-click the mode window for its menu"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        run.errorLines().contains(
+            "corvplay: no notification area; right-click the mode window for its menu"),
+        kTimeout);
     const auto tap = [&](KeySym sym) {
         const KeyCode code = XKeysymToKeycode(dpy, sym);
         XTestFakeKeyEvent(dpy, code, True, CurrentTime);
