@@ -27,6 +27,14 @@ QProcessEnvironment environmentOf(const Corvplay& run)
     return env;
 }
 
+// A dry run's line for a key, whatever follows the code and the direction.
+bool typed(Corvplay& run, const QString& line)
+{
+    const QStringList lines = run.lines();
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const QString& l) { return l == line || l.startsWith(line + u' '); });
+}
+
 QStringList run(const QStringList& args, int* status)
 {
     QProcess p;
@@ -314,7 +322,7 @@ void TestCorvplayHelp::waylandWithoutPluginRunsWithoutWindow()
         kTimeout);
     // It plays all the same.
     QVERIFY(run.send("press 2\nwait 200\nrelease 2\n"));
-    QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("key 32 up")), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(typed(run, "key 32 up"), kTimeout);
 }
 
 // Under the test's X server, where no tray host runs.
@@ -371,11 +379,11 @@ void TestCorvplayHelp::noNotificationAreaKeepsTheWindowToClick()
     QVERIFY(run.modeWindow(dpy) != 0);
     QVERIFY(run.send("press 2\nwait 300\nrelease 2\n"));
     QTest::qWait(800);
-    QVERIFY(!run.lines().contains(QStringLiteral("key 32 down")));
+    QVERIFY(!typed(run, "key 32 down"));
 
     QVERIFY(choose(4)); // Enable
     QVERIFY(run.send("press 2\nwait 300\nrelease 2\n"));
-    QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("key 32 up")), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(typed(run, "key 32 up"), kTimeout);
 }
 
 QTEST_GUILESS_MAIN(TestCorvplayHelp)
