@@ -242,7 +242,6 @@ void TestStartup::appearanceFromTheTemplate()
     QCOMPARE(pal.color(QPalette::Window), QColor(0, 0, 128));
     QCOMPARE(pal.color(QPalette::WindowText), QColor(255, 255, 0));
     QCOMPARE(frm->SuperTimer1->ThreadPriority(), TSuperTimer::tpHighest);
-    QCOMPARE(frm->size(), QSize(80, 19));
     QCOMPARE(frm->lblModeString->geometry(), frm->rect().adjusted(1, 1, -1, -1));
     QVERIFY(frm->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(frm->windowFlags() & Qt::WindowDoesNotAcceptFocus);

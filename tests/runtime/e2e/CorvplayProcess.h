@@ -66,17 +66,21 @@ public:
         return env;
     }
 
+    void startWith(const QProcessEnvironment& env, const QStringList& args)
+    {
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(QStringLiteral(CORVPLAY_PATH), args);
+    }
+
     // Plays joy on the virtual joystick with the given key backend.
     void startIn(const QProcessEnvironment& env, const QString& keys, const QString& joy,
                  const QStringList& more = {})
     {
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(QStringLiteral(CORVPLAY_PATH),
-                      QStringList{QStringLiteral("--joystick"),
-                                  QStringLiteral("virtual:") + fifoPath, QStringLiteral("--keys"),
-                                  keys, joy} +
-                          more);
+        startWith(env,
+                  QStringList{QStringLiteral("--joystick"), QStringLiteral("virtual:") + fifoPath,
+                              QStringLiteral("--keys"), keys, joy} +
+                      more);
     }
 
     // Plays joy on the platform below, without a session bus: the tray icon
@@ -100,6 +104,13 @@ public:
     {
         output += process.readAllStandardOutput();
         return QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    // Standard error so far, one line each.
+    QStringList errorLines()
+    {
+        errors += process.readAllStandardError();
+        return QString::fromUtf8(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
     // Keys pressed and not yet released in the output so far.
@@ -129,4 +140,5 @@ public:
     int fifo = -1;
     QProcess process;
     QByteArray output;
+    QByteArray errors;
 };
