@@ -1,8 +1,9 @@
 // Reads arbitrary bytes as a template in the runtime's view; the counts must
-// always stay inside the tables.
+// always stay inside the tables. Checks them for --check's warnings too.
 #include "ProfileFile.h"
 #include "RuntimeTemplate.h"
 #include "TemplateFile.h"
+#include "TemplateWarnings.h"
 
 #include <cstdlib>
 
@@ -26,5 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     for (const corv::ColourError& error : result.ColourErrors)
         (void)error.message();
+
+    // The checks of --check meet hand-made files of any shape, and point
+    // at lines the file has.
+    const qsizetype lines = bytes.count('\n') + 1;
+    for (const corv::TemplateWarning& warning : corv::TemplateWarnings(file))
+        if (warning.Line < 1 || warning.Line > lines)
+            std::abort();
     return 0;
 }

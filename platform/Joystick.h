@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <cstdint>
 
 namespace corv
@@ -35,6 +36,12 @@ public:
     // The button messages below are sent only while someone wants them (an
     // analog template); a digital template reads the state with poll().
     virtual void setMessagesWanted(bool wanted) = 0;
+
+    // Why the last capture failed and what the user can do about it, as one
+    // sentence naming the joystick asked for; empty when unknown.
+    virtual QString captureError() const { return {}; }
+    // The captured device: its name with its numbers of buttons and hats.
+    virtual QString description() const { return {}; }
 
 signals:
     // Buttons 1..4 only. wParam = held bits (1,2,4,8) | changed bit (256..2048).

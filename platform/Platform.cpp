@@ -94,7 +94,7 @@ bool Platform::handleListJoysticks(const QCommandLineParser& parser, int* exitCo
     QString error;
     const QStringList lines = SdlJoystick::describeJoysticks(&error);
     if (!error.isEmpty()) {
-        std::fprintf(stderr, "Cannot start the joystick subsystem: %s\n", qPrintable(error));
+        qWarning("Cannot start the joystick subsystem: %s", qPrintable(error));
         *exitCode = 1;
         return true;
     }

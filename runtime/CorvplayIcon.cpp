@@ -34,10 +34,15 @@ QPixmap drawJoystick(int size)
 
 } // namespace
 
-QIcon CorvplayIcon()
+QIcon CorvplayIcon(QIcon::Mode mode)
 {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64})
         icon.addPixmap(drawJoystick(size));
-    return icon;
+    if (mode == QIcon::Normal)
+        return icon;
+    QIcon greyed;
+    for (int size : {16, 22, 24, 32, 48, 64})
+        greyed.addPixmap(icon.pixmap(size, mode));
+    return greyed;
 }

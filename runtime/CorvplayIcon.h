@@ -1,7 +1,8 @@
 #pragma once
 
-class QIcon;
+#include <QIcon>
 
 // The player's icon, a small joystick, drawn as vectors so every size is
-// sharp. icons/corvplay.svg is the same drawing for desktop menus.
-QIcon CorvplayIcon();
+// sharp. icons/corvplay.svg is the same drawing for desktop menus. The
+// disabled icon is the same drawing greyed.
+QIcon CorvplayIcon(QIcon::Mode mode = QIcon::Normal);

@@ -1,12 +1,16 @@
 #include "TemplateReport.h"
 
 #include "KeyTable.h"
+#include "ProfileFile.h"
 #include "RuntimeTemplate.h"
+#include "TSysHotKey.h"
 #include "TemplateFile.h"
+#include "TemplateWarnings.h"
 
 #include <QFileInfo>
 #include <QStringList>
 #include <QTextStream>
+#include <span>
 
 namespace corv
 {
@@ -32,19 +36,28 @@ QString switchKeyText(int32_t code)
 
 } // namespace
 
-TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out, QTextStream& err)
+TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out, QTextStream& err,
+                                           bool strict)
 {
-    const TemplateCheck check = CheckTemplateFile(path);
+    ProfileFile file;
+    const bool loaded = file.load(path) == ProfileFile::LoadStatus::Loaded;
+    const TemplateCheck check = loaded ? CheckTemplate(file) : TemplateCheck::NotATemplate;
+    // Position 0 of the hot-key table is no key.
+    const QList<TemplateWarning> warnings =
+        loaded ? TemplateWarnings(file, std::span(TSysHotKey::HotKeyKeyTable).subspan(1))
+               : QList<TemplateWarning>();
+    const auto printWarnings = [&] {
+        for (const TemplateWarning& warning : warnings)
+            err << path << ':' << warning.Line << ": warning: " << warning.Text << Qt::endl;
+    };
     if (check != TemplateCheck::Valid) {
         err << path << ": " << TemplateCheckMessage(check) << Qt::endl;
+        err << TemplateCheckCause(path) << Qt::endl;
+        printWarnings();
         return check == TemplateCheck::NotATemplate ? NotATemplate : EarlierVersion;
     }
     RuntimeTemplate t;
-    const RuntimeReadResult result = ReadRuntimeTemplate(path, t);
-    if (!result.Loaded) {
-        err << path << ": the file cannot be read" << Qt::endl;
-        return LoadError;
-    }
+    const RuntimeReadResult result = ReadRuntimeTemplate(file, t);
 
     out << "Template: " << QFileInfo(path).absoluteFilePath() << '\n';
     out << "Description: " << t.TemplateDescription << '\n';
@@ -76,7 +89,10 @@ TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out
 
     for (const ColourError& error : result.ColourErrors)
         err << path << ": " << error.message() << Qt::endl;
-    return result.ColourErrors.isEmpty() ? Valid : LoadError;
+    printWarnings();
+    if (!result.ColourErrors.isEmpty() || (strict && !warnings.isEmpty()))
+        return LoadError;
+    return Valid;
 }
 
 } // namespace corv

@@ -7,13 +7,16 @@ namespace corv
 {
 
 // corvplay --check: runs the checks and the loading of a template without a
-// joystick or a window and tells what would be played.
+// joystick or a window, tells what would be played and warns, in the form
+// FILE:LINE: warning: TEXT, of mistakes the loading passes over.
 class TemplateReport
 {
 public:
     enum Status { Valid = 0, NotATemplate = 1, EarlierVersion = 2, LoadError = 3 };
 
-    static Status Run(const QString& path, QTextStream& out, QTextStream& err);
+    // Warnings leave the status as it is, unless strict turns them into
+    // LoadError.
+    static Status Run(const QString& path, QTextStream& out, QTextStream& err, bool strict = false);
 };
 
 } // namespace corv

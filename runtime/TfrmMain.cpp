@@ -8,12 +8,14 @@
 #include "TSysHotKey.h"
 #include "TWinTaskbar.h"
 #include "TemplateFile.h"
+#include "TemplateWarnings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -42,7 +44,7 @@ TfrmMain::TfrmMain(Joystick* joystick, KeyInjector* keys, HotKeyService* hotKeys
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Corvane"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    resize(80, 19);
+    resize(MinWidth, MinHeight);
     lblModeString->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     lblModeString->setAutoFillBackground(true);
     lblModeString->setGeometry(rect().adjusted(1, 1, -1, -1));
@@ -138,7 +140,8 @@ int32_t TfrmMain::CaptureJoystick()
     const int32_t result = joystick_ ? joystick_->capture() : int32_t(Joystick::NoDriver);
     const QString text = CaptureResultText(result);
     if (text != QLatin1String("OK"))
-        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), text);
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), text,
+                    joystick_ ? joystick_->captureError() : QString());
     if (joystick_)
         joyInfo_ = joystick_->poll();
     return result;
@@ -328,13 +331,22 @@ void TfrmMain::ApplyResponse(int32_t value)
         SuperTimer1->SetThreadPriority(priorities[value]);
 }
 
-void TfrmMain::ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text)
+void TfrmMain::PrintMessage(const QString& text, const QString& hint)
 {
     std::fprintf(stderr, "corvplay: %s\n", text.toLocal8Bit().constData());
+    if (!hint.isEmpty())
+        std::fprintf(stderr, "corvplay: %s\n", hint.toLocal8Bit().constData());
     std::fflush(stderr);
+}
+
+void TfrmMain::ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text,
+                           const QString& hint)
+{
+    PrintMessage(text, hint);
     if (!MessageBoxes)
         return;
     QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.setInformativeText(hint);
     box.exec();
 }
 
@@ -374,6 +386,12 @@ bool TfrmMain::OpenTemplate()
     if (Arguments.size() == 1)
         TemplateFileName = Arguments.first();
     if (TemplateFileName.isEmpty()) {
+        if (!MessageBoxes) {
+            PrintMessage(QStringLiteral("no template named, and no display to ask for one on"),
+                         QStringLiteral("usage: corvplay [options] template.joy"));
+            ExitCode = 1;
+            return false;
+        }
         QFileDialog dlgOpen(nullptr, QStringLiteral("Open Joystick File"));
         dlgOpen.setNameFilters(
             {QStringLiteral("Joystick File (*.joy)"), QStringLiteral("Any File (*.*)")});
@@ -387,26 +405,32 @@ bool TfrmMain::OpenTemplate()
 
     const TemplateCheck check = CheckTemplateFile(TemplateFileName);
     if (check == TemplateCheck::NotATemplate) {
-        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), TemplateCheckMessage(check));
+        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), TemplateCheckMessage(check),
+                    TemplateCheckCause(TemplateFileName));
         ExitCode = 1;
         return false;
     }
     if (check == TemplateCheck::EarlierVersion) {
         ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
-                    TemplateCheckMessage(check));
+                    TemplateCheckMessage(check), TemplateCheckCause(TemplateFileName));
         ExitCode = 1;
         return false;
     }
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QPoint topLeft = ReadPosition(screen ? screen->geometry().width() : 0);
-    setGeometry(topLeft.x(), topLeft.y(), 80, 19);
+    setGeometry(topLeft.x(), topLeft.y(), MinWidth, MinHeight);
     LoadTemplate();
     if (shuttingDown_) // asked to stop while a colour error was shown
         return false;
-    // Disable may have been chosen from the tray while a box was shown.
+    FitModeWindow();
+    if (MessageBoxes && !NotificationArea())
+        PrintMessage(QStringLiteral("no notification area; right-click the mode window for its "
+                                    "menu"));
+    // Disable may have been chosen from the tray while a box was shown;
+    // without a tray the window is the way back, and stays.
     const bool enabled = Enable1->isChecked();
-    if (enabled) {
+    if (enabled || !NotificationArea()) {
         show();
         raise();
     }
@@ -452,6 +476,43 @@ void TfrmMain::LoadTemplate()
     }
     setModeWindowColour(QPalette::Window, t.BackColour);
     setModeWindowColour(QPalette::WindowText, t.ForeColour);
+    // Disabled, the name is drawn halfway between its colour and the
+    // background's, whatever the template's colours.
+    QPalette pal = lblModeString->palette();
+    const QColor text = pal.color(QPalette::Active, QPalette::WindowText);
+    const QColor back = pal.color(QPalette::Active, QPalette::Window);
+    pal.setColor(QPalette::Disabled, QPalette::WindowText,
+                 QColor((text.red() + back.red()) / 2, (text.green() + back.green()) / 2,
+                        (text.blue() + back.blue()) / 2));
+    lblModeString->setPalette(pal);
+}
+
+void TfrmMain::FitModeWindow()
+{
+    // Sized once for the longest name of the modes in use, so the window
+    // does not jump about as the modes change. The label sits inside a
+    // one-pixel frame and keeps a little air at its sides.
+    const QFontMetrics metrics(lblModeString->font());
+    int textWidth = 0;
+    for (int m = 0; m < HighestMode(); ++m)
+        textWidth = std::max(textWidth, metrics.horizontalAdvance(ModeNames[size_t(m)]));
+    QRect area(pos(), QSize(std::max(MinWidth, textWidth + 2 + 8),
+                            std::max(MinHeight, metrics.height() + 2)));
+    // It grows to the right and down, and comes back onto the screen if
+    // that takes it past an edge.
+    const QScreen* screen = QGuiApplication::screenAt(pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect available = screen->availableGeometry();
+        if (area.right() > available.right())
+            area.moveRight(available.right());
+        if (area.bottom() > available.bottom())
+            area.moveBottom(available.bottom());
+        area.moveTopLeft(
+            {std::max(area.left(), available.left()), std::max(area.top(), available.top())});
+    }
+    setGeometry(area);
 }
 
 void TfrmMain::setModeWindowColour(QPalette::ColorRole role, const QString& text)
@@ -484,6 +545,8 @@ void TfrmMain::Enable1Click(QObject*)
         return;
     const bool wasOff = !DispatchEnabled;
     DispatchEnabled = true;
+    lblModeString->setEnabled(true);
+    WinTaskbar1->SetIcon(CorvplayIcon());
     show();
     raise();
     if (wasOff)
@@ -502,7 +565,13 @@ void TfrmMain::Disable1Click(QObject*)
     if (!Started)
         return;
     DispatchEnabled = false;
-    hide();
+    // Without a notification area the window is all there is to click: it
+    // stays, greyed, and its menu enables again.
+    if (NotificationArea())
+        hide();
+    else
+        lblModeString->setEnabled(false);
+    WinTaskbar1->SetIcon(CorvplayIcon(QIcon::Disabled));
     SuperTimer1->SetEnabled(false);
     SysHotKey1->SetActive(false);
 }

@@ -5,6 +5,7 @@
 
 #include <QMessageBox>
 #include <QStringList>
+#include <QSystemTrayIcon>
 #include <QWidget>
 #include <algorithm>
 #include <array>
@@ -114,12 +115,24 @@ public:
     static bool WritePosition(int screenWidth, const QPoint& topLeft);
     void SavePosition();
 
-    // A modal box that is also written to standard error as one line, so a
-    // start from a terminal or a script says what went wrong.
-    static void ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text);
-    // Off where nobody could see or answer a box (no display at all): the
-    // line on standard error is then the whole message.
+    // A modal box that is also written to standard error, so a start from
+    // a terminal or a script says what went wrong. The hint, the cause and
+    // what to do about it, is a second line and the box's detail.
+    static void ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text,
+                            const QString& hint = {});
+    // The lines on standard error alone.
+    static void PrintMessage(const QString& text, const QString& hint = {});
+    // Off where nobody could see or answer a box (no display, or a platform
+    // without windows): the lines on standard error are then the message.
     static inline bool MessageBoxes = true;
+    // Whether a notification area can show the icon; without one Disable
+    // leaves the window up, greyed, as the way back. Tests replace it.
+    static inline bool (*NotificationArea)() = &QSystemTrayIcon::isSystemTrayAvailable;
+
+    // The window's least size; it grows to fit the names of its modes.
+    static constexpr int MinWidth = 80;
+    static constexpr int MinHeight = 19;
+    void FitModeWindow();
 
     // Copies the tables and device type of a loaded template, clamping counts
     // to the table limits, and starts in mode 1.

@@ -1,12 +1,16 @@
+#include "ButtonWatch.h"
+#include "GuiPlatform.h"
 #include "HotKeyService.h"
 #include "Joystick.h"
 #include "KeyInjector.h"
+#include "KeyList.h"
 #include "Platform.h"
 #include "PlayerClient.h"
 #include "PlayerService.h"
 #include "SignalBridge.h"
 #include "TemplateReport.h"
 #include "TfrmMain.h"
+#include "x11/KeyboardLayout.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -24,8 +28,8 @@ namespace
 // application, so they work where no display can be reached.
 bool wantsNoWindow(int argc, char* argv[])
 {
-    QByteArrayList options{"--check", "--list-joysticks", "-h", "--help", "--help-all",
-                           "-v",      "--version"};
+    QByteArrayList options{"--check", "--list-joysticks", "--list-keys", "--watch",  "-h",
+                           "--help",  "--help-all",       "-v",          "--version"};
     for (const QString& option : PlayerClient::ClientOptions())
         options << "--" + option.toLatin1();
     for (int i = 1; i < argc; ++i) {
@@ -39,20 +43,19 @@ bool wantsNoWindow(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    // Everything the program and the libraries it uses print says whose it is.
+    qSetMessagePattern(QStringLiteral("corvplay: %{if-category}%{category}: %{endif}%{message}"));
     const bool noWindow = wantsNoWindow(argc, argv);
-    // Without any display, run on Qt's offscreen platform so that a dry run
-    // still plays the template.
-    if (!noWindow && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        TfrmMain::MessageBoxes = false;
-    }
+    if (!noWindow && !GuiPlatform::Choose())
+        return EXIT_FAILURE;
 
     std::unique_ptr<QCoreApplication> app;
-    if (noWindow)
+    if (noWindow) {
         app = std::make_unique<QCoreApplication>(argc, argv);
-    else
+    } else {
         app = std::make_unique<QApplication>(argc, argv);
+        GuiPlatform::Settle();
+    }
     QCoreApplication::setApplicationName(QStringLiteral("corvplay"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
@@ -72,6 +75,19 @@ int main(int argc, char* argv[])
         QStringLiteral("Check and load the template, print what would be played and exit: 0 "
                        "valid, 1 not a template, 2 earlier version, 3 other load error."));
     parser.addOption(checkOption);
+    const QCommandLineOption strictOption(
+        QStringLiteral("strict"), QStringLiteral("With --check: any warning gives status 3."));
+    parser.addOption(strictOption);
+    const QCommandLineOption watchOption(
+        QStringLiteral("watch"),
+        QStringLiteral("Print the number a template uses for each new press on the joystick, "
+                       "until Ctrl+C. Needs no template."));
+    parser.addOption(watchOption);
+    const QCommandLineOption listKeysOption(
+        QStringLiteral("list-keys"),
+        QStringLiteral("Print the key codes a template can use, and those a mode-switch key can "
+                       "use, then exit."));
+    parser.addOption(listKeysOption);
     PlayerClient::AddOptions(parser);
     parser.process(*app);
 
@@ -79,28 +95,35 @@ int main(int argc, char* argv[])
     if (Platform::handleListJoysticks(parser, &exitCode))
         return exitCode;
 
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (parser.isSet(listKeysOption)) {
+        KeyList::Print(out, KeyboardLayout::open().get());
+        return EXIT_SUCCESS;
+    }
     if (parser.isSet(checkOption)) {
         const QStringList args = parser.positionalArguments();
-        QTextStream out(stdout);
-        QTextStream err(stderr);
         if (args.size() != 1) {
-            err << "corvplay: --check needs exactly one template" << Qt::endl;
+            err << "corvplay: --check needs exactly one template\n\n" << parser.helpText();
             return TemplateReport::LoadError;
         }
-        return TemplateReport::Run(args.first(), out, err);
+        return TemplateReport::Run(args.first(), out, err, parser.isSet(strictOption));
+    }
+    if (parser.isSet(watchOption)) {
+        std::unique_ptr<Joystick> joystick =
+            Platform::createJoystick(Platform::joystickSpec(parser));
+        ButtonWatch watch(joystick.get(), out);
+        if (!watch.Start())
+            return EXIT_FAILURE;
+        SignalBridge bridge; // Ctrl+C ends the watch
+        return QCoreApplication::exec();
     }
 
-    if (PlayerClient::IsClient(parser)) {
-        QTextStream out(stdout);
-        QTextStream err(stderr);
+    if (PlayerClient::IsClient(parser))
         return PlayerClient::Run(parser, out, err);
-    }
     // Before anything can type: one player per session.
-    {
-        QTextStream err(stderr);
-        if (const int status = PlayerClient::ClaimPlayer(parser, err))
-            return status;
-    }
+    if (const int status = PlayerClient::ClaimPlayer(parser, err))
+        return status;
 
     QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
     // Hiding the mode window must not end the program; only closing it does.

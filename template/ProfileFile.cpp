@@ -307,6 +307,33 @@ int ProfileFile::keyCount(const QString& section) const
     return count;
 }
 
+QList<ProfileFile::RawSection> ProfileFile::rawSections() const
+{
+    QList<RawSection> result;
+    int lineNumber = 0;
+    for (const Section& section : m_sections) {
+        RawSection raw;
+        raw.Name = section.Name;
+        if (&section != &m_sections.front()) {
+            raw.Line = ++lineNumber;
+            const qsizetype open = section.Header.indexOf(u'[');
+            raw.Closed = section.Header.indexOf(u']', open + 1) > open;
+        }
+        for (const Line& line : section.Lines) {
+            ++lineNumber;
+            if (!line.Key.isEmpty()) {
+                raw.Keys.append({line.Key, line.value().toString(), lineNumber});
+                continue;
+            }
+            const QString text = trimmed(line.Raw);
+            if (!text.isEmpty() && !text.startsWith(u';') && !text.startsWith(u'#'))
+                raw.NonKeys.append(lineNumber);
+        }
+        result.append(std::move(raw));
+    }
+    return result;
+}
+
 void ProfileFile::writeString(const QString& section, const QString& key, const QString& value)
 {
     const QString clean = singleLine(value);

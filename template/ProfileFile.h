@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -59,6 +60,22 @@ public:
     bool save(const QString& path, QString* error = nullptr) const;
 
     static std::optional<int32_t> parseInt(QStringView text);
+
+    // The file as it was read, for checks that point at lines. Line numbers
+    // count from 1 and hold only until the first edit.
+    struct RawKey {
+        QString Key;
+        QString Value; // whole, not cut to MaxValueLength
+        int Line = 0;
+    };
+    struct RawSection {
+        QString Name;       // empty for the lines before the first header
+        int Line = 0;       // of the header; 0 before the first header
+        bool Closed = true; // the header has its ']'
+        QList<RawKey> Keys; // every key line, repeats included, in file order
+        QList<int> NonKeys; // lines that are neither keys, comments nor blank
+    };
+    QList<RawSection> rawSections() const;
 
 private:
     struct Line {

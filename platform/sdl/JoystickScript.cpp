@@ -126,6 +126,13 @@ bool JoystickScript::open(const QString& path, QString* error)
                 QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
+        // A directory opens, then fails every read: the joystick would
+        // never move.
+        if (S_ISDIR(st.st_mode)) {
+            *error =
+                QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(EISDIR)));
+            return false;
+        }
         // A named pipe is opened for writing too, so it never reports end of
         // input: one writer after another can drive the joystick.
         const int flags = S_ISFIFO(st.st_mode) ? O_RDWR : O_RDONLY;

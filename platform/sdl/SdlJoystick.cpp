@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <SDL.h>
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -108,7 +107,8 @@ bool SdlJoystick::initSdl()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
-        std::fprintf(stderr, "corvane: SDL joystick subsystem: %s\n", SDL_GetError());
+        captureError_ = QStringLiteral("the SDL joystick subsystem cannot start: %1")
+                            .arg(QString::fromUtf8(SDL_GetError()));
         return false;
     }
     sdlStarted_ = true;
@@ -165,6 +165,33 @@ int SdlJoystick::findDevice() const
     return -1;
 }
 
+QString SdlJoystick::notFoundAdvice() const
+{
+    QString error;
+    const QStringList connected = describeJoysticks(&error);
+    const QString asked = spec_.isEmpty() ? QStringLiteral("the first joystick")
+                                          : QStringLiteral("joystick \"%1\"").arg(spec_);
+    return QStringLiteral("asked for %1; connected: %2. Try --list-joysticks, or --joystick "
+                          "virtual:FILE to play without one; a joystick that is plugged in but "
+                          "not listed needs read access to /dev/input (the input group, or a "
+                          "uaccess udev rule)")
+        .arg(asked, connected.isEmpty() ? QStringLiteral("none found")
+                                        : connected.join(QStringLiteral("; ")));
+}
+
+QString SdlJoystick::description() const
+{
+    if (!joy_)
+        return {};
+    const auto count = [](int n, const char* what) {
+        return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(what)).arg(n == 1 ? "" : "s");
+    };
+    return QStringLiteral("%1 (%2, %3)")
+        .arg(QString::fromUtf8(SDL_JoystickName(joy_)),
+             count(SDL_JoystickNumButtons(joy_), "button"),
+             count(SDL_JoystickNumHats(joy_), "hat"));
+}
+
 bool SdlJoystick::openDevice(int index)
 {
     joy_ = SDL_JoystickOpen(index);
@@ -211,7 +238,7 @@ int SdlJoystick::attachVirtual()
     desc.name = VirtualName;
     const int index = SDL_JoystickAttachVirtualEx(&desc);
     if (index < 0) {
-        std::fprintf(stderr, "corvane: virtual joystick: %s\n", SDL_GetError());
+        qWarning("virtual joystick: %s", SDL_GetError());
         return -1;
     }
     virtualInstance_ = SDL_JoystickGetDeviceInstanceID(index);
@@ -252,11 +279,18 @@ int SdlJoystick::openVirtual(const QString& path)
     scriptPov_ = JoyInfo::PovCentered;
     QString error;
     if (!script_->open(path, &error)) {
-        std::fprintf(stderr, "corvane: virtual joystick: %s\n", qPrintable(error));
+        captureError_ = QStringLiteral("cannot read the virtual joystick's script, %1; name "
+                                       "a readable file, a named pipe, or - for standard input")
+                            .arg(error);
         return BadDevice;
     }
     const int index = attachVirtual();
-    if (index < 0 || !openDevice(index))
+    if (index < 0) {
+        captureError_ = QStringLiteral("the virtual joystick cannot be made: %1")
+                            .arg(QString::fromUtf8(SDL_GetError()));
+        return CannotCapture;
+    }
+    if (!openDevice(index))
         return CannotCapture;
     // It changes only when its script says so: pumped when commands arrive
     // and when a wait runs out, never on a clock, so an idle program sleeps.
@@ -268,6 +302,7 @@ int SdlJoystick::capture()
 {
     if (joy_)
         return Captured;
+    captureError_.clear();
     if (!initSdl())
         return NoDriver;
     int result = Captured;
@@ -275,10 +310,16 @@ int SdlJoystick::capture()
         result = openVirtual(spec_.mid(8));
     } else {
         const int index = findDevice();
-        if (index < 0)
+        if (index < 0) {
             result = spec_.isEmpty() ? Unplugged : BadDevice;
-        else if (!openDevice(index)) {
-            std::fprintf(stderr, "corvane: cannot open joystick %d: %s\n", index, SDL_GetError());
+            captureError_ = notFoundAdvice();
+        } else if (!openDevice(index)) {
+            captureError_ = QStringLiteral("joystick %1 (%2) cannot be opened: %3; it needs read "
+                                           "access to /dev/input (the input group, or a uaccess "
+                                           "udev rule)")
+                                .arg(index)
+                                .arg(QString::fromUtf8(SDL_JoystickNameForIndex(index)),
+                                     QString::fromUtf8(SDL_GetError()));
             result = CannotCapture;
         }
     }

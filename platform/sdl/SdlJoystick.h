@@ -42,6 +42,8 @@ public:
     // nothing held now, is reported once, so a short tap is never lost.
     JoyInfo poll() override;
     void setMessagesWanted(bool wanted) override;
+    QString captureError() const override { return captureError_; }
+    QString description() const override;
 
     // Applies due script commands and reads SDL's events. Runs from the pump,
     // and for the virtual joystick whenever its script has work; tests call
@@ -68,6 +70,7 @@ private:
     void detachVirtual();
     void setVirtualState();
     int findDevice() const;
+    QString notFoundAdvice() const;
     bool openDevice(int index);
     void closeDevice();
     uint32_t liveButtons() const;
@@ -114,6 +117,7 @@ private:
     qint64 waitMs_ = 0;
     uint32_t scriptButtons_ = 0;
     uint32_t scriptPov_ = JoyInfo::PovCentered;
+    QString captureError_;
 };
 
 } // namespace corv

@@ -89,7 +89,7 @@ void UinputKeyInjector::sendKey(int vk, bool down)
 
 void UinputKeyInjector::fail()
 {
-    std::fprintf(stderr, "corvane: virtual keyboard stopped: %s\n", std::strerror(errno));
+    qWarning("virtual keyboard stopped: %s", std::strerror(errno));
     // Destroying the device makes the kernel release every key it holds, so
     // nothing stays down after a failed write.
     if (device_)

@@ -1,12 +1,14 @@
 #include "PlayerTest.h"
 #include "TSuperTimer.h"
 #include "TSysHotKey.h"
+#include "TWinTaskbar.h"
 #include "TfrmMain.h"
 
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -28,6 +30,8 @@ private slots:
     void lostKeysEndTheProgramWithStatus1();
     void menuStateMachine_data();
     void menuStateMachine();
+    void windowFitsTheModeNames_data();
+    void windowFitsTheModeNames();
     void rightClickOnWindowOpensMenu();
     void dragMovesWindowWithoutWindowManager();
 
@@ -151,14 +155,20 @@ void TestModeWindow::menuStateMachine_data()
 {
     QTest::addColumn<QByteArray>("global");
     QTest::addColumn<bool>("hotKey");
-    QTest::newRow("digital with switch key") << QByteArray("MODE_SWITCH_KEY=112\n") << true;
-    QTest::newRow("analog without switch key") << QByteArray("DIGITAL=0\n") << false;
+    QTest::addColumn<bool>("tray");
+    QTest::newRow("digital with switch key") << QByteArray("MODE_SWITCH_KEY=112\n") << true << true;
+    QTest::newRow("analog without switch key") << QByteArray("DIGITAL=0\n") << false << true;
+    QTest::newRow("no notification area") << QByteArray("MODE_SWITCH_KEY=112\n") << true << false;
 }
 
 void TestModeWindow::menuStateMachine()
 {
     QFETCH(QByteArray, global);
     QFETCH(bool, hotKey);
+    QFETCH(bool, tray);
+    TfrmMain::NotificationArea = tray ? [] { return true; } : [] { return false; };
+    const auto restore =
+        qScopeGuard([] { TfrmMain::NotificationArea = &QSystemTrayIcon::isSystemTrayAvailable; });
     startWith(global);
 
     const QList<QAction*> items = frm->PopupMenu1->actions();
@@ -170,8 +180,15 @@ void TestModeWindow::menuStateMachine()
     QVERIFY(items[4]->isSeparator());
     QCOMPARE(items[5]->text(), QStringLiteral("Cancel"));
 
+    // Saturation of the red knob of the tray icon: gone when greyed.
+    const auto iconColour = [&] {
+        return QColor(frm->WinTaskbar1->Icon().pixmap(32).toImage().pixel(16, 8)).hsvSaturation();
+    };
     auto expectEnabled = [&](bool on) {
-        QCOMPARE(frm->isVisible(), on);
+        // Without a notification area the window stays, greyed, to be clicked.
+        QCOMPARE(frm->isVisible(), on || !tray);
+        QCOMPARE(frm->lblModeString->isEnabled(), on || tray);
+        QCOMPARE(iconColour() > 100, on);
         QCOMPARE(frm->DispatchEnabled, on);
         QCOMPARE(frm->Enable1->isChecked(), on);
         QCOMPARE(frm->Disable1->isChecked(), !on);
@@ -193,6 +210,43 @@ void TestModeWindow::menuStateMachine()
     QVERIFY(frm->SuperTimer1->Enabled()); // whatever the device type
     frm->Cancel1->trigger();
     expectEnabled(true);
+}
+
+void TestModeWindow::windowFitsTheModeNames_data()
+{
+    QTest::addColumn<QByteArray>("global");
+    QTest::addColumn<bool>("atRightEdge");
+    QTest::addColumn<bool>("least");
+    const QByteArray longName = "Carrier landing, hook down";
+    QTest::newRow("short name") << QByteArray("MODE1NAME=Ground\nMODES=1\n") << false << true;
+    QTest::newRow("long second name") << "MODE1NAME=Ground\nMODES=2\nMODE2NAME=" + longName + "\n"
+                                      << false << false;
+    QTest::newRow("FONTSIZE=24") << QByteArray("MODE1NAME=Ground\nFONTSIZE=24\n") << false << false;
+    QTest::newRow("long name at the right edge") << "MODE1NAME=" + longName + "\n" << true << false;
+}
+
+// 80 x 19 at least; grown to the right to hold the longest name in the
+// template's font, and kept on the screen.
+void TestModeWindow::windowFitsTheModeNames()
+{
+    QFETCH(QByteArray, global);
+    QFETCH(bool, atRightEdge);
+    QFETCH(bool, least);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint stored(atRightEdge ? screen.right() - 100 : 30, 40);
+    QVERIFY(TfrmMain::WritePosition(screenWidth(), stored));
+    frm->Arguments = {writeFile("fit.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\n" + global)};
+    QVERIFY(frm->FormCreate(frm.get()));
+
+    const QFontMetrics metrics(frm->lblModeString->font());
+    int text = 0;
+    for (int m = 0; m < std::max(frm->ModeCount, 1); ++m)
+        text = std::max(text, metrics.horizontalAdvance(frm->ModeNames[size_t(m)]));
+    QVERIFY(frm->lblModeString->width() >= text);
+    QVERIFY(frm->lblModeString->height() >= metrics.height());
+    QCOMPARE(frm->size() == QSize(80, 19), least);
+    QVERIFY(frm->width() >= 80 && frm->height() >= 19);
+    QCOMPARE(frm->pos(), QPoint(std::min(stored.x(), screen.right() + 1 - frm->width()), 40));
 }
 
 // Where there is no notification area the window's own menu is the way out.

@@ -66,17 +66,21 @@ public:
         return env;
     }
 
+    void startWith(const QProcessEnvironment& env, const QStringList& args)
+    {
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(QStringLiteral(CORVPLAY_PATH), args);
+    }
+
     // Plays joy on the virtual joystick with the given key backend.
     void startIn(const QProcessEnvironment& env, const QString& keys, const QString& joy,
                  const QStringList& more = {})
     {
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(QStringLiteral(CORVPLAY_PATH),
-                      QStringList{QStringLiteral("--joystick"),
-                                  QStringLiteral("virtual:") + fifoPath, QStringLiteral("--keys"),
-                                  keys, joy} +
-                          more);
+        startWith(env,
+                  QStringList{QStringLiteral("--joystick"), QStringLiteral("virtual:") + fifoPath,
+                              QStringLiteral("--keys"), keys, joy} +
+                      more);
     }
 
     // Plays joy on the platform below, without a session bus: the tray icon
@@ -102,11 +106,11 @@ public:
         return QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
-    // The same for standard error.
-    QStringList errors()
+    // Standard error so far, one line each.
+    QStringList errorLines()
     {
-        errorOutput += process.readAllStandardError();
-        return QString::fromUtf8(errorOutput).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        errors += process.readAllStandardError();
+        return QString::fromUtf8(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
     // Keys pressed and not yet released in the output so far.
@@ -136,5 +140,5 @@ public:
     int fifo = -1;
     QProcess process;
     QByteArray output;
-    QByteArray errorOutput;
+    QByteArray errors;
 };

@@ -1,47 +1,14 @@
 // The real corvplay process on the test X server, driven through a virtual
 // joystick fed from a named pipe, with its settings in a private directory.
-#include "CorvplayProcess.h"
-
 #include <QSettings>
 #include <QTest>
 #include <csignal>
 
-#include "XWindows.h"
+#include "CorvplayWindows.h"
 
 #include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-
-namespace
-{
-
-Window parentOf(Display* dpy, Window w)
-{
-    Window root = 0;
-    Window parent = 0;
-    Window* kids = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(dpy, w, &root, &parent, &kids, &count) && kids)
-        XFree(kids);
-    return parent;
-}
-
-// A run on the test X server, with its mode window once it is on screen.
-class Corvplay : public CorvplayProcess
-{
-public:
-    Window modeWindow(Display* dpy) const
-    {
-        if (process.state() != QProcess::Running)
-            return 0;
-        for (Window w : windowsOfPid(dpy, DefaultRootWindow(dpy), process.processId())) {
-            if (windowName(dpy, w) == "Corvane" && viewable(dpy, w))
-                return w;
-        }
-        return 0;
-    }
-};
-
-} // namespace
 
 class TestCorvplay : public QObject
 {

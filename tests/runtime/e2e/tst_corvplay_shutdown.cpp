@@ -10,7 +10,7 @@
 #include <QTest>
 #include <csignal>
 
-#include "XWindows.h"
+#include "CorvplayWindows.h"
 
 #include <X11/keysym.h>
 #undef Bool // Xlib's, which the meta-object code below would meet
@@ -111,12 +111,12 @@ void TestCorvplayShutdown::pressQueuedBehindSigint()
     }
 }
 
-// The position cannot be saved, so a box holds the shutdown up: the engine
-// has stopped by then, and a second SIGTERM ends the program.
+// The position cannot be saved, so a box on the test X server holds the
+// shutdown up: the engine has stopped by then, and a second SIGTERM ends the
+// program.
 void TestCorvplayShutdown::nothingTypedWhileShutdownBoxWaits()
 {
     CorvplayProcess run;
-    run.platform = QStringLiteral("offscreen");
     QFile blocker(run.dir.filePath(QStringLiteral("config")));
     QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the settings folder goes
     run.start(QStringLiteral("print"), sourceFile(QStringLiteral("examples/flight.joy")));
@@ -126,8 +126,8 @@ void TestCorvplayShutdown::nothingTypedWhileShutdownBoxWaits()
                              kTimeout);
 
     run.process.terminate();
-    QTRY_VERIFY_WITH_TIMEOUT(!run.errors().filter(QStringLiteral("Failed to create key")).isEmpty(),
-                             kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !run.errorLines().filter(QStringLiteral("Failed to create key")).isEmpty(), kTimeout);
     const QStringList atBox = run.lines();
     QTest::qWait(500); // six ticks of the held, repeating button
     QCOMPARE(run.lines(), atBox);
@@ -159,7 +159,8 @@ void TestCorvplayShutdown::trayShutdownDuringStartupBox()
     QProcessEnvironment env = run.environment(); // with the session bus
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     run.startIn(env, QStringLiteral("print"), run.templateWith({{"BACKCOLOURS", "clPlaid"}}));
-    QTRY_VERIFY_WITH_TIMEOUT(!run.errors().filter(QStringLiteral("clPlaid")).isEmpty(), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!run.errorLines().filter(QStringLiteral("clPlaid")).isEmpty(),
+                             kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(!watcher.items.isEmpty(), kTimeout);
 
     // The host's right click, then Shutdown: up from the bottom, past Cancel.
@@ -211,7 +212,7 @@ void TestCorvplayShutdown::losingTheXServer()
     QVERIFY(run.send("press 1\n")); // fire held, repeating
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().filter(QStringLiteral("key 65 down")).size() >= 2,
                              kTimeout);
-    const qsizetype errorsBefore = run.errors().size();
+    const qsizetype errorsBefore = run.errorLines().size();
 
     x.process.kill();
     QElapsedTimer clock;
@@ -224,10 +225,10 @@ void TestCorvplayShutdown::losingTheXServer()
         QCOMPARE(run.keysDown(), QSet<QString>());
         return;
     }
-    QTRY_VERIFY_WITH_TIMEOUT(run.errors().size() > errorsBefore, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(run.errorLines().size() > errorsBefore, kTimeout);
     QVERIFY(run.send("release 1\npress 2\nwait 100\nrelease 2\n"));
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("key 32 up Space")), kTimeout);
-    const QStringList errors = run.errors().mid(errorsBefore);
+    const QStringList errors = run.errorLines().mid(errorsBefore);
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors[0].contains(QStringLiteral("hot keys no longer work")), qPrintable(errors[0]));
     run.process.terminate();

@@ -1,9 +1,8 @@
 #pragma once
 
-// Look-ups of the windows a process shows on an X server, and typing on it.
-// Include after the Qt headers: Xlib's macros clash with Qt's names.
-#include <QByteArray>
-#include <QList>
+// The windows of a corvplay process on the test X server. Include after
+// Qt's headers: X11's macros would break them.
+#include "CorvplayProcess.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -55,6 +54,17 @@ inline QList<Window> children(Display* dpy, Window w)
     return result;
 }
 
+inline Window parentOf(Display* dpy, Window w)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window* kids = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(dpy, w, &root, &parent, &kids, &count) && kids)
+        XFree(kids);
+    return parent;
+}
+
 inline bool viewable(Display* dpy, Window w)
 {
     XWindowAttributes a{};
@@ -88,3 +98,19 @@ inline void tapKey(Display* dpy, KeySym sym)
     XTestFakeKeyEvent(dpy, code, False, CurrentTime);
     XSync(dpy, False);
 }
+
+// A run on the test X server, with its mode window once it is on screen.
+class Corvplay : public CorvplayProcess
+{
+public:
+    Window modeWindow(Display* dpy) const
+    {
+        if (process.state() != QProcess::Running)
+            return 0;
+        for (Window w : windowsOfPid(dpy, DefaultRootWindow(dpy), process.processId())) {
+            if (windowName(dpy, w) == "Corvane" && viewable(dpy, w))
+                return w;
+        }
+        return 0;
+    }
+};

@@ -1,0 +1,104 @@
+#include "ButtonWatch.h"
+
+#include "TfrmMain.h"
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace corv
+{
+
+namespace
+{
+
+bool centred(uint32_t pov)
+{
+    return pov == TfrmMain::PovCentered || pov == TfrmMain::PovCenteredAll;
+}
+
+QString buttonsText(uint32_t mask)
+{
+    QStringList numbers;
+    for (int b = 0; b < 32; ++b) {
+        if (mask & (1u << b))
+            numbers << QString::number(b + 1);
+    }
+    return (numbers.size() == 1 ? QStringLiteral("button ") : QStringLiteral("buttons ")) +
+           numbers.join(u'+');
+}
+
+QString hatText(uint32_t angle)
+{
+    static const char* const directions[] = {"forward", "forward-right", "right", "back-right",
+                                             "back",    "back-left",     "left",  "forward-left"};
+    if (angle % 4500 == 0 && angle / 4500 < 8)
+        return QStringLiteral("hat ") + QLatin1String(directions[angle / 4500]);
+    return QStringLiteral("hat at %1 degrees").arg(angle / 100.0);
+}
+
+} // namespace
+
+ButtonWatch::ButtonWatch(Joystick* joystick, QTextStream& out, QObject* parent)
+    : QObject(parent), joystick_(joystick), out_(out)
+{
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &ButtonWatch::Poll);
+    connect(joystick_, &Joystick::buttonDown, this, &ButtonWatch::buttonDown);
+}
+
+bool ButtonWatch::Start()
+{
+    const int result = joystick_->capture();
+    if (result != Joystick::Captured) {
+        TfrmMain::PrintMessage(TfrmMain::CaptureResultText(result), joystick_->captureError());
+        return false;
+    }
+    // Analog templates are driven by the button messages.
+    joystick_->setMessagesWanted(true);
+    last_ = joystick_->poll();
+    write(QStringLiteral("Watching %1; Ctrl+C ends").arg(joystick_->description()));
+    timer_.start(TfrmMain::PollInterval);
+    return true;
+}
+
+void ButtonWatch::Poll()
+{
+    const JoyInfo info = joystick_->poll();
+    // Letting go is not a press; a hat turned while no button is down is.
+    const bool pressed = (info.dwButtons & ~last_.dwButtons) != 0 ||
+                         (info.dwButtons == 0 && !centred(info.dwPOV) && info.dwPOV != last_.dwPOV);
+    last_ = info;
+    if (pressed)
+        write(DescribePoll(info));
+}
+
+QString ButtonWatch::DescribePoll(const JoyInfo& info)
+{
+    if (info.dwButtons != 0)
+        return QStringLiteral("%1 (%2)")
+            .arg(static_cast<int32_t>(info.dwButtons))
+            .arg(buttonsText(info.dwButtons));
+    return QStringLiteral("%1 (%2)").arg(static_cast<int32_t>(info.dwPOV)).arg(hatText(info.dwPOV));
+}
+
+QString ButtonWatch::DescribeMessage(uint32_t wParam)
+{
+    const uint32_t changed = (wParam >> 8) & 0xF;
+    const uint32_t others = wParam & 0xF & ~changed;
+    QString text = QStringLiteral("analog %1 (%2").arg(wParam).arg(buttonsText(changed));
+    if (others != 0)
+        text += QStringLiteral(", with %1 held").arg(buttonsText(others));
+    return text + u')';
+}
+
+void ButtonWatch::buttonDown(uint32_t wParam)
+{
+    write(DescribeMessage(wParam));
+}
+
+void ButtonWatch::write(const QString& line)
+{
+    out_ << line << Qt::endl;
+}
+
+} // namespace corv

@@ -1,0 +1,641 @@
+#include "TemplateWarnings.h"
+
+#include "KeyTable.h"
+#include "ProfileFile.h"
+#include "RuntimeTemplate.h"
+#include "TemplateFile.h"
+
+#include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <QStringList>
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <numeric>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace corv
+{
+
+namespace
+{
+
+using RawKey = ProfileFile::RawKey;
+using RawSection = ProfileFile::RawSection;
+
+constexpr int MaxModes = RuntimeTemplate::MaxModes;
+constexpr int MaxButtons = RuntimeTemplate::MaxButtons;
+constexpr int MaxSlots = RuntimeTemplate::MaxSlots;
+
+const QString Global = QStringLiteral("GLOBAL");
+const QString MappingSection = QStringLiteral("MAPPING");
+
+int editDistance(const QString& a, const QString& b)
+{
+    const QString x = a.toUpper();
+    const QString y = b.toUpper();
+    std::vector<int> previous(size_t(y.size()) + 1);
+    std::vector<int> current(previous.size());
+    std::iota(previous.begin(), previous.end(), 0);
+    for (qsizetype i = 0; i < x.size(); ++i) {
+        current[0] = int(i) + 1;
+        for (qsizetype j = 0; j < y.size(); ++j) {
+            const int change = previous[size_t(j)] + (x[i] == y[j] ? 0 : 1);
+            current[size_t(j) + 1] =
+                std::min({previous[size_t(j) + 1] + 1, current[size_t(j)] + 1, change});
+        }
+        std::swap(previous, current);
+    }
+    return previous.back();
+}
+
+// The known name a slip of the keyboard away from name, or empty.
+QString nearest(const QString& name, const QStringList& known)
+{
+    QString best;
+    int bestDistance = 3;
+    for (const QString& candidate : known) {
+        if (std::abs(candidate.size() - name.size()) >= bestDistance)
+            continue; // at least that many letters apart
+        const int d = editDistance(name, candidate);
+        if (d < bestDistance) {
+            best = candidate;
+            bestDistance = d;
+        }
+    }
+    return bestDistance * 3 <= name.size() ? best : QString();
+}
+
+// The names --check knows, for its suggestions; made once.
+const QStringList& knownSections()
+{
+    static const QStringList names = [] {
+        QStringList list{QStringLiteral("IDENTIFIED BUTTONS"), Global, MappingSection,
+                         QStringLiteral("DESCRIPTION")};
+        for (int m = 1; m <= MaxModes; ++m)
+            list << QStringLiteral("MODE%1").arg(m);
+        return list;
+    }();
+    return names;
+}
+
+const QStringList& globalKeys()
+{
+    static const QStringList names = [] {
+        QStringList list;
+        for (int m = 1; m <= MaxModes; ++m)
+            list << QStringLiteral("MODE%1NAME").arg(m);
+        list << QStringLiteral("BUTTONS") << QStringLiteral("MODE_SWITCH_BUTTON")
+             << QStringLiteral("MODE_SWITCH_KEY") << QStringLiteral("DESCRIPTION")
+             << QStringLiteral("RESPONSE") << QStringLiteral("DIGITAL")
+             << QStringLiteral("FORECOLOUR") << QStringLiteral("FORECOLOURS")
+             << QStringLiteral("BACKCOLOUR") << QStringLiteral("BACKCOLOURS")
+             << QStringLiteral("FONTNAME") << QStringLiteral("FONTSIZE")
+             << QStringLiteral("FONTBOLD") << QStringLiteral("FONTITALIC")
+             << QStringLiteral("MODES");
+        return list;
+    }();
+    return names;
+}
+
+const QStringList& mappingKeys()
+{
+    static const QStringList names = [] {
+        QStringList list;
+        for (int n = 1; n <= MaxButtons; ++n)
+            list << QStringLiteral("BUTTON%1").arg(n);
+        return list;
+    }();
+    return names;
+}
+
+const QStringList& modeKeys()
+{
+    static const QStringList names = [] {
+        QStringList list;
+        for (int n = 1; n <= MaxButtons; ++n) {
+            const QString p = QStringLiteral("BUTTON%1_").arg(n);
+            list << p + QStringLiteral("COUNT") << p + QStringLiteral("DESC")
+                 << p + QStringLiteral("REPEAT");
+            for (int k = 1; k <= MaxSlots; ++k) {
+                const QString slot = p + QString::number(k);
+                list << slot << slot + QStringLiteral("_Alt") << slot + QStringLiteral("_Shift")
+                     << slot + QStringLiteral("_Ctrl");
+            }
+        }
+        return list;
+    }();
+    return names;
+}
+
+QString shown(const RawKey& key)
+{
+    return key.Key + QLatin1Char('=') + key.Value;
+}
+
+// The key table row whose name the text spells, ignoring case ("W", "space").
+const KeyTableRow* keyNamed(const QString& text)
+{
+    for (size_t row = 1; row < KeyTable.size(); ++row) {
+        if (text.compare(QLatin1String(KeyTable[row].Name), Qt::CaseInsensitive) == 0)
+            return &KeyTable[row];
+    }
+    return nullptr;
+}
+
+// What the player reads from GLOBAL and MAPPING, which the checks of the
+// other sections depend on.
+struct Context {
+    int32_t Modes = 0;
+    bool ModesGiven = false;
+    int32_t Buttons = 0;
+    bool ButtonsGiven = false;
+    std::optional<int32_t> SwitchButton;
+    std::array<std::optional<int32_t>, MaxButtons + 1> Ids; // by button number
+
+    QString modesText() const
+    {
+        return ModesGiven ? QStringLiteral("MODES=%1").arg(Modes)
+                          : QStringLiteral("[GLOBAL] has no MODES");
+    }
+    QString buttonsText() const
+    {
+        return ButtonsGiven ? QStringLiteral("BUTTONS=%1").arg(Buttons)
+                            : QStringLiteral("[GLOBAL] has no BUTTONS");
+    }
+    // The button number a press of id finds, 0 for none.
+    int numberOf(int32_t id) const
+    {
+        for (int n = 1; n <= std::min(Buttons, MaxButtons); ++n) {
+            if (Ids[size_t(n)] == id)
+                return n;
+        }
+        return 0;
+    }
+};
+
+class Checker
+{
+public:
+    Checker(const ProfileFile& file, std::span<const uint8_t> hotKeys)
+        : file_(file), hotKeys_(hotKeys)
+    {
+        const auto given = [&](const QString& section, const QString& key) {
+            return file.readString(section, key, QStringLiteral("ERROR")) != QLatin1String("ERROR");
+        };
+        c_.Modes = file.readInt(Global, QStringLiteral("MODES"), 0);
+        c_.ModesGiven = given(Global, QStringLiteral("MODES"));
+        c_.Buttons = file.readInt(Global, QStringLiteral("BUTTONS"), 0);
+        c_.ButtonsGiven = given(Global, QStringLiteral("BUTTONS"));
+        const QString switchButton =
+            file.readString(Global, QStringLiteral("MODE_SWITCH_BUTTON"), {});
+        c_.SwitchButton = ProfileFile::parseInt(switchButton);
+        for (int n = 1; n <= MaxButtons; ++n) {
+            const QString key = QStringLiteral("BUTTON%1").arg(n);
+            if (given(MappingSection, key))
+                c_.Ids[size_t(n)] = file.readInt(MappingSection, key, 0);
+        }
+    }
+
+    QList<TemplateWarning> run()
+    {
+        QHash<QString, int> sectionLines;
+        int buttonsLine = 0;
+        for (const RawSection& section : file_.rawSections()) {
+            const QString name = section.Name.toUpper();
+            for (int line : section.NonKeys)
+                warn(line, QStringLiteral("not a KEY=VALUE line; ignored"));
+            if (section.Line == 0) {
+                for (const RawKey& key : section.Keys)
+                    warn(key.Line,
+                         QStringLiteral("%1: outside any section; ignored").arg(shown(key)));
+                continue;
+            }
+            if (!section.Closed)
+                warn(section.Line, QStringLiteral("[%1: no closing ']'").arg(section.Name));
+            if (sectionLines.contains(name)) {
+                warn(section.Line, QStringLiteral("[%1] again (first on line %2); only the first "
+                                                  "is read")
+                                       .arg(section.Name)
+                                       .arg(sectionLines.value(name)));
+                continue;
+            }
+            sectionLines.insert(name, section.Line);
+            const QList<const RawKey*> keys = firstKeys(section);
+
+            static const QRegularExpression modeName(QStringLiteral("^MODE(\\d+)$"));
+            const QRegularExpressionMatch mode = modeName.match(name);
+            if (name == Global) {
+                for (const RawKey* key : keys) {
+                    checkGlobal(*key);
+                    if (key->Key.compare(QLatin1String("BUTTONS"), Qt::CaseInsensitive) == 0)
+                        buttonsLine = key->Line;
+                }
+            } else if (name == MappingSection) {
+                checkMapping(keys);
+            } else if (name == QLatin1String("IDENTIFIED BUTTONS")) {
+                checkIdentified(keys);
+            } else if (name == QLatin1String("DESCRIPTION")) {
+                // For people reading the file; nothing reads it.
+            } else if (mode.hasMatch()) {
+                const int m = mode.captured(1).toInt();
+                if (m >= 1 && m <= MaxModes)
+                    checkMode(m, section, keys);
+                else
+                    warn(section.Line, QStringLiteral("[%1]: modes are 1 to %2; never read")
+                                           .arg(section.Name)
+                                           .arg(MaxModes));
+            } else {
+                const QString near = nearest(section.Name, knownSections());
+                warn(section.Line,
+                     near.isEmpty()
+                         ? QStringLiteral("[%1]: unknown section; ignored").arg(section.Name)
+                         : QStringLiteral("[%1]: did you mean [%2]?").arg(section.Name, near));
+            }
+        }
+        // Button numbers the player reads but the file does not give.
+        QStringList missing;
+        for (int n = 1; n <= std::min(c_.Buttons, MaxButtons); ++n) {
+            if (!c_.Ids[size_t(n)])
+                missing << QStringLiteral("BUTTON%1").arg(n);
+        }
+        if (!missing.isEmpty() && buttonsLine > 0)
+            warn(buttonsLine,
+                 QStringLiteral("%1: %2 %3 missing, so %4 ButtonId 0 (the hat "
+                                "pushed forward)")
+                     .arg(c_.buttonsText(), missing.join(QStringLiteral(", ")),
+                          missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                          missing.size() == 1 ? QStringLiteral("it is")
+                                              : QStringLiteral("each is")));
+
+        std::stable_sort(
+            warnings_.begin(), warnings_.end(),
+            [](const TemplateWarning& a, const TemplateWarning& b) { return a.Line < b.Line; });
+        return warnings_;
+    }
+
+private:
+    void warn(int line, const QString& text) { warnings_.append({line, text}); }
+
+    // The keys of a section a reader sees: the first of each name.
+    QList<const RawKey*> firstKeys(const RawSection& section)
+    {
+        QHash<QString, int> lines;
+        QList<const RawKey*> keys;
+        for (const RawKey& key : section.Keys) {
+            const QString name = key.Key.toUpper();
+            if (lines.contains(name)) {
+                warn(key.Line, QStringLiteral("%1 again (first on line %2); only the first is read")
+                                   .arg(key.Key)
+                                   .arg(lines.value(name)));
+                continue;
+            }
+            lines.insert(name, key.Line);
+            keys.append(&key);
+        }
+        return keys;
+    }
+
+    void unknownKey(const RawKey& key, const QString& section, const QStringList& known)
+    {
+        const QString near = nearest(key.Key, known);
+        warn(key.Line,
+             near.isEmpty()
+                 ? QStringLiteral("%1: unknown key in [%2]; ignored").arg(key.Key, section)
+                 : QStringLiteral("%1: did you mean %2?").arg(key.Key, near));
+    }
+
+    // An integer in lo..hi; fallback is what a reader makes of a non-number.
+    void number(const RawKey& key, int32_t lo, int32_t hi, const QString& fallback)
+    {
+        const std::optional<int32_t> value = ProfileFile::parseInt(key.Value);
+        if (!value) {
+            warn(key.Line,
+                 QStringLiteral("%1: not a number; it reads as %2").arg(shown(key), fallback));
+        } else if (*value < lo || *value > hi) {
+            warn(key.Line,
+                 hi == INT_MAX
+                     ? QStringLiteral("%1: must be %2 or more").arg(shown(key)).arg(lo)
+                     : QStringLiteral("%1: must be %2 to %3").arg(shown(key)).arg(lo).arg(hi));
+        }
+    }
+
+    void flag(const RawKey& key, bool fallback)
+    {
+        if (key.Value == QLatin1String("0") || key.Value == QLatin1String("1"))
+            return;
+        const std::optional<int32_t> value = ProfileFile::parseInt(key.Value);
+        const bool readsAs = value ? *value != 0 : fallback;
+        warn(key.Line, QStringLiteral("%1: use 1 or 0; this reads as %2")
+                           .arg(shown(key), readsAs ? QStringLiteral("1") : QStringLiteral("0")));
+    }
+
+    // A key code; an empty value is an empty slot or no mode-switch key.
+    void keyCode(const RawKey& key, bool switchKey)
+    {
+        if (key.Value.isEmpty())
+            return;
+        const std::optional<int32_t> code = ProfileFile::parseInt(key.Value);
+        if (!code) {
+            const KeyTableRow* row = keyNamed(key.Value);
+            warn(key.Line, row ? QStringLiteral("%1: key codes are numbers; %2 is %3")
+                                     .arg(shown(key), QLatin1String(row->Name))
+                                     .arg(row->Code)
+                               : QStringLiteral("%1: key codes are numbers (corvplay --list-keys "
+                                                "lists them)")
+                                     .arg(shown(key)));
+        } else if (*code < 1 || *code > 255) {
+            warn(key.Line, QStringLiteral("%1: key codes are 1 to 255").arg(shown(key)));
+        } else if (switchKey) {
+            if (!hotKeys_.empty() &&
+                std::find(hotKeys_.begin(), hotKeys_.end(), *code) == hotKeys_.end())
+                warn(key.Line,
+                     QStringLiteral("%1: this key cannot be a hot key, so no key switches "
+                                    "the mode (corvplay --list-keys lists those that can)")
+                         .arg(shown(key)));
+        } else if (KeyCodeToKeyName(QString::number(*code)).isEmpty()) {
+            warn(key.Line, QStringLiteral("%1: key code %2 is not in the key table (corvplay "
+                                          "--list-keys lists the table)")
+                               .arg(shown(key))
+                               .arg(*code));
+        }
+    }
+
+    void checkGlobal(const RawKey& key)
+    {
+        const QString name = key.Key.toUpper();
+        static const QRegularExpression text(
+            QStringLiteral("^(MODE[1-5]NAME|DESCRIPTION|FONTNAME|FORECOLOURS|BACKCOLOURS)$"));
+        if (text.match(name).hasMatch())
+            return; // texts; a colour a reader cannot use is reported where it is read
+        if (name == QLatin1String("BUTTONS"))
+            number(key, 0, MaxButtons, QStringLiteral("0"));
+        else if (name == QLatin1String("MODES"))
+            number(key, 0, MaxModes, QStringLiteral("0"));
+        else if (name == QLatin1String("MODE_SWITCH_BUTTON")) {
+            if (!key.Value.isEmpty())
+                number(key, INT_MIN, INT_MAX, QStringLiteral("no mode-switch button"));
+        } else if (name == QLatin1String("MODE_SWITCH_KEY"))
+            keyCode(key, true);
+        else if (name == QLatin1String("RESPONSE"))
+            number(key, 0, 6, QStringLiteral("3"));
+        else if (name == QLatin1String("DIGITAL"))
+            flag(key, true);
+        else if (name == QLatin1String("FORECOLOUR"))
+            number(key, 0, 15, QStringLiteral("0"));
+        else if (name == QLatin1String("BACKCOLOUR"))
+            number(key, 0, 15, QStringLiteral("7"));
+        else if (name == QLatin1String("FONTSIZE"))
+            number(key, 1, INT_MAX, QStringLiteral("8"));
+        else if (name == QLatin1String("FONTBOLD") || name == QLatin1String("FONTITALIC"))
+            flag(key, false);
+        else
+            unknownKey(key, Global, globalKeys());
+    }
+
+    void checkMapping(const QList<const RawKey*>& keys)
+    {
+        static const QRegularExpression buttonName(QStringLiteral("^BUTTON(\\d+)$"),
+                                                   QRegularExpression::CaseInsensitiveOption);
+        QHash<int32_t, int> idLines;
+        for (const RawKey* key : keys) {
+            const QRegularExpressionMatch match = buttonName.match(key->Key);
+            const int n = match.hasMatch() ? match.captured(1).toInt() : 0;
+            if (n < 1 || n > MaxButtons) {
+                unknownKey(*key, MappingSection, mappingKeys());
+                continue;
+            }
+            if (n > c_.Buttons) {
+                warn(
+                    key->Line,
+                    QStringLiteral("%1: beyond %2; never read").arg(shown(*key), c_.buttonsText()));
+                continue;
+            }
+            const std::optional<int32_t> id = ProfileFile::parseInt(key->Value);
+            if (!id) {
+                warn(key->Line,
+                     QStringLiteral("%1: %2; it reads as ButtonId 0 (the hat pushed "
+                                    "forward)")
+                         .arg(shown(*key), key->Value.isEmpty() ? QStringLiteral("no ButtonId")
+                                                                : QStringLiteral("not a number")));
+            } else if (idLines.contains(*id)) {
+                warn(key->Line, QStringLiteral("%1: ButtonId %2 is also on line %3; a press "
+                                               "only ever finds that one")
+                                    .arg(shown(*key))
+                                    .arg(*id)
+                                    .arg(idLines.value(*id)));
+            } else {
+                idLines.insert(*id, key->Line);
+            }
+        }
+    }
+
+    void checkIdentified(const QList<const RawKey*>& keys)
+    {
+        const int32_t count =
+            file_.readInt(QStringLiteral("IDENTIFIED BUTTONS"), QStringLiteral("NUMBER"), 0);
+        for (const RawKey* key : keys) {
+            if (key->Key.compare(QLatin1String("NUMBER"), Qt::CaseInsensitive) == 0) {
+                number(*key, 0, INT_MAX, QStringLiteral("0"));
+                continue;
+            }
+            bool isNumber = false;
+            const int n = key->Key.toInt(&isNumber);
+            if (!isNumber || n < 1) {
+                unknownKey(*key, QStringLiteral("IDENTIFIED BUTTONS"), {QStringLiteral("NUMBER")});
+            } else if (n > count) {
+                warn(
+                    key->Line,
+                    QStringLiteral("%1: beyond NUMBER=%2; never read").arg(shown(*key)).arg(count));
+            } else if (!ProfileFile::parseInt(key->Value.section(u',', 0, 0))) {
+                warn(key->Line,
+                     QStringLiteral("%1: must be a ButtonId, a comma and a name").arg(shown(*key)));
+            }
+        }
+    }
+
+    struct Button {
+        int FirstLine = 0;
+        const RawKey* Count = nullptr;
+        const RawKey* Repeat = nullptr;
+        std::array<const RawKey*, MaxSlots + 1> Slots{}; // by slot number
+    };
+
+    void checkMode(int m, const RawSection& section, const QList<const RawKey*>& keys)
+    {
+        static const QRegularExpression keyName(
+            QStringLiteral("^BUTTON(\\d+)_(?:(COUNT|DESC|REPEAT)|(\\d+)(?:_(ALT|SHIFT|CTRL))?)$"),
+            QRegularExpression::CaseInsensitiveOption);
+        const bool read = m <= c_.Modes;
+        if (!read)
+            warn(section.Line, QStringLiteral("[%1]: %2, so this mode is never read")
+                                   .arg(section.Name, c_.modesText()));
+        std::map<int, Button> buttons;
+        for (const RawKey* key : keys) {
+            const QRegularExpressionMatch match = keyName.match(key->Key);
+            if (!match.hasMatch()) {
+                unknownKey(*key, section.Name, modeKeys());
+                continue;
+            }
+            const int n = match.captured(1).toInt();
+            const int slot = match.captured(3).isEmpty() ? 0 : match.captured(3).toInt();
+            if (n < 1 || n > MaxButtons ||
+                (match.hasCaptured(3) && (slot < 1 || slot > MaxSlots))) {
+                warn(key->Line, QStringLiteral("%1: button numbers are 1 to %2 and slots 1 to %3; "
+                                               "ignored")
+                                    .arg(key->Key)
+                                    .arg(MaxButtons)
+                                    .arg(MaxSlots));
+                continue;
+            }
+            Button& button = buttons[n];
+            if (button.FirstLine == 0)
+                button.FirstLine = key->Line;
+            const QString word = match.captured(2).toUpper();
+            if (word == QLatin1String("COUNT")) {
+                button.Count = key;
+                number(*key, 0, MaxSlots, QStringLiteral("0"));
+            } else if (word == QLatin1String("REPEAT")) {
+                button.Repeat = key;
+                flag(*key, false);
+            } else if (match.hasCaptured(4)) {
+                flag(*key, false);
+            } else if (slot > 0) {
+                button.Slots[size_t(slot)] = key;
+                keyCode(*key, false);
+            }
+        }
+
+        for (const auto& [n, button] : buttons) {
+            if (n > c_.Buttons) {
+                warn(button.FirstLine, QStringLiteral("BUTTON%1: beyond %2, so the keys of button "
+                                                      "number %1 are never read")
+                                           .arg(n)
+                                           .arg(c_.buttonsText()));
+                continue;
+            }
+            if (read)
+                checkButton(m, n, button);
+        }
+    }
+
+    void checkButton(int m, int n, const Button& button)
+    {
+        const int count =
+            button.Count
+                ? std::clamp(ProfileFile::parseInt(button.Count->Value).value_or(0), 0, MaxSlots)
+                : 0;
+        QStringList missing;
+        for (int k = 1; k <= count; ++k) {
+            if (!button.Slots[size_t(k)])
+                missing << QStringLiteral("BUTTON%1_%2").arg(n).arg(k);
+        }
+        if (!missing.isEmpty())
+            warn(button.Count->Line,
+                 QStringLiteral("%1: no %2 under it; %3 key code 0")
+                     .arg(shown(*button.Count), missing.join(QStringLiteral(", ")),
+                          missing.size() == 1 ? QStringLiteral("that slot sends")
+                                              : QStringLiteral("those slots send")));
+        for (int k = count + 1; k <= MaxSlots; ++k) {
+            const RawKey* slot = button.Slots[size_t(k)];
+            if (!slot)
+                continue;
+            if (!button.Count) {
+                warn(slot->Line, QStringLiteral("%1: no BUTTON%2_COUNT in [MODE%3], so this button "
+                                                "sends nothing")
+                                     .arg(shown(*slot))
+                                     .arg(n)
+                                     .arg(m));
+                break;
+            }
+            warn(
+                slot->Line,
+                QStringLiteral("%1: above %2; never sent").arg(shown(*slot), shown(*button.Count)));
+        }
+
+        // The mode-switch button switches; its own keys go out only as
+        // repeats after the switch.
+        const std::optional<int32_t>& id = c_.Ids[size_t(n)];
+        if (count == 0 || !c_.SwitchButton || id != c_.SwitchButton || c_.numberOf(*id) != n)
+            return;
+        const bool repeats =
+            button.Repeat && ProfileFile::parseInt(button.Repeat->Value).value_or(0) != 0;
+        if (repeats)
+            warn(button.Repeat->Line, QStringLiteral("%1: BUTTON%2 is the mode-switch button; "
+                                                     "holding it switches the mode, then sends "
+                                                     "these keys over and over")
+                                          .arg(shown(*button.Repeat))
+                                          .arg(n));
+        else
+            warn(button.Count->Line, QStringLiteral("%1: BUTTON%2 is the mode-switch button; its "
+                                                    "presses switch the mode and never send these "
+                                                    "keys")
+                                         .arg(shown(*button.Count))
+                                         .arg(n));
+    }
+
+    const ProfileFile& file_;
+    std::span<const uint8_t> hotKeys_;
+    Context c_;
+    QList<TemplateWarning> warnings_;
+};
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+QList<TemplateWarning> TemplateWarnings(const ProfileFile& file,
+                                        std::span<const uint8_t> hotKeyCodes)
+{
+    return Checker(file, hotKeyCodes).run();
+}
+
+QString TemplateCheckCause(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {
+    };
+    if (::stat(native.constData(), &st) != 0)
+        return QStringLiteral("%1: %2; check the name and the folder")
+            .arg(path, systemError(errno));
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("%1: is a directory; name a .joy file").arg(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QStringLiteral("%1: %2; make it readable (chmod u+r)").arg(path, systemError(errno));
+    ::close(fd);
+    if (st.st_size == 0)
+        return QStringLiteral("%1: is empty; a template has at least a [GLOBAL] section with "
+                              "MODE_SWITCH_BUTTON= and MODE1NAME=")
+            .arg(path);
+    ProfileFile file;
+    if (file.load(path) != ProfileFile::LoadStatus::Loaded)
+        return QStringLiteral("%1: cannot be read").arg(path);
+    switch (CheckTemplate(file)) {
+    case TemplateCheck::Valid:
+        break;
+    case TemplateCheck::NotATemplate:
+        return QStringLiteral("%1: has no [GLOBAL] section with a MODE_SWITCH_BUTTON key (an "
+                              "empty value will do), which every template has")
+            .arg(path);
+    case TemplateCheck::EarlierVersion:
+        return QStringLiteral("%1: [GLOBAL] has no MODE1NAME, which templates of this version "
+                              "have; add MODE1NAME=Mode 1 if you wrote it by hand")
+            .arg(path);
+    }
+    return QString();
+}
+
+} // namespace corv
