@@ -19,7 +19,13 @@ class TestIdentification : public EditorTest
     Q_OBJECT
 
 private slots:
-    void cleanup() { destroyEditor(); }
+    void cleanup()
+    {
+        destroyEditor();
+        script.close();
+        sdl.reset();
+        dir.reset();
+    }
 
     void captureFailureEndsTheProgram_data();
     void captureFailureEndsTheProgram();
@@ -34,8 +40,9 @@ private:
     // An editor on the virtual joystick; send() writes script lines to it.
     void createVirtual()
     {
-        QVERIFY(dir.isValid());
-        const QString fifo = dir.filePath(QStringLiteral("joy"));
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        const QString fifo = dir->filePath(QStringLiteral("joy"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         sdl = std::make_unique<SdlJoystick>(QStringLiteral("virtual:") + fifo);
         createEditor(sdl.get());
@@ -52,7 +59,7 @@ private:
         QVERIFY(!frm->Doc.DigitalDevice);
     }
 
-    QTemporaryDir dir;
+    std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<SdlJoystick> sdl;
     QFile script;
 };
@@ -74,6 +81,7 @@ void TestIdentification::captureFailureEndsTheProgram()
     QFETCH(QString, message);
     FakeJoystick failing;
     failing.captureResult = result;
+    boxes.clear();
     corv::editor::SetMessageHandler(
         [this](QMessageBox::Icon kind, const QString& caption, const QString& text) {
             boxes.append({kind, caption, text});
@@ -107,6 +115,8 @@ void TestIdentification::timerRunsOnlyOnButtonPages()
 void TestIdentification::digitalPressesFromTheVirtualJoystick()
 {
     createVirtual();
+    if (QTest::currentTestFailed())
+        return;
     showPage(frm->tabIdentify);
     send("press 1\n");
     QTRY_COMPARE(frm->txtIdentifyId->text(), QStringLiteral("1"));
@@ -141,6 +151,8 @@ void TestIdentification::digitalPressesFromTheVirtualJoystick()
 void TestIdentification::analogMessagesFromTheVirtualJoystick()
 {
     createVirtual();
+    if (QTest::currentTestFailed())
+        return;
     toAnalog();
     showPage(frm->tabIdentify);
     QStringList shown;

@@ -271,6 +271,8 @@ void TestTfrmMain::modeChangeAndModeNames()
     frm->ShowPressOnButtonsPage("1");
     QCOMPARE(frm->txtButtonPurpose->text(), QStringLiteral("Fire"));
 
+    // The names are taken when the Buttons page is shown.
+    showPage(frm->tabMode);
     frm->txtModeName[2]->clear();
     frm->txtModeName[1]->setText("Air");
     showPage(frm->tabButtons);
