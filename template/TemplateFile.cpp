@@ -52,15 +52,6 @@ bool present(const ProfileFile& file, const QString& section, const QString& key
     return file.readString(section, key, Missing) != Missing;
 }
 
-QString identifiedDescription(const Template& tmpl, const QString& buttonId)
-{
-    for (const IdentifiedButton& b : tmpl.IdentifiedButtons) {
-        if (b.ButtonId == buttonId)
-            return b.Description;
-    }
-    return QString();
-}
-
 int highestSlot(const ButtonMapping& mapping)
 {
     for (int k = ButtonMapping::SlotCount; k > 0; --k) {
@@ -171,19 +162,14 @@ bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error)
         if (!numbers.contains(buttonId)) // a mapped switch button keeps its first number
             numbers.insert(buttonId, buttons);
         file.writeString(MappingSection, buttonKey(buttons), buttonId);
-        file.writeString(DescriptionSection, buttonKey(buttons),
-                         identifiedDescription(tmpl, buttonId));
+        file.writeString(DescriptionSection, buttonKey(buttons), tmpl.DescriptionOf(buttonId));
     };
     for (const QString& buttonId : distinct)
         number(buttonId);
     if (hasSwitch)
         number(tmpl.ModeSwitchButton);
 
-    int modes = 0;
-    for (int m = 1; m <= Template::ModeCount; ++m) {
-        if (!tmpl.Mappings[m - 1].isEmpty())
-            modes = m;
-    }
+    const int modes = tmpl.HighestUsedMode();
 
     file.writeInt(Global, QStringLiteral("BUTTONS"), buttons);
     file.writeString(Global, QStringLiteral("MODE_SWITCH_BUTTON"), tmpl.ModeSwitchButton);
