@@ -67,8 +67,7 @@ OpenResult OpenForEditing(const QString& path, Template& doc)
         ::close(fd);
         return error(notATemplate);
     }
-    struct stat st {
-    };
+    struct stat st;
     if (::fstat(fd, &st) != 0)
         return error(notATemplate);
     if (S_ISDIR(st.st_mode))
