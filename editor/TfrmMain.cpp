@@ -716,7 +716,7 @@ void TfrmMain::ShowPressOnIdentifyPage(const QString& id)
     txtIdentifyDesc->setFocus();
     txtIdentifyId->setText(id);
     // A known button shows its description, so that Add renames it.
-    txtIdentifyDesc->setText(DescriptionOf(id));
+    txtIdentifyDesc->setText(Doc.DescriptionOf(id));
 }
 
 void TfrmMain::ShowPressOnModePage(const QString& id)
@@ -730,7 +730,7 @@ void TfrmMain::ShowPressOnModePage(const QString& id)
     }
     QApplication::beep();
     txtSwitchId->setText(id);
-    txtSwitchDesc->setText(DescriptionOf(id));
+    txtSwitchDesc->setText(Doc.DescriptionOf(id));
 }
 
 void TfrmMain::ShowPressOnButtonsPage(const QString& id)
@@ -748,7 +748,7 @@ void TfrmMain::ShowPressOnButtonsPage(const QString& id)
     QApplication::beep();
     // Loads the mapping when the Id changes; the same Id keeps what was typed.
     txtButtonId->setText(id);
-    txtButtonDesc->setText(DescriptionOf(id));
+    txtButtonDesc->setText(Doc.DescriptionOf(id));
     const int i = IndexOfText(Lines(lstButtonSummary), MappingLine(id, txtButtonDesc->text()));
     const bool repeat = i >= 0 && i < CurrentMappings().size() && CurrentMappings()[i].Repeat;
     cmbRepeat->setCurrentIndex(repeat ? 1 : 0);
@@ -780,35 +780,9 @@ int TfrmMain::IdentifiedIndex(const QString& buttonId) const
     return -1;
 }
 
-QString TfrmMain::DescriptionOf(const QString& buttonId) const
-{
-    const int i = IdentifiedIndex(buttonId);
-    return i < 0 ? QString() : Doc.IdentifiedButtons[i].Description;
-}
-
 QString TfrmMain::MappingLine(const QString& buttonId, const QString& description) const
 {
     return buttonId + QLatin1Char('\t') + description;
-}
-
-int TfrmMain::HighestUsedMode() const
-{
-    for (int m = Template::ModeCount; m >= 1; --m) {
-        if (!Doc.Mappings[size_t(m - 1)].isEmpty())
-            return m;
-    }
-    return 0;
-}
-
-bool TfrmMain::IsButtonProgrammed(const QString& buttonId) const
-{
-    for (int m = 1; m <= HighestUsedMode(); ++m) {
-        for (const ButtonMapping& mapping : Doc.Mappings[size_t(m - 1)]) {
-            if (mapping.ButtonId == buttonId)
-                return true;
-        }
-    }
-    return false;
 }
 
 void TfrmMain::RefreshModeNames()
@@ -825,7 +799,8 @@ void TfrmMain::FillModeList()
 {
     lstButtonSummary->clear();
     for (const ButtonMapping& mapping : CurrentMappings())
-        lstButtonSummary->addItem(MappingLine(mapping.ButtonId, DescriptionOf(mapping.ButtonId)));
+        lstButtonSummary->addItem(
+            MappingLine(mapping.ButtonId, Doc.DescriptionOf(mapping.ButtonId)));
 }
 
 void TfrmMain::ShowIdentifiedList()
@@ -846,7 +821,7 @@ void TfrmMain::LoadMappingFields(const QString& buttonId)
 {
     if (buttonId.isEmpty())
         return;
-    txtButtonDesc->setText(DescriptionOf(buttonId));
+    txtButtonDesc->setText(Doc.DescriptionOf(buttonId));
     for (const ButtonMapping& mapping : CurrentMappings()) {
         if (mapping.ButtonId != buttonId)
             continue;
@@ -906,7 +881,7 @@ void TfrmMain::ShowDocument()
         txtModeName[size_t(n)]->setText(d.ModeNames[size_t(n)]);
     RefreshModeNames();
     txtSwitchId->setText(d.ModeSwitchButton);
-    txtSwitchDesc->setText(DescriptionOf(d.ModeSwitchButton));
+    txtSwitchDesc->setText(Doc.DescriptionOf(d.ModeSwitchButton));
     txtSwitchKey->setText(d.ModeSwitchKey);
     trkResponse->setValue(d.Response);
     trkResponseChange();
@@ -994,7 +969,7 @@ void TfrmMain::DeleteIdentifiedButton()
         refusal = QStringLiteral("No button selected, you must select a button first");
     else if (IdentifiedIndex(id) < 0)
         refusal = QStringLiteral("This button has not been added yet");
-    else if (IsButtonProgrammed(id))
+    else if (Doc.IsButtonProgrammed(id))
         refusal = QStringLiteral(
             "This button has been programmed, delete it from the \"Buttons\" tab first");
     else if (id == Doc.ModeSwitchButton)
@@ -1184,7 +1159,7 @@ void TfrmMain::pagMainChange()
         Timer1->start();
     } else if (page == tabMode) {
         if (!txtSwitchId->text().isEmpty())
-            txtSwitchDesc->setText(DescriptionOf(txtSwitchId->text()));
+            txtSwitchDesc->setText(Doc.DescriptionOf(txtSwitchId->text()));
         Timer1->start();
     } else if (page == tabButtons) {
         FillModeList();
@@ -1194,7 +1169,7 @@ void TfrmMain::pagMainChange()
             if (IdentifiedIndex(txtButtonId->text()) < 0)
                 EmptyButtonFields();
             else
-                txtButtonDesc->setText(DescriptionOf(txtButtonId->text()));
+                txtButtonDesc->setText(Doc.DescriptionOf(txtButtonId->text()));
         }
         Timer1->start();
     } else if (page == tabSummary) {

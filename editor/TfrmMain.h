@@ -147,15 +147,13 @@ public:
     void FillModeList();
     void LoadMappingFields(const QString& buttonId);
     void ClearMappingFields();
-    int HighestUsedMode() const;
-    bool IsButtonProgrammed(const QString& buttonId) const;
     // The index of the last line equal to text (whole, case-sensitive), or -1.
     static int IndexOfText(const QStringList& lines, const QString& text);
     static QStringList Lines(const QListWidget* list);
-    // Where a ButtonId stands among the identified buttons, or -1.
+    // Where a ButtonId stands among the identified buttons, or -1. The
+    // document's DescriptionOf, HighestUsedMode and IsButtonProgrammed give
+    // the rest.
     int IdentifiedIndex(const QString& buttonId) const;
-    // An identified button's description; empty for one that is not identified.
-    QString DescriptionOf(const QString& buttonId) const;
 
     // Button operations.
     void btnAddClick();

@@ -283,7 +283,7 @@ void TestTfrmMain::modeChangeAndModeNames()
     QVERIFY(frm->txtKey[0]->text().isEmpty());
     QVERIFY(lines(frm->lstButtonSummary).isEmpty());
     program("1", {"b"});
-    QCOMPARE(frm->HighestUsedMode(), 2);
+    QCOMPARE(frm->Doc.HighestUsedMode(), 2);
 
     QStringList items;
     for (int i = 0; i < frm->cmbMode->count(); ++i)
