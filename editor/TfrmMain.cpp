@@ -154,6 +154,13 @@ TfrmMain::TfrmMain(Joystick* joystick, QWidget* parent)
     buildToolbar();
     pagMain->setObjectName(QStringLiteral("pagMain"));
     pagMain->setGeometry(0, 48, 529, 469 - 48);
+    // All eight tabs in one row, without scroll buttons.
+    pagMain->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { padding: 3px 6px; margin-right: 1px; border: 1px solid palette(mid);"
+        " border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px;"
+        " background: palette(button); }"
+        "QTabBar::tab:selected { background: palette(window); margin-bottom: -1px; }"
+        "QTabBar::tab:!selected { margin-top: 2px; }"));
     buildDescriptionPage();
     buildTypePage();
     buildIdentifyPage();
@@ -416,9 +423,9 @@ void TfrmMain::buildModePage()
     layout->addWidget(
         new QLabel(QStringLiteral("Joystick Button - [ Press Required Joystick Button ]"), group),
         1, 0);
-    layout->addWidget(txtSwitchDesc, 2, 0);
-    layout->addWidget(
-        new QLabel(QStringLiteral("Keystroke - [ Double Click for Selection ]"), group), 1, 1);
+    layout->addWidget(txtSwitchDesc, 1, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Keystroke - [ Double Click for Selection ]"), group),
+                      2, 0);
     layout->addWidget(txtSwitchKey, 2, 1);
     layout->addWidget(
         Explanation(QStringLiteral("When you run CORVPLAY.EXE, it will display what \"mode\" you "
