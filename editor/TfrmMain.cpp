@@ -424,8 +424,8 @@ void TfrmMain::buildModePage()
         new QLabel(QStringLiteral("Joystick Button - [ Press Required Joystick Button ]"), group),
         1, 0);
     layout->addWidget(txtSwitchDesc, 1, 1);
-    layout->addWidget(new QLabel(QStringLiteral("Keystroke - [ Double Click for Selection ]"), group),
-                      2, 0);
+    layout->addWidget(
+        new QLabel(QStringLiteral("Keystroke - [ Double Click for Selection ]"), group), 2, 0);
     layout->addWidget(txtSwitchKey, 2, 1);
     layout->addWidget(
         Explanation(QStringLiteral("When you run CORVPLAY.EXE, it will display what \"mode\" you "
@@ -677,8 +677,11 @@ void TfrmMain::Timer1Timer()
 {
     if (PollBusy || !Doc.DigitalDevice)
         return;
+    // Pending events run first, so the joystick's state is current. Not the
+    // user's input: a box opened from inside this tick would stop the
+    // ticks until it closed.
     QPointer<TfrmMain> self(this);
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     // The events may have changed the page or the device type.
     if (!self || PollBusy || !Doc.DigitalDevice || !Timer1->isActive() || !joystick_)
         return;
