@@ -27,7 +27,6 @@ private slots:
         dir.reset();
     }
 
-    void captureFailureEndsTheProgram_data();
     void captureFailureEndsTheProgram();
     void timerRunsOnlyOnButtonPages();
     void digitalPressesFromTheVirtualJoystick();
@@ -64,36 +63,30 @@ private:
     QFile script;
 };
 
-void TestIdentification::captureFailureEndsTheProgram_data()
-{
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("no driver") << 6 << "Cannot detect a joystick driver";
-    QTest::newRow("bad device") << 165 << "Cannot detect a joystick driver";
-    QTest::newRow("cannot capture") << 166 << "Cannot capture joystick input";
-    QTest::newRow("unplugged") << 167 << "Cannot detect a connected joystick";
-    QTest::newRow("other") << 1 << "Undetermined joystick error";
-}
-
 void TestIdentification::captureFailureEndsTheProgram()
 {
-    QFETCH(int, result);
-    QFETCH(QString, message);
-    FakeJoystick failing;
-    failing.captureResult = result;
-    boxes.clear();
+    const std::pair<int, const char*> results[] = {{6, "Cannot detect a joystick driver"},
+                                                   {165, "Cannot detect a joystick driver"},
+                                                   {166, "Cannot capture joystick input"},
+                                                   {167, "Cannot detect a connected joystick"},
+                                                   {1, "Undetermined joystick error"}};
     corv::editor::SetMessageHandler(
         [this](QMessageBox::Icon kind, const QString& caption, const QString& text) {
             boxes.append({kind, caption, text});
             return QMessageBox::Ok;
         });
-    TfrmMain window(&failing);
-    QVERIFY(!window.FormCreate());
-    QCOMPARE(window.ExitCode, 1);
-    QCOMPARE(boxes.size(), 1);
-    QCOMPARE(boxes[0].kind, QMessageBox::Critical);
-    QCOMPARE(boxes[0].caption, QStringLiteral("Error"));
-    QCOMPARE(boxes[0].text, message);
+    for (const auto& [result, message] : results) {
+        FakeJoystick failing;
+        failing.captureResult = result;
+        boxes.clear();
+        TfrmMain window(&failing);
+        QVERIFY(!window.FormCreate());
+        QCOMPARE(window.ExitCode, 1);
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].kind, QMessageBox::Critical);
+        QCOMPARE(boxes[0].caption, QStringLiteral("Error"));
+        QCOMPARE(boxes[0].text, QString(message));
+    }
 }
 
 void TestIdentification::timerRunsOnlyOnButtonPages()

@@ -45,7 +45,6 @@ private slots:
     void saveWritesWhatWasChecked();
     void saveFailureKeepsFileNameAndSummary();
     void openThenSaveElsewhereIsTheSameFile();
-    void refusedFilesKeepTheDocument_data();
     void refusedFilesKeepTheDocument();
     void unidentifiedSwitchButtonSurvives();
     void summaryOccasions();
@@ -229,55 +228,34 @@ void TestSaveOpen::openThenSaveElsewhereIsTheSameFile()
     QCOMPARE(frm->Doc.Mappings[1].size(), 1);
 }
 
-void TestSaveOpen::refusedFilesKeepTheDocument_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("start");
-    QTest::newRow("not a template") << 0 << "Error"
-                                    << "This is not a valid joystick template file";
-    QTest::newRow("earlier version") << 1 << "Information"
-                                     << "This template file is from an "
-                                        "earlier version of The Corvane. ";
-    QTest::newRow("named pipe") << 2 << "Error"
-                                << "\"";
-    QTest::newRow("folder") << 3 << "Error"
-                            << "\"";
-    QTest::newRow("missing") << 4 << "Error"
-                             << "This is not a valid joystick template file";
-}
-
 void TestSaveOpen::refusedFilesKeepTheDocument()
 {
-    QFETCH(int, kind);
-    QFETCH(QString, caption);
-    QFETCH(QString, start);
-    QString file;
-    switch (kind) {
-    case 0:
-        file = write("plain.txt", "hello\n");
-        break;
-    case 1:
-        file = write("old.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\n");
-        break;
-    case 2:
-        file = path("fifo");
-        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
-        break;
-    case 3:
-        file = dir->path();
-        break;
-    default:
-        file = path("nothing.joy");
-    }
+    const QString fifo = path("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString notValid = QStringLiteral("This is not a valid joystick template file");
+    const struct {
+        QString file;
+        const char* caption;
+        QString start;
+    } refused[] = {
+        {write("plain.txt", "hello\n"), "Error", notValid},
+        {write("old.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\n"), "Information",
+         "This template file is from an earlier version of The Corvane. "},
+        {fifo, "Error", '"' + fifo + "\" is not a regular file"},
+        {dir->path(), "Error", '"' + dir->path() + "\" is a folder"},
+        {path("nothing.joy"), "Error", notValid},
+    };
     identify("1", "Trigger");
     frm->txtTemplateDesc->setText("unsaved");
     const Template before = frm->Doc;
-    frm->OpenTemplatePath(file);
-    QCOMPARE(boxes.size(), 1);
-    QCOMPARE(boxes[0].caption, caption);
-    QVERIFY2(boxes[0].text.startsWith(start), qPrintable(boxes[0].text));
-    QVERIFY(frm->Doc == before);
+    for (const auto& r : refused) {
+        boxes.clear();
+        frm->OpenTemplatePath(r.file);
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].caption, QString(r.caption));
+        QVERIFY2(boxes[0].text.startsWith(r.start), qPrintable(boxes[0].text));
+        QVERIFY(frm->Doc == before);
+    }
     QCOMPARE(lines(frm->lstIdentify), QStringList{"1\tTrigger"});
     QVERIFY(frm->TemplateFileName.isEmpty());
 }
