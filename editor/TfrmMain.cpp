@@ -126,12 +126,14 @@ QListWidget* List(const char* name, int tabStop, QWidget* parent)
     return list;
 }
 
-QGroupBox* Group(const QString& caption, QWidget* page)
+// Adds the texts as rows of a grid, each across all its columns, from row
+// on; gives the row after them.
+int AddExplanations(QGridLayout* layout, int row, std::initializer_list<const char*> texts,
+                    QWidget* parent)
 {
-    auto* layout = new QVBoxLayout(page);
-    auto* group = new QGroupBox(caption, page);
-    layout->addWidget(group);
-    return group;
+    for (const char* text : texts)
+        layout->addWidget(Explanation(QString::fromUtf8(text), parent), row++, 0, 1, -1);
+    return row;
 }
 
 } // namespace
@@ -210,6 +212,18 @@ TfrmMain::~TfrmMain()
     qApp->removeEventFilter(this);
 }
 
+QGroupBox* TfrmMain::AddPage(QWidget** page, const char* name, const char* caption,
+                             const QString& groupCaption)
+{
+    *page = new QWidget;
+    (*page)->setObjectName(QLatin1String(name));
+    pagMain->addTab(*page, QLatin1String(caption));
+    auto* layout = new QVBoxLayout(*page);
+    auto* group = new QGroupBox(groupCaption, *page);
+    layout->addWidget(group);
+    return group;
+}
+
 void TfrmMain::buildToolbar()
 {
     pnlToolbar->setObjectName(QStringLiteral("pnlToolbar"));
@@ -271,12 +285,7 @@ void TfrmMain::buildToolbar()
 
 void TfrmMain::buildDescriptionPage()
 {
-    tabDescription = new QWidget;
-    tabDescription->setObjectName(QStringLiteral("tabDescription"));
-    pagMain->addTab(tabDescription, QStringLiteral("Description"));
-    auto* page = new QVBoxLayout(tabDescription);
-
-    auto* about = new QGroupBox(tabDescription);
+    QGroupBox* about = AddPage(&tabDescription, "tabDescription", "Description", QString());
     auto* aboutLayout = new QGridLayout(about);
     QFont big(QStringLiteral("MS Sans Serif"), 24, QFont::Bold);
     auto* the = new QLabel(QStringLiteral("The"), about);
@@ -309,7 +318,6 @@ void TfrmMain::buildDescriptionPage()
     aboutLayout->addWidget(UrlLabel1, 0, 2, Qt::AlignRight | Qt::AlignBottom);
     aboutLayout->addWidget(UrlLabel2, 1, 2, Qt::AlignRight | Qt::AlignTop);
     aboutLayout->setColumnStretch(1, 1);
-    page->addWidget(about);
 
     auto* group = new QGroupBox(QStringLiteral("Description of This Template File:"));
     auto* groupLayout = new QVBoxLayout(group);
@@ -321,30 +329,29 @@ void TfrmMain::buildDescriptionPage()
     connect(txtTemplateDesc, &QLineEdit::textChanged, this,
             [this](const QString& text) { Doc.Description = text; });
     groupLayout->addWidget(txtTemplateDesc);
+    auto* page = static_cast<QVBoxLayout*>(tabDescription->layout());
     page->addWidget(group);
     page->addStretch();
 }
 
 void TfrmMain::buildTypePage()
 {
-    tabType = new QWidget;
-    tabType->setObjectName(QStringLiteral("tabType"));
-    pagMain->addTab(tabType, QStringLiteral("Type"));
-    QGroupBox* group = Group(QStringLiteral("Device Type:"), tabType);
-    auto* layout = new QVBoxLayout(group);
-    for (const char* text :
-         {"Different devices connected to your games port can detect button presses using 2 "
-          "different methods. Although not strictly correct, I have called these methods Digital "
-          "and Analog.",
-          "Only change from Digital to Analog if your button presses are not being detected.",
-          "DIGITAL - This is the default device type and would be used by most modern day "
-          "devices. Any joystick or device with many buttons or axis of movement would be a "
-          "Digital device.For example the Microsoft Sidewinder 3D Pro.",
-          "ANALOG - Used by some older style or simpler devices. Joysticks with only 2 or 4 "
-          "buttons would probably fit this category. For example, the Warrior 5 QuickShot "
-          "joystick by Bondwell.",
-          "Some devices will work in either mode such as CH Products' Flightstick Pro."})
-        layout->addWidget(Explanation(QLatin1String(text), group));
+    QGroupBox* group = AddPage(&tabType, "tabType", "Type", QStringLiteral("Device Type:"));
+    auto* layout = new QGridLayout(group);
+    int row = AddExplanations(
+        layout, 0,
+        {"Different devices connected to your games port can detect button presses using 2 "
+         "different methods. Although not strictly correct, I have called these methods Digital "
+         "and Analog.",
+         "Only change from Digital to Analog if your button presses are not being detected.",
+         "DIGITAL - This is the default device type and would be used by most modern day "
+         "devices. Any joystick or device with many buttons or axis of movement would be a "
+         "Digital device.For example the Microsoft Sidewinder 3D Pro.",
+         "ANALOG - Used by some older style or simpler devices. Joysticks with only 2 or 4 "
+         "buttons would probably fit this category. For example, the Warrior 5 QuickShot "
+         "joystick by Bondwell.",
+         "Some devices will work in either mode such as CH Products' Flightstick Pro."},
+        group);
     rbDigital = new QRadioButton(QStringLiteral("Digital"), group);
     rbDigital->setObjectName(QStringLiteral("rbDigital"));
     rbDigital->setToolTip(QStringLiteral("Set device type to Digital"));
@@ -352,35 +359,27 @@ void TfrmMain::buildTypePage()
     rbAnalogue = new QRadioButton(QStringLiteral("Analog"), group);
     rbAnalogue->setObjectName(QStringLiteral("rbAnalogue"));
     rbAnalogue->setToolTip(QStringLiteral("Set device type to Analog"));
-    layout->addWidget(rbDigital);
-    layout->addWidget(rbAnalogue);
-    layout->addStretch();
+    layout->addWidget(rbDigital, row++, 0);
+    layout->addWidget(rbAnalogue, row++, 0);
+    layout->setRowStretch(row, 1);
     connect(rbDigital, &QRadioButton::clicked, this, &TfrmMain::rbDigitalClick);
     connect(rbAnalogue, &QRadioButton::clicked, this, &TfrmMain::rbAnalogueClick);
 }
 
 void TfrmMain::buildIdentifyPage()
 {
-    tabIdentify = new QWidget;
-    tabIdentify->setObjectName(QStringLiteral("tabIdentify"));
-    pagMain->addTab(tabIdentify, QStringLiteral("Identify"));
-    QGroupBox* group = Group(QStringLiteral("Button Identification:"), tabIdentify);
+    QGroupBox* group =
+        AddPage(&tabIdentify, "tabIdentify", "Identify", QStringLiteral("Button Identification:"));
     auto* layout = new QGridLayout(group);
-    layout->addWidget(Explanation(QStringLiteral("Before you can assign keystrokes to the buttons "
-                                                 "on your joystick, you will need to identify "
-                                                 "each button you wish to program."),
-                                  group),
-                      0, 0, 1, 2);
-    layout->addWidget(Explanation(QStringLiteral("To do this, press each button on your "
-                                                 "joystick, type a description, and click Add."),
-                                  group),
-                      1, 0, 1, 2);
-    layout->addWidget(
-        Explanation(QStringLiteral("TIP: The first time you use this software, identify every "
-                                   "button on your joystick and then save the template. This can "
-                                   "then be used as a master template for future programming."),
-                    group),
-        2, 0, 1, 2);
+    AddExplanations(layout, 0,
+                    {"Before you can assign keystrokes to the buttons on your joystick, you will "
+                     "need to identify each button you wish to program.",
+                     "To do this, press each button on your joystick, type a description, and "
+                     "click Add.",
+                     "TIP: The first time you use this software, identify every button on your "
+                     "joystick and then save the template. This can then be used as a master "
+                     "template for future programming."},
+                    group);
     txtIdentifyId = Field("txtIdentifyId",
                           QStringLiteral("As you press a joystick button, this field will change"),
                           true, group);
@@ -404,17 +403,14 @@ void TfrmMain::buildIdentifyPage()
 
 void TfrmMain::buildModePage()
 {
-    tabMode = new QWidget;
-    tabMode->setObjectName(QStringLiteral("tabMode"));
-    pagMain->addTab(tabMode, QStringLiteral("Mode"));
-    QGroupBox* group = Group(QStringLiteral("Mode Switching Details:"), tabMode);
+    QGroupBox* group =
+        AddPage(&tabMode, "tabMode", "Mode", QStringLiteral("Mode Switching Details:"));
     auto* layout = new QGridLayout(group);
-    layout->addWidget(
-        Explanation(QStringLiteral("If you want to be able to switch \"modes\" on your joystick "
-                                   "and use virtual buttons, you must choose either a joystick "
-                                   "button OR a keyboard key to be used for mode switching."),
-                    group),
-        0, 0, 1, 2);
+    AddExplanations(layout, 0,
+                    {"If you want to be able to switch \"modes\" on your joystick and use "
+                     "virtual buttons, you must choose either a joystick button OR a keyboard "
+                     "key to be used for mode switching."},
+                    group);
     txtSwitchId = Field("txtSwitchId", QString(), true, group);
     txtSwitchId->hide();
     txtSwitchDesc = Field("txtSwitchDesc",
@@ -427,12 +423,10 @@ void TfrmMain::buildModePage()
     layout->addWidget(
         new QLabel(QStringLiteral("Keystroke - [ Double Click for Selection ]"), group), 2, 0);
     layout->addWidget(txtSwitchKey, 2, 1);
-    layout->addWidget(
-        Explanation(QStringLiteral("When you run CORVPLAY.EXE, it will display what \"mode\" you "
-                                   "are in. To change the default names for each mode, edit the "
-                                   "descriptions below."),
-                    group),
-        3, 0, 1, 2);
+    AddExplanations(layout, 3,
+                    {"When you run CORVPLAY.EXE, it will display what \"mode\" you are in. To "
+                     "change the default names for each mode, edit the descriptions below."},
+                    group);
     auto* names = new QGridLayout;
     for (int n = 1; n <= Template::ModeCount; ++n) {
         QLineEdit* name = Field(qPrintable(QStringLiteral("txtMode%1Name").arg(n)),
@@ -454,10 +448,8 @@ void TfrmMain::buildModePage()
 
 void TfrmMain::buildButtonsPage()
 {
-    tabButtons = new QWidget;
-    tabButtons->setObjectName(QStringLiteral("tabButtons"));
-    pagMain->addTab(tabButtons, QStringLiteral("Buttons"));
-    QGroupBox* group = Group(QStringLiteral("Keystroke Actions For Button:"), tabButtons);
+    QGroupBox* group = AddPage(&tabButtons, "tabButtons", "Buttons",
+                               QStringLiteral("Keystroke Actions For Button:"));
     auto* layout = new QGridLayout(group);
     txtButtonId =
         Field("txtButtonId", QStringLiteral("Identified button id appears here"), true, group);
@@ -526,20 +518,18 @@ void TfrmMain::buildButtonsPage()
 
 void TfrmMain::buildResponsePage()
 {
-    tabResponse = new QWidget;
-    tabResponse->setObjectName(QStringLiteral("tabResponse"));
-    pagMain->addTab(tabResponse, QStringLiteral("Response"));
-    QGroupBox* group = Group(QStringLiteral("Button Responsivness:"), tabResponse);
+    QGroupBox* group =
+        AddPage(&tabResponse, "tabResponse", "Response", QStringLiteral("Button Responsivness:"));
     auto* layout = new QGridLayout(group);
-    int row = 0;
-    for (const char* text :
-         {"You may find that joystick button presses in some games do not respond quickly "
-          "enough. For most games this should NOT be the case. You can alter the responsivness "
-          "of button presses by setting the slider below.",
-          "Normally, you will NOT need to modify this setting.",
-          "IMPORTANT: Setting the slider too high can severly impact the performance of your "
-          "game or even your entire system. Use with care."})
-        layout->addWidget(Explanation(QLatin1String(text), group), row++, 0, 1, 3);
+    int row = AddExplanations(
+        layout, 0,
+        {"You may find that joystick button presses in some games do not respond quickly "
+         "enough. For most games this should NOT be the case. You can alter the responsivness "
+         "of button presses by setting the slider below.",
+         "Normally, you will NOT need to modify this setting.",
+         "IMPORTANT: Setting the slider too high can severly impact the performance of your "
+         "game or even your entire system. Use with care."},
+        group);
     trkResponse = new QSlider(Qt::Horizontal, group);
     trkResponse->setObjectName(QStringLiteral("trkResponse"));
     trkResponse->setToolTip(QStringLiteral("Button responsiveness setting"));
@@ -561,19 +551,15 @@ void TfrmMain::buildResponsePage()
 
 void TfrmMain::buildAppearancePage()
 {
-    tabAppearance = new QWidget;
-    tabAppearance->setObjectName(QStringLiteral("tabAppearance"));
-    pagMain->addTab(tabAppearance, QStringLiteral("Appearance"));
-    QGroupBox* group = Group(QStringLiteral("Mode Window Colours and Fonts:"), tabAppearance);
+    QGroupBox* group = AddPage(&tabAppearance, "tabAppearance", "Appearance",
+                               QStringLiteral("Mode Window Colours and Fonts:"));
     auto* layout = new QGridLayout(group);
-    layout->addWidget(Explanation(QStringLiteral("This will change the appearance of the mode "
-                                                 "window when you run CORVPLAY.EXE"),
-                                  group),
-                      0, 0, 1, 2);
-    layout->addWidget(Explanation(QStringLiteral("Left click to change the foreground colour, "
-                                                 "right click to change the background colour"),
-                                  group),
-                      1, 0, 1, 2);
+    AddExplanations(layout, 0,
+                    {"This will change the appearance of the mode window when you run "
+                     "CORVPLAY.EXE",
+                     "Left click to change the foreground colour, right click to change the "
+                     "background colour"},
+                    group);
     ColorGrid1 = new TColorGrid(group);
     ColorGrid1->setObjectName(QStringLiteral("ColorGrid1"));
     ColorGrid1->setFixedSize(304, 100);
@@ -608,11 +594,8 @@ void TfrmMain::buildAppearancePage()
 
 void TfrmMain::buildSummaryPage()
 {
-    tabSummary = new QWidget;
-    tabSummary->setObjectName(QStringLiteral("tabSummary"));
-    pagMain->addTab(tabSummary, QStringLiteral("Summary"));
-    QGroupBox* group =
-        Group(QStringLiteral("Complete Button Summary For This Template:"), tabSummary);
+    QGroupBox* group = AddPage(&tabSummary, "tabSummary", "Summary",
+                               QStringLiteral("Complete Button Summary For This Template:"));
     auto* layout = new QVBoxLayout(group);
     lstCompleteSummary = List("lstCompleteSummary", 85, group);
     lstCompleteSummary->setSelectionMode(QAbstractItemView::NoSelection);

@@ -12,6 +12,7 @@ class QAction;
 class QComboBox;
 class QFileDialog;
 class QFontDialog;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -215,6 +216,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A page of pagMain holding one group box, which it gives.
+    QGroupBox* AddPage(QWidget** page, const char* name, const char* caption,
+                       const QString& groupCaption);
     void buildToolbar();
     void buildDescriptionPage();
     void buildTypePage();
