@@ -180,24 +180,24 @@ TfrmMain::TfrmMain(Joystick* joystick, QWidget* parent)
     if (joystick_)
         connect(joystick_, &Joystick::buttonDown, this, &TfrmMain::JoyButtonDown);
 
-    const QStringList joyFilters{QStringLiteral("Joystick File (*.joy)"),
-                                 QStringLiteral("Any File (*)")};
     // Qt's own dialogs: their overwrite question covers the name with the
     // suffix added, which a desktop's native dialog does not know of.
-    dlgSave = new QFileDialog(this, QStringLiteral("Save Joystick Template"));
-    dlgSave->setObjectName(QStringLiteral("dlgSave"));
-    dlgSave->setOption(QFileDialog::DontUseNativeDialog);
-    dlgSave->setAcceptMode(QFileDialog::AcceptSave);
-    dlgSave->setFileMode(QFileDialog::AnyFile);
-    dlgSave->setNameFilters(joyFilters);
-    dlgSave->setDefaultSuffix(QStringLiteral("joy"));
-    dlgOpen = new QFileDialog(this, QStringLiteral("Open Joystick Template"));
-    dlgOpen->setObjectName(QStringLiteral("dlgOpen"));
-    dlgOpen->setOption(QFileDialog::DontUseNativeDialog);
-    dlgOpen->setAcceptMode(QFileDialog::AcceptOpen);
-    dlgOpen->setFileMode(QFileDialog::AnyFile);
-    dlgOpen->setNameFilters(joyFilters);
-    dlgOpen->setDefaultSuffix(QStringLiteral("joy"));
+    const auto fileDialog = [this](const char* name, const QString& title,
+                                   QFileDialog::AcceptMode mode) {
+        auto* dialog = new QFileDialog(this, title);
+        dialog->setObjectName(QLatin1String(name));
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        dialog->setAcceptMode(mode);
+        dialog->setFileMode(QFileDialog::AnyFile); // Open, too, takes any name
+        dialog->setNameFilters(
+            {QStringLiteral("Joystick File (*.joy)"), QStringLiteral("Any File (*)")});
+        dialog->setDefaultSuffix(QStringLiteral("joy"));
+        return dialog;
+    };
+    dlgSave =
+        fileDialog("dlgSave", QStringLiteral("Save Joystick Template"), QFileDialog::AcceptSave);
+    dlgOpen =
+        fileDialog("dlgOpen", QStringLiteral("Open Joystick Template"), QFileDialog::AcceptOpen);
     FontDialog1 = new QFontDialog(this);
     FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
     FontDialog1->setOption(QFontDialog::DontUseNativeDialog);
@@ -678,25 +678,23 @@ void TfrmMain::Timer1Timer()
     ButtonHeld = true;
     if (wasHeld)
         return;
-    const QString id = ButtonIdText(number);
-    if (pagMain->currentWidget() == tabIdentify)
-        ShowPressOnIdentifyPage(id);
-    else if (pagMain->currentWidget() == tabMode)
-        ShowPressOnModePage(id);
-    else if (pagMain->currentWidget() == tabButtons)
-        ShowPressOnButtonsPage(id);
+    ShowPress(ButtonIdText(number));
 }
 
 void TfrmMain::JoyButtonDown(uint32_t wParam)
 {
-    if (Doc.DigitalDevice)
-        return;
-    const QString id = ButtonIdText(wParam);
-    if (pagMain->currentWidget() == tabIdentify)
+    if (!Doc.DigitalDevice)
+        ShowPress(ButtonIdText(wParam));
+}
+
+void TfrmMain::ShowPress(const QString& id)
+{
+    QWidget* page = pagMain->currentWidget();
+    if (page == tabIdentify)
         ShowPressOnIdentifyPage(id);
-    else if (pagMain->currentWidget() == tabMode)
+    else if (page == tabMode)
         ShowPressOnModePage(id);
-    else if (pagMain->currentWidget() == tabButtons)
+    else if (page == tabButtons)
         ShowPressOnButtonsPage(id);
 }
 

@@ -2,7 +2,6 @@
 
 #include "Template.h"
 
-#include <QMessageBox>
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -176,6 +175,8 @@ public:
     int CaptureJoystick();
     void Timer1Timer();
     void JoyButtonDown(uint32_t wParam);
+    // Shows a ButtonId on the page shown, if it is one of the three that take it.
+    void ShowPress(const QString& id);
     void ShowPressOnIdentifyPage(const QString& id);
     void ShowPressOnModePage(const QString& id);
     void ShowPressOnButtonsPage(const QString& id);
@@ -239,7 +240,6 @@ private:
     QString MappingLine(const QString& buttonId, const QString& description) const;
     QList<ButtonMapping>& CurrentMappings() { return Doc.Mappings[size_t(CurrentMode - 1)]; }
     void ChangeDeviceType(bool digital);
-    QString OpenFailure(const QString& path) const;
 
     Joystick* joystick_;
     HintSwitch* hints_;
