@@ -847,13 +847,10 @@ void TfrmMain::ResetTemplate()
     CurrentMode = 1;
     TemplateFileName.clear();
     cmbMode->setCurrentIndex(0);
-    cmbRepeat->setCurrentIndex(0);
     hints_->SetShown(false);
     txtIdentifyId->clear();
     txtIdentifyDesc->clear();
-    txtButtonId->clear();
-    txtButtonDesc->clear();
-    ClearMappingFields();
+    EmptyButtonFields();
     lstButtonSummary->clear();
     lstCompleteSummary->clear();
     ShowDocument();
