@@ -99,16 +99,6 @@ void tst_TemplateStore::opensTemplate()
     Template expected;
     QVERIFY(ReadTemplate(examplePath(), expected));
     QCOMPARE(doc, expected);
-
-    // A hand-edited response the player runs at normal priority opens as 3.
-    const QString path = m_dir.filePath(QStringLiteral("hand.joy"));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=One\nRESPONSE=9\n");
-    f.close();
-    QCOMPARE(OpenForEditing(path, doc).status, OpenResult::Opened);
-    QCOMPARE(doc.Response, 3);
-    QCOMPARE(doc.ModeNames[0], QStringLiteral("One"));
 }
 
 void tst_TemplateStore::refusedFileKeepsDocument_data()
