@@ -1,13 +1,18 @@
-# corv_add_test(NAME SOURCES src... LIBS lib... [DISPLAY] [LABELS l...])
+# corv_add_test(NAME SOURCES src... LIBS lib... [DISPLAY] [SESSION_BUS] [LABELS l...])
 # One QtTest executable per class or unit. Tests marked DISPLAY need the X
 # server the test command starts and never run at the same time, since they
 # move windows, focus and the keymap of that one server; the others run on
-# Qt's offscreen platform.
+# Qt's offscreen platform. SESSION_BUS runs the test on a private D-Bus
+# session bus of its own.
 function(corv_add_test name)
-    cmake_parse_arguments(T "DISPLAY" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(T "DISPLAY;SESSION_BUS" "" "SOURCES;LIBS;LABELS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
-    add_test(NAME ${name} COMMAND ${name})
+    if(T_SESSION_BUS)
+        add_test(NAME ${name} COMMAND dbus-run-session -- $<TARGET_FILE:${name}>)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
     set(labels ${T_LABELS})
     if(T_DISPLAY)
         list(APPEND labels display)

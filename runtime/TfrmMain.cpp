@@ -81,6 +81,8 @@ TfrmMain::~TfrmMain()
     // No tick may reach a half-destroyed window.
     delete SuperTimer1;
     SuperTimer1 = nullptr;
+    if (joystick_)
+        joystick_->setMessagesWanted(false);
     if (heldWait_)
         heldWait_->quit();
 }
@@ -233,15 +235,20 @@ void TfrmMain::SysHotKey1HotKey(QObject*, qint32)
 
 void TfrmMain::AdvanceMode()
 {
-    ++CurrentMode;
-    if (CurrentMode > std::min(ModeCount, RuntimeTemplate::MaxModes) || CurrentMode < 1)
-        CurrentMode = 1;
+    const int32_t next = CurrentMode + 1;
+    ShowMode(next > std::min(ModeCount, RuntimeTemplate::MaxModes) || next < 1 ? 1 : next);
+}
+
+void TfrmMain::ShowMode(int32_t mode)
+{
+    CurrentMode = mode;
     const QString& name = ModeNames[size_t(CurrentMode - 1)];
     lblModeString->setText(name);
     if (modeEcho_) {
         std::fprintf(modeEcho_, "mode %d %s\n", CurrentMode, name.toUtf8().constData());
         std::fflush(modeEcho_);
     }
+    emit ModeChanged(CurrentMode, name);
     // Paint the new name at once.
     QCoreApplication::processEvents();
 }
@@ -380,6 +387,8 @@ bool TfrmMain::OpenTemplate()
     DispatchEnabled = true;
     if (DigitalDevice)
         SuperTimer1->SetEnabled(true);
+    else if (joystick_)
+        joystick_->setMessagesWanted(true); // a digital template polls instead
     Started = true;
     return true;
 }

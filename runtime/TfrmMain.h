@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QStringList>
 #include <QWidget>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -127,6 +128,13 @@ public:
     void JoyButtonUp(uint32_t wParam);
     void SysHotKey1HotKey(QObject* Sender, qint32 Index);
     void AdvanceMode();
+    // Makes mode (1 to HighestMode) the current one and shows its name, as
+    // AdvanceMode does for the next one.
+    void ShowMode(int32_t mode);
+    int32_t HighestMode() const
+    {
+        return std::max(1, std::min(ModeCount, RuntimeTemplate::MaxModes));
+    }
     int32_t FindButtonIndex() const;
     void SendMapping(int32_t k);
     void RegisterModeSwitchKey();
@@ -138,6 +146,10 @@ public:
     // Where AdvanceMode writes "mode <n> <name>" lines (nullptr: nowhere). A
     // dry run with the printing key backend uses stdout.
     void SetModeEcho(std::FILE* out) { modeEcho_ = out; }
+
+signals:
+    // After every mode switch, once the new name is on the label.
+    void ModeChanged(int32_t mode, const QString& name);
 
 protected:
     void closeEvent(QCloseEvent* event) override; // FormClose

@@ -2,6 +2,8 @@
 #include "Joystick.h"
 #include "KeyInjector.h"
 #include "Platform.h"
+#include "PlayerClient.h"
+#include "PlayerService.h"
 #include "SignalBridge.h"
 #include "TemplateReport.h"
 #include "TfrmMain.h"
@@ -22,10 +24,12 @@ namespace
 // application, so they work where no display can be reached.
 bool wantsNoWindow(int argc, char* argv[])
 {
-    static const QByteArrayList options{"--check", "--list-joysticks", "-h", "--help", "--help-all",
-                                        "-v",      "--version"};
+    QByteArrayList options{"--check", "--list-joysticks", "-h", "--help", "--help-all",
+                           "-v",      "--version"};
+    for (const QString& option : PlayerClient::ClientOptions())
+        options << "--" + option.toLatin1();
     for (int i = 1; i < argc; ++i) {
-        if (options.contains(QByteArray(argv[i])))
+        if (options.contains(QByteArray(argv[i]).split('=').first()))
             return true;
     }
     return false;
@@ -68,6 +72,7 @@ int main(int argc, char* argv[])
         QStringLiteral("Check and load the template, print what would be played and exit: 0 "
                        "valid, 1 not a template, 2 earlier version, 3 other load error."));
     parser.addOption(checkOption);
+    PlayerClient::AddOptions(parser);
     parser.process(*app);
 
     int exitCode = 0;
@@ -83,6 +88,18 @@ int main(int argc, char* argv[])
             return TemplateReport::LoadError;
         }
         return TemplateReport::Run(args.first(), out, err);
+    }
+
+    if (PlayerClient::IsClient(parser)) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return PlayerClient::Run(parser, out, err);
+    }
+    // Before anything can type: one player per session.
+    {
+        QTextStream err(stderr);
+        if (const int status = PlayerClient::ClaimPlayer(parser, err))
+            return status;
     }
 
     QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
@@ -109,6 +126,7 @@ int main(int argc, char* argv[])
         if (backend == QLatin1String("print"))
             frmMain.SetModeEcho(stdout);
         frmMain.Arguments = parser.positionalArguments();
+        PlayerService::Publish(&frmMain);
         if (!frmMain.FormCreate(&frmMain))
             return frmMain.ExitCode;
         status = QCoreApplication::exec();

@@ -9,6 +9,8 @@ packages=(
     xvfb xauth x11-xkb-utils x11-utils
     libbenchmark-dev clang libclang-rt-14-dev libfuzzer-14-dev clang-format-14
     poppler-utils trayer
+    dbus librsvg2-bin file dpkg-dev lintian man-db groff-base libxml2-utils
+    desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
 )
 
 missing=()

@@ -5,7 +5,10 @@
 //                  typed the button held from the start (ready_ms);
 //  ResidentMemory - VmRSS one second after ready;
 //  IdleCpu       - CPU of the process while it idles (CORV_IDLE_SECONDS,
-//                  default 30), as a percentage of one core.
+//                  default 30), as a percentage of one core;
+//  ScriptFlood   - VmRSS before and after a script that waits an hour is
+//                  fed "press 1" lines as fast as it takes them
+//                  (CORV_FLOOD_SECONDS, default 20).
 // Medians of the repetitions are printed by Google Benchmark as *_median.
 #include <benchmark/benchmark.h>
 
@@ -209,6 +212,33 @@ public:
             ;
     }
 
+    // Writes FIRST, then LINE over and over for MS milliseconds, as fast as
+    // the process takes it; the number of lines written.
+    long long flood(const std::string& first, const std::string& line, int ms)
+    {
+        if (write(fifoFd_, first.data(), first.size()) != ssize_t(first.size()))
+            return -1;
+        std::string block;
+        while (block.size() + line.size() <= 4096)
+            block += line;
+        const int flags = fcntl(fifoFd_, F_GETFL);
+        fcntl(fifoFd_, F_SETFL, flags | O_NONBLOCK);
+        long long bytes = 0;
+        const double end = NowMs() + ms;
+        while (NowMs() < end) {
+            const ssize_t n = write(fifoFd_, block.data(), block.size());
+            if (n > 0) {
+                bytes += n;
+                continue;
+            }
+            pollfd fd{fifoFd_, POLLOUT, 0};
+            poll(&fd, 1, 50);
+            drain();
+        }
+        fcntl(fifoFd_, F_SETFL, flags);
+        return bytes / (long long)line.size();
+    }
+
     // User plus system CPU time so far, in milliseconds.
     double cpuMs() const
     {
@@ -325,6 +355,29 @@ static void IdleCpu(benchmark::State& state)
     state.counters["cpu_percent_of_core"] = share;
 }
 BENCHMARK(IdleCpu)->Iterations(1)->Repetitions(3)->Unit(benchmark::kSecond);
+
+static void ScriptFlood(benchmark::State& state)
+{
+    const int seconds = EnvInt("CORV_FLOOD_SECONDS", 20);
+    double before = 0;
+    double after = 0;
+    long long lines = 0;
+    for (auto _ : state) {
+        Run run(gDisplay);
+        if (!run.start(kTemplate)) {
+            state.SkipWithError("corvplay did not get ready within 10 s");
+            return;
+        }
+        WaitMs(run, 1000);
+        before = run.residentKb();
+        lines = run.flood("wait 3600000\n", "press 1\n", seconds * 1000);
+        after = run.residentKb();
+    }
+    state.counters["rss_before_MiB"] = before / 1024.0;
+    state.counters["rss_after_MiB"] = after / 1024.0;
+    state.counters["lines_written"] = double(lines);
+}
+BENCHMARK(ScriptFlood)->Iterations(1)->Repetitions(1)->Unit(benchmark::kSecond);
 
 int main(int argc, char** argv)
 {

@@ -25,6 +25,19 @@ std::optional<uint32_t> number(const QString& text, uint32_t max)
     return static_cast<uint32_t>(value);
 }
 
+// A word of the input as a message may quote it: short, and without control
+// characters that would reach the terminal.
+QString shown(const QString& word)
+{
+    constexpr qsizetype kMax = 24;
+    QString text = word.left(kMax);
+    for (QChar& c : text) {
+        if (!c.isPrint())
+            c = u'?';
+    }
+    return word.size() > kMax ? text + QStringLiteral("...") : text;
+}
+
 } // namespace
 
 JoystickScript::JoystickScript(QObject* parent) : QObject(parent) {}
@@ -44,8 +57,15 @@ std::optional<ScriptCommand> JoystickScript::parseLine(const QString& line, QStr
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
     const QStringList words = text.split(blanks, Qt::SkipEmptyParts);
     const QString verb = words.first().toLower();
+    if (verb == u"unplug" || verb == u"plug") {
+        if (words.size() != 1) {
+            *error = QStringLiteral("'%1' takes no value").arg(verb);
+            return std::nullopt;
+        }
+        return ScriptCommand{verb == u"unplug" ? ScriptCommand::Unplug : ScriptCommand::Plug, 0};
+    }
     if (words.size() != 2) {
-        *error = words.size() == 1 ? QStringLiteral("'%1' needs a value").arg(verb)
+        *error = words.size() == 1 ? QStringLiteral("'%1' needs a value").arg(shown(verb))
                                    : QStringLiteral("too many words");
         return std::nullopt;
     }
@@ -53,7 +73,7 @@ std::optional<ScriptCommand> JoystickScript::parseLine(const QString& line, QStr
     if (verb == u"press" || verb == u"release") {
         const auto n = number(arg, 32);
         if (!n || *n == 0) {
-            *error = QStringLiteral("button must be 1 to 32, not '%1'").arg(arg);
+            *error = QStringLiteral("button must be 1 to 32, not '%1'").arg(shown(arg));
             return std::nullopt;
         }
         return ScriptCommand{verb == u"press" ? ScriptCommand::Press : ScriptCommand::Release, *n};
@@ -61,7 +81,8 @@ std::optional<ScriptCommand> JoystickScript::parseLine(const QString& line, QStr
     if (verb == u"buttons") {
         const auto mask = number(arg, 0xFFFFFFFFu);
         if (!mask) {
-            *error = QStringLiteral("mask must be a decimal number below 2^32, not '%1'").arg(arg);
+            *error = QStringLiteral("mask must be a decimal number below 2^32, not '%1'")
+                         .arg(shown(arg));
             return std::nullopt;
         }
         return ScriptCommand{ScriptCommand::Buttons, *mask};
@@ -72,7 +93,8 @@ std::optional<ScriptCommand> JoystickScript::parseLine(const QString& line, QStr
             return ScriptCommand{ScriptCommand::Hat, 65535};
         const auto angle = number(arg, 31500);
         if (!angle || *angle % 4500 != 0) {
-            *error = QStringLiteral("hat takes 0, 4500, ... 31500 or centre, not '%1'").arg(arg);
+            *error =
+                QStringLiteral("hat takes 0, 4500, ... 31500 or centre, not '%1'").arg(shown(arg));
             return std::nullopt;
         }
         return ScriptCommand{ScriptCommand::Hat, *angle};
@@ -80,12 +102,12 @@ std::optional<ScriptCommand> JoystickScript::parseLine(const QString& line, QStr
     if (verb == u"wait") {
         const auto ms = number(arg, 24u * 3600 * 1000);
         if (!ms) {
-            *error = QStringLiteral("wait takes milliseconds, not '%1'").arg(arg);
+            *error = QStringLiteral("wait takes milliseconds, not '%1'").arg(shown(arg));
             return std::nullopt;
         }
         return ScriptCommand{ScriptCommand::Wait, *ms};
     }
-    *error = QStringLiteral("unknown command '%1'").arg(verb);
+    *error = QStringLiteral("unknown command '%1'").arg(shown(verb));
     return std::nullopt;
 }
 
@@ -116,6 +138,7 @@ bool JoystickScript::open(const QString& path, QString* error)
         ownsFd_ = true;
     }
     lineNumber_ = 0;
+    badLines_ = 0;
     partial_.clear();
     notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &JoystickScript::readSome);
@@ -147,8 +170,19 @@ void JoystickScript::readSome()
         if (partial_.size() > 1024) // no command is this long; do not hoard it
             takeLine(std::exchange(partial_, {}));
     }
+    if (notifier_ && pending_.size() >= MaxPending)
+        notifier_->setEnabled(false);
     if (pending_.size() != before)
         emit commandsArrived();
+}
+
+ScriptCommand JoystickScript::takeNext()
+{
+    const ScriptCommand command = pending_.front();
+    pending_.pop_front();
+    if (notifier_ && !notifier_->isEnabled() && pending_.size() <= MaxPending / 2)
+        notifier_->setEnabled(true);
+    return command;
 }
 
 void JoystickScript::takeLine(const QByteArray& line)
@@ -158,12 +192,15 @@ void JoystickScript::takeLine(const QByteArray& line)
     const auto command = parseLine(QString::fromUtf8(line), &error);
     if (command)
         pending_.push_back(*command);
-    else if (!error.isEmpty())
+    else if (!error.isEmpty() && ++badLines_ <= MaxWarnings)
         qWarning("virtual joystick: line %d: %s", lineNumber_, qPrintable(error));
 }
 
 void JoystickScript::finish()
 {
+    if (badLines_ > MaxWarnings)
+        qWarning("virtual joystick: %lld more bad lines skipped", badLines_ - MaxWarnings);
+    badLines_ = 0;
     delete notifier_;
     notifier_ = nullptr;
     if (ownsFd_ && fd_ >= 0)

@@ -13,19 +13,28 @@ namespace corv
 
 // One line of a virtual joystick script.
 struct ScriptCommand {
-    enum Kind { Press, Release, Buttons, Hat, Wait };
+    enum Kind { Press, Release, Buttons, Hat, Wait, Unplug, Plug };
     Kind kind = Press;
-    uint32_t value = 0; // button 1..32, mask, hat angle (65535 centred) or milliseconds
+    // Button 1..32, mask, hat angle (65535 centred) or milliseconds; 0 for
+    // unplug and plug.
+    uint32_t value = 0;
 
     bool operator==(const ScriptCommand&) const = default;
 };
 
 // Reads commands line by line from a file, a named pipe or standard input
 // ("-") without blocking the GUI thread, and keeps them queued until taken.
+// Reading pauses while MaxPending commands wait, so a writer that is faster
+// than the script's waits is held back instead of filling memory.
 class JoystickScript : public QObject
 {
     Q_OBJECT
 public:
+    static constexpr size_t MaxPending = 4096;
+    // Bad lines reported one by one; the rest are counted, and the count is
+    // reported when the input ends.
+    static constexpr int MaxWarnings = 10;
+
     explicit JoystickScript(QObject* parent = nullptr);
     ~JoystickScript() override;
 
@@ -34,7 +43,10 @@ public:
 
     // False when the path cannot be opened.
     bool open(const QString& path, QString* error);
-    std::deque<ScriptCommand>& pending() { return pending_; }
+    const std::deque<ScriptCommand>& pending() const { return pending_; }
+    bool hasPending() const { return !pending_.empty(); }
+    // The oldest pending command; reading goes on once half the queue is free.
+    ScriptCommand takeNext();
     bool atEnd() const { return fd_ < 0; }
 
 signals:
@@ -48,6 +60,7 @@ private:
     int fd_ = -1;
     bool ownsFd_ = false;
     int lineNumber_ = 0;
+    qint64 badLines_ = 0;
     QByteArray partial_;
     QSocketNotifier* notifier_ = nullptr;
     std::deque<ScriptCommand> pending_;

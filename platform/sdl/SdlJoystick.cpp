@@ -2,17 +2,19 @@
 
 #include "JoystickScript.h"
 
+#include <QSocketNotifier>
 #include <QTimer>
 #include <SDL.h>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace corv
 {
 
 namespace
 {
-
-constexpr int kPumpMs = 5; // keeps a button message within 10 ms of the press
 
 uint32_t hatAngle(Uint8 hat)
 {
@@ -71,10 +73,27 @@ QByteArray guidOf(int index)
 
 } // namespace
 
-SdlJoystick::SdlJoystick(const QString& spec, QObject* parent) : Joystick(parent), spec_(spec) {}
+SdlJoystick::SdlJoystick(const QString& spec, QObject* parent)
+    : Joystick(parent), spec_(spec), pumpTimer_(new QTimer(this)), hotPlug_(new QTimer(this)),
+      resume_(new QTimer(this))
+{
+    pumpTimer_->setInterval(PumpMs);
+    pumpTimer_->setTimerType(Qt::PreciseTimer);
+    hotPlug_->setInterval(HotPlugMs);
+    resume_->setSingleShot(true);
+    resume_->setTimerType(Qt::PreciseTimer);
+    connect(pumpTimer_, &QTimer::timeout, this, &SdlJoystick::pump);
+    connect(resume_, &QTimer::timeout, this, &SdlJoystick::pump);
+    connect(hotPlug_, &QTimer::timeout, this, [this] {
+        // Polls notice a device coming and going themselves.
+        if (!sincePoll_.isValid() || sincePoll_.elapsed() >= HotPlugMs)
+            pump();
+    });
+}
 
 SdlJoystick::~SdlJoystick()
 {
+    unwatchDevice();
     closeDevice();
     detachVirtual();
     if (sdlStarted_)
@@ -94,6 +113,10 @@ bool SdlJoystick::initSdl()
     }
     sdlStarted_ = true;
     SDL_JoystickEventState(SDL_ENABLE);
+    // Only buttons, the hat and devices coming and going are read; a stick
+    // that moves must not fill the queue between two polls.
+    for (const Uint32 type : {SDL_JOYAXISMOTION, SDL_JOYBALLMOTION, SDL_JOYBATTERYUPDATED})
+        SDL_EventState(type, SDL_IGNORE);
     return true;
 }
 
@@ -160,6 +183,39 @@ void SdlJoystick::closeDevice()
     joy_ = nullptr;
     instance_ = -1;
     held_ = 0;
+    // What it did since the last poll goes with it: nothing is typed once
+    // it is gone.
+    latchedButtons_ = 0;
+    latchedPov_ = JoyInfo::PovCentered;
+}
+
+uint32_t SdlJoystick::liveButtons() const
+{
+    uint32_t mask = 0;
+    const int buttons = joy_ ? std::min(SDL_JoystickNumButtons(joy_), 32) : 0;
+    for (int b = 0; b < buttons; ++b) {
+        if (SDL_JoystickGetButton(joy_, b))
+            mask |= 1u << b;
+    }
+    return mask;
+}
+
+int SdlJoystick::attachVirtual()
+{
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+    desc.naxes = 0;
+    desc.nbuttons = 32;
+    desc.nhats = 1;
+    desc.name = VirtualName;
+    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    if (index < 0) {
+        std::fprintf(stderr, "corvane: virtual joystick: %s\n", SDL_GetError());
+        return -1;
+    }
+    virtualInstance_ = SDL_JoystickGetDeviceInstanceID(index);
+    return index;
 }
 
 void SdlJoystick::detachVirtual()
@@ -173,43 +229,37 @@ void SdlJoystick::detachVirtual()
     virtualInstance_ = -1;
 }
 
+void SdlJoystick::setVirtualState()
+{
+    if (!joy_)
+        return;
+    for (int b = 0; b < 32; ++b)
+        SDL_JoystickSetVirtualButton(joy_, b, (scriptButtons_ >> b) & 1u);
+    SDL_JoystickSetVirtualHat(joy_, 0, hatValue(scriptPov_));
+}
+
 int SdlJoystick::openVirtual(const QString& path)
 {
     // A capture retried after a failure starts afresh: one script reader
     // and one device, never a second of each.
     closeDevice();
     detachVirtual();
-    delete resume_;
-    resume_ = nullptr;
+    resume_->stop();
     delete script_;
     script_ = new JoystickScript(this);
     waitMs_ = 0;
+    scriptButtons_ = 0;
+    scriptPov_ = JoyInfo::PovCentered;
     QString error;
     if (!script_->open(path, &error)) {
         std::fprintf(stderr, "corvane: virtual joystick: %s\n", qPrintable(error));
         return BadDevice;
     }
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
-    desc.naxes = 0;
-    desc.nbuttons = 32;
-    desc.nhats = 1;
-    desc.name = VirtualName;
-    const int index = SDL_JoystickAttachVirtualEx(&desc);
-    if (index < 0) {
-        std::fprintf(stderr, "corvane: virtual joystick: %s\n", SDL_GetError());
-        return CannotCapture;
-    }
-    virtualInstance_ = SDL_JoystickGetDeviceInstanceID(index);
-    if (!openDevice(index))
+    const int index = attachVirtual();
+    if (index < 0 || !openDevice(index))
         return CannotCapture;
     // It changes only when its script says so: pumped when commands arrive
     // and when a wait runs out, never on a clock, so an idle program sleeps.
-    resume_ = new QTimer(this);
-    resume_->setSingleShot(true);
-    resume_->setTimerType(Qt::PreciseTimer);
-    connect(resume_, &QTimer::timeout, this, &SdlJoystick::pump);
     connect(script_, &JoystickScript::commandsArrived, this, &SdlJoystick::pump);
     return Captured;
 }
@@ -232,73 +282,164 @@ int SdlJoystick::capture()
             result = CannotCapture;
         }
     }
-    if (result != Captured || script_)
-        return result;
-    // Pumped only while captured, so an idle program does not wake for SDL.
-    timer_ = new QTimer(this);
-    timer_->setTimerType(Qt::PreciseTimer);
-    connect(timer_, &QTimer::timeout, this, &SdlJoystick::pump);
-    timer_->start(kPumpMs);
-    return Captured;
+    captured_ = result == Captured;
+    arrangePump();
+    return result;
 }
 
 JoyInfo SdlJoystick::poll()
 {
     JoyInfo info;
-    if (!joy_)
+    if (!sdlStarted_)
         return info;
-    const int buttons = std::min(SDL_JoystickNumButtons(joy_), 32);
-    for (int b = 0; b < buttons; ++b) {
-        if (SDL_JoystickGetButton(joy_, b))
-            info.dwButtons |= 1u << b;
+    // The virtual joystick is read after each command of its script.
+    if (!script_)
+        update();
+    sincePoll_.start();
+    if (joy_) {
+        info.dwButtons = liveButtons();
+        if (SDL_JoystickNumHats(joy_) > 0)
+            info.dwPOV = hatAngle(SDL_JoystickGetHat(joy_, 0));
     }
-    if (SDL_JoystickNumHats(joy_) > 0)
-        info.dwPOV = hatAngle(SDL_JoystickGetHat(joy_, 0));
+    if (info.dwButtons == 0 && info.dwPOV == JoyInfo::PovCentered) {
+        info.dwButtons = latchedButtons_;
+        info.dwPOV = latchedPov_;
+    }
+    latchedButtons_ = 0;
+    latchedPov_ = JoyInfo::PovCentered;
     return info;
+}
+
+void SdlJoystick::setMessagesWanted(bool wanted)
+{
+    if (wanted == messagesWanted_)
+        return;
+    held_ = 0;
+    if (wanted && sdlStarted_) {
+        // The first message is a change from the buttons held now.
+        update();
+        held_ = liveButtons() & 0xFu;
+    }
+    messagesWanted_ = wanted;
+    arrangePump();
+}
+
+void SdlJoystick::arrangePump()
+{
+    // The virtual joystick changes only when its script says so.
+    if (script_ || !captured_)
+        return;
+    if (messagesWanted_ && joy_) {
+        if (!deviceNotifier_ && !pumpTimer_->isActive() && !watchDevice())
+            pumpTimer_->start();
+    } else {
+        unwatchDevice();
+        pumpTimer_->stop();
+    }
+    // The fast timer notices a device coming and going as well.
+    if (pumpTimer_->isActive())
+        hotPlug_->stop();
+    else if (!hotPlug_->isActive())
+        hotPlug_->start();
+}
+
+bool SdlJoystick::watchDevice()
+{
+    const char* path = SDL_JoystickPath(joy_);
+    if (!path)
+        return false;
+    deviceFd_ = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (deviceFd_ < 0)
+        return false;
+    deviceNotifier_ = new QSocketNotifier(deviceFd_, QSocketNotifier::Read, this);
+    connect(deviceNotifier_, &QSocketNotifier::activated, this, &SdlJoystick::readDevice);
+    return true;
+}
+
+void SdlJoystick::unwatchDevice()
+{
+    if (deviceNotifier_) {
+        // It may be the notifier whose signal is running.
+        deviceNotifier_->setEnabled(false);
+        deviceNotifier_->deleteLater();
+        deviceNotifier_ = nullptr;
+    }
+    if (deviceFd_ >= 0)
+        ::close(deviceFd_);
+    deviceFd_ = -1;
+}
+
+void SdlJoystick::readDevice()
+{
+    // This copy of the device's input only says when to pump; SDL reads its
+    // own. It is emptied, or it would keep the notifier firing.
+    char buffer[1024];
+    ssize_t n = 0;
+    do {
+        n = ::read(deviceFd_, buffer, sizeof buffer);
+    } while (n > 0 || (n < 0 && errno == EINTR));
+    if (n == 0 || errno != EAGAIN) {
+        // Unplugged or failing: the timer pumps until SDL has seen it go.
+        unwatchDevice();
+        pumpTimer_->start();
+        hotPlug_->stop();
+    }
+    pump();
+}
+
+void SdlJoystick::apply(const ScriptCommand& command)
+{
+    switch (command.kind) {
+    case ScriptCommand::Press:
+        scriptButtons_ |= 1u << (command.value - 1);
+        break;
+    case ScriptCommand::Release:
+        scriptButtons_ &= ~(1u << (command.value - 1));
+        break;
+    case ScriptCommand::Buttons:
+        scriptButtons_ = command.value;
+        break;
+    case ScriptCommand::Hat:
+        scriptPov_ = command.value;
+        break;
+    case ScriptCommand::Unplug:
+        detachVirtual();
+        return;
+    case ScriptCommand::Plug:
+        // Known again by its GUID, as a device plugged back in.
+        if (virtualInstance_ < 0 && attachVirtual() >= 0)
+            update();
+        break;
+    case ScriptCommand::Wait:
+        return;
+    }
+    // Unplugged, the state is kept for the device's return.
+    setVirtualState();
 }
 
 void SdlJoystick::applyScript()
 {
-    // A press and release between two updates would be lost, so each change
-    // is followed by an update of its own.
-    auto& queue = script_->pending();
-    while (!queue.empty()) {
+    // A script fed faster than its messages go out waits for them, so that
+    // they never pile up.
+    while (script_->hasPending() && outbox_.size() < MaxOutbox) {
         if (waitMs_ > 0) {
             const qint64 left = waitMs_ - waitClock_.elapsed();
             if (left > 0) {
-                if (resume_)
-                    resume_->start(int(left));
+                resume_->start(int(left));
                 return;
             }
             waitMs_ = 0;
         }
-        const ScriptCommand command = queue.front();
-        queue.pop_front();
+        const ScriptCommand command = script_->takeNext();
         if (command.kind == ScriptCommand::Wait) {
             waitMs_ = command.value;
             waitClock_.start();
             continue;
         }
-        if (!joy_)
-            continue;
-        switch (command.kind) {
-        case ScriptCommand::Press:
-        case ScriptCommand::Release:
-            SDL_JoystickSetVirtualButton(joy_, static_cast<int>(command.value) - 1,
-                                         command.kind == ScriptCommand::Press);
-            break;
-        case ScriptCommand::Buttons:
-            for (int b = 0; b < 32; ++b)
-                SDL_JoystickSetVirtualButton(joy_, b, (command.value >> b) & 1u);
-            break;
-        case ScriptCommand::Hat:
-            SDL_JoystickSetVirtualHat(joy_, 0, hatValue(command.value));
-            break;
-        case ScriptCommand::Wait:
-            break;
-        }
-        SDL_JoystickUpdate();
-        handleEvents();
+        apply(command);
+        // A press and release between two updates would be lost, so each
+        // change is read on its own.
+        update();
     }
 }
 
@@ -308,57 +449,99 @@ void SdlJoystick::pump()
         return;
     if (script_)
         applyScript();
+    update();
+}
+
+void SdlJoystick::update()
+{
     SDL_JoystickUpdate();
     handleEvents();
+    if (!outbox_.empty())
+        postDelivery();
 }
 
 void SdlJoystick::handleEvents()
 {
-    // One event at a time with the state settled before each signal: a
-    // receiver may run the event loop and so pump again from inside.
+    // Only state changes here: the messages go out later from the event
+    // loop, as a receiver may run it from inside one of them.
     SDL_Event ev;
     while (SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_JOYAXISMOTION, SDL_JOYBATTERYUPDATED) == 1) {
         switch (ev.type) {
+        case SDL_JOYHATMOTION:
+            if (ev.jhat.which == instance_ && ev.jhat.hat == 0 && ev.jhat.value != SDL_HAT_CENTERED)
+                latchedPov_ = hatAngle(ev.jhat.value);
+            break;
         case SDL_JOYBUTTONDOWN:
         case SDL_JOYBUTTONUP: {
-            if (ev.jbutton.which != instance_ || ev.jbutton.button >= 4)
+            if (ev.jbutton.which != instance_)
+                break;
+            const bool down = ev.type == SDL_JOYBUTTONDOWN;
+            if (down && ev.jbutton.button < 32)
+                latchedButtons_ |= 1u << ev.jbutton.button;
+            if (!messagesWanted_ || ev.jbutton.button >= 4)
                 break;
             const uint32_t bit = 1u << ev.jbutton.button;
-            const bool down = ev.type == SDL_JOYBUTTONDOWN;
             if (down == bool(held_ & bit))
                 break;
             held_ ^= bit;
-            const uint32_t wParam = held_ | (bit << 8);
-            if (down)
-                emit buttonDown(wParam);
-            else
-                emit buttonUp(wParam);
+            outbox_.push_back({down, held_ | (bit << 8)});
             break;
         }
         case SDL_JOYDEVICEREMOVED:
             if (ev.jdevice.which == instance_) {
                 // Buttons held at the moment of unplugging are reported
                 // released, so nothing waits for an up that never comes.
-                const uint32_t stillHeld = held_;
-                closeDevice();
                 for (uint32_t bit = 1; bit <= 8; bit <<= 1) {
-                    if (stillHeld & bit)
-                        emit buttonUp(bit << 8);
+                    if (held_ & bit) {
+                        held_ &= ~bit;
+                        outbox_.push_back({false, held_ | (bit << 8)});
+                    }
                 }
+                closeDevice();
+                arrangePump();
             }
             break;
         case SDL_JOYDEVICEADDED:
             if (!joy_) {
                 // The device we had, or any when the user named none.
                 const int index = ev.jdevice.which;
-                if (guidOf(index) == guid_ || spec_.isEmpty())
-                    openDevice(index);
+                if ((guidOf(index) == guid_ || spec_.isEmpty()) && openDevice(index))
+                    arrangePump();
             }
             break;
         default:
             break;
         }
     }
+}
+
+void SdlJoystick::postDelivery()
+{
+    if (deliveryPosted_)
+        return;
+    deliveryPosted_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { deliver(); }, Qt::QueuedConnection);
+}
+
+void SdlJoystick::deliver()
+{
+    deliveryPosted_ = false;
+    if (outbox_.empty())
+        return;
+    const Message message = outbox_.front();
+    outbox_.pop_front();
+    // One message per turn of the event loop: a receiver that runs a nested
+    // loop inside this signal gets the next one there, and a nested loop
+    // that this message ends returns before the next can start another.
+    if (!outbox_.empty())
+        postDelivery();
+    else if (script_ && script_->hasPending())
+        resume_->start(0); // the script waited for its messages to go out
+    if (message.down)
+        emit buttonDown(message.wParam);
+    else
+        emit buttonUp(message.wParam);
 }
 
 } // namespace corv

@@ -5,7 +5,9 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <deque>
 
+class QSocketNotifier;
 class QTimer;
 struct _SDL_Joystick;
 
@@ -13,24 +15,37 @@ namespace corv
 {
 
 class JoystickScript;
+struct ScriptCommand;
 
 // Joystick 1 through SDL's joystick subsystem. SPEC picks the device: an SDL
 // index, part of the device name (any case), "virtual:PATH" for a virtual
 // joystick driven by a script, or empty for the first one found.
+//
+// poll() reads the device itself, so nothing runs between two polls but a
+// slow check for a device plugged in or out. Only while button messages are
+// wanted is a device pumped: when its node has input, or every PumpMs where
+// the node cannot be watched. The messages are sent from the event loop,
+// never from inside poll() or pump(), so a receiver may run a nested event
+// loop in any of them and still get the ones that follow.
 class SdlJoystick : public Joystick
 {
     Q_OBJECT
 public:
+    static constexpr int PumpMs = 10;
+    static constexpr int HotPlugMs = 1000;
+
     explicit SdlJoystick(const QString& spec = {}, QObject* parent = nullptr);
     ~SdlJoystick() override;
 
     int capture() override;
+    // A press (or hat push) that came and went since the previous poll, with
+    // nothing held now, is reported once, so a short tap is never lost.
     JoyInfo poll() override;
-    void setMessagesWanted(bool wanted) override { messagesWanted_ = wanted; }
+    void setMessagesWanted(bool wanted) override;
 
-    // Reads SDL's events and state, and applies due script commands. Runs
-    // while captured: from a timer for a device, when the script has work
-    // for the virtual joystick; tests call it to step.
+    // Applies due script commands and reads SDL's events. Runs from the pump,
+    // and for the virtual joystick whenever its script has work; tests call
+    // it to step.
     void pump();
     bool isOpen() const { return joy_ != nullptr; }
 
@@ -41,28 +56,64 @@ public:
     static constexpr const char* VirtualName = "Corvane virtual joystick";
 
 private:
+    static constexpr size_t MaxOutbox = 256;
+    struct Message {
+        bool down = false;
+        uint32_t wParam = 0;
+    };
+
     bool initSdl();
     int openVirtual(const QString& path);
+    int attachVirtual();
+    void detachVirtual();
+    void setVirtualState();
     int findDevice() const;
     bool openDevice(int index);
     void closeDevice();
-    void detachVirtual();
+    uint32_t liveButtons() const;
     void applyScript();
+    void apply(const ScriptCommand& command);
+    void update();
     void handleEvents();
+    void arrangePump();
+    bool watchDevice();
+    void unwatchDevice();
+    void readDevice();
+    void postDelivery();
+    void deliver();
 
     QString spec_;
     bool sdlStarted_ = false;
+    bool captured_ = false;
     _SDL_Joystick* joy_ = nullptr;
     int instance_ = -1;
     QByteArray guid_; // of the device captured, to know it again on replug
     int virtualInstance_ = -1;
-    uint32_t held_ = 0;        // buttons 1..4 as the messages have reported them
-    QTimer* timer_ = nullptr;  // the pump of a real device
-    QTimer* resume_ = nullptr; // the end of a virtual joystick's wait
+    uint32_t held_ = 0; // buttons 1..4 as the messages have reported them
+    bool messagesWanted_ = false;
+    std::deque<Message> outbox_;
+    bool deliveryPosted_ = false;
+
+    // Presses seen since the last poll, reported by it when nothing is held.
+    uint32_t latchedButtons_ = 0;
+    uint32_t latchedPov_ = JoyInfo::PovCentered;
+
+    // A device: its own descriptor on the node, watched while messages are
+    // wanted; the timer where it cannot be; the slow hot-plug check.
+    int deviceFd_ = -1;
+    QSocketNotifier* deviceNotifier_ = nullptr;
+    QTimer* pumpTimer_;
+    QTimer* hotPlug_;
+    QElapsedTimer sincePoll_;
+
+    // The virtual joystick: its script, the end of a wait, and the state the
+    // script has set, which it gets back when plugged in again.
     JoystickScript* script_ = nullptr;
+    QTimer* resume_;
     QElapsedTimer waitClock_;
     qint64 waitMs_ = 0;
-    bool messagesWanted_ = false;
+    uint32_t scriptButtons_ = 0;
+    uint32_t scriptPov_ = JoyInfo::PovCentered;
 };
 
 } // namespace corv

@@ -1,8 +1,13 @@
 #include "sdl/JoystickScript.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using corv::JoystickScript;
 using corv::ScriptCommand;
@@ -32,6 +37,8 @@ private slots:
         QTest::newRow("tab between") << "press\t5" << int(ScriptCommand::Press) << 5u;
         QTest::newRow("tabs and blanks") << "\tHAT \t 9000" << int(ScriptCommand::Hat) << 9000u;
         QTest::newRow("carriage return") << "press 3\r" << int(ScriptCommand::Press) << 3u;
+        QTest::newRow("unplug") << " unplug " << int(ScriptCommand::Unplug) << 0u;
+        QTest::newRow("plug") << "PLUG" << int(ScriptCommand::Plug) << 0u;
     }
     void goodLines()
     {
@@ -65,6 +72,7 @@ private slots:
         QTest::newRow("hat as word") << "hat up" << true;
         QTest::newRow("wait negative") << "wait -5" << true;
         QTest::newRow("unknown") << "jump 1" << true;
+        QTest::newRow("unplug with a value") << "unplug 1" << true;
     }
     void ignoredAndBadLines()
     {
@@ -95,6 +103,61 @@ private slots:
             {ScriptCommand::Press, 2}, {ScriptCommand::Release, 2}, {ScriptCommand::Wait, 5}};
         QVERIFY(script.pending() == expected);
         QVERIFY(spy.size() >= 1);
+    }
+
+    void queueIsBounded()
+    {
+        // A writer far ahead of the script is held back by the pipe.
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("fifo")));
+        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        JoystickScript script;
+        QString error;
+        QVERIFY(script.open(QFile::decodeName(path), &error));
+        const int writer = ::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(writer >= 0);
+        const auto closeWriter = qScopeGuard([&] { ::close(writer); });
+
+        const QByteArray line("press 1\n");
+        const size_t total = 3 * JoystickScript::MaxPending;
+        size_t written = 0;
+        size_t taken = 0;
+        size_t most = 0;
+        QElapsedTimer clock;
+        clock.start();
+        while (taken < total && clock.elapsed() < 10000) {
+            while (written < total && ::write(writer, line.constData(), 8) == 8)
+                ++written;
+            QCoreApplication::processEvents();
+            most = std::max(most, script.pending().size());
+            // Taken only once the writer has had to wait.
+            if (written < total && script.pending().size() < JoystickScript::MaxPending)
+                continue;
+            while (script.hasPending()) {
+                QCOMPARE(script.takeNext(), (ScriptCommand{ScriptCommand::Press, 1}));
+                ++taken;
+            }
+        }
+        QCOMPARE(taken, total);
+        // At most one read past the bound.
+        QVERIFY2(most <= JoystickScript::MaxPending + 4096 / 8, qPrintable(QString::number(most)));
+    }
+
+    void badLinesAreCapped()
+    {
+        auto script = std::make_unique<JoystickScript>();
+        const QRegularExpression bad(
+            QStringLiteral("^virtual joystick: line \\d+: '\\?{24}\\.\\.\\.' needs a value$"));
+        for (int i = 0; i < JoystickScript::MaxWarnings; ++i)
+            QTest::ignoreMessage(QtWarningMsg, bad);
+        QTest::failOnWarning(bad);
+        QString error;
+        QVERIFY(script->open(QStringLiteral("/dev/zero"), &error));
+        QTest::qWait(100);
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^virtual joystick: \\d+ more bad "
+                                                               "lines skipped$")));
+        script.reset();
     }
 
     void missingFileFails()

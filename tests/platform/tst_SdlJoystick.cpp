@@ -1,11 +1,15 @@
 #include "sdl/JoystickScript.h"
 #include "sdl/SdlJoystick.h"
 
+#include <QEventLoop>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <SDL.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using corv::JoyInfo;
 using corv::Joystick;
@@ -48,6 +52,50 @@ public:
     SDL_Joystick* joy = nullptr;
     SDL_JoystickID instance = -1;
 };
+
+// A named pipe that feeds a virtual joystick's script in stages.
+class ScriptPipe
+{
+public:
+    ScriptPipe()
+    {
+        path = dir.filePath(QStringLiteral("joy"));
+        if (::mkfifo(QFile::encodeName(path).constData(), 0600) == 0)
+            fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    }
+    ~ScriptPipe()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    bool send(const QByteArray& lines) const
+    {
+        return ::write(fd, lines.constData(), size_t(lines.size())) == lines.size();
+    }
+    QString spec() const { return QStringLiteral("virtual:") + path; }
+
+    QTemporaryDir dir;
+    QString path;
+    int fd = -1;
+};
+
+// Timers of the joystick that wake the program more often than the slow
+// hot-plug check.
+int fastTimers(const SdlJoystick& joystick)
+{
+    int count = 0;
+    for (const QTimer* timer : joystick.findChildren<QTimer*>())
+        count += timer->isActive() && timer->interval() < SdlJoystick::HotPlugMs;
+    return count;
+}
+
+int virtualDevices()
+{
+    int devices = 0;
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+        devices += QByteArray(SDL_JoystickNameForIndex(i)) == SdlJoystick::VirtualName;
+    return devices;
+}
 
 QList<uint32_t> words(const QSignalSpy& spy)
 {
@@ -156,24 +204,184 @@ private slots:
         VirtualPad pad("Message pad");
         SdlJoystick joystick(QStringLiteral("message pad"));
         QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        joystick.setMessagesWanted(true);
         QSignalSpy downSpy(&joystick, &Joystick::buttonDown);
         QSignalSpy upSpy(&joystick, &Joystick::buttonUp);
         for (int step : steps) {
             pad.button(std::abs(step), step > 0);
             joystick.pump();
         }
+        // Sent from the event loop, never from inside the pump.
+        QCOMPARE(downSpy.size(), 0);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
         QCOMPARE(words(downSpy), downs);
         QCOMPARE(words(upSpy), ups);
     }
 
-    void messagesArriveFromTheEventLoop()
+    void pumpedOnlyWhileMessagesAreWanted()
     {
+        // This pad has no device node to watch, so the pump is a timer.
         VirtualPad pad("Loop pad");
         SdlJoystick joystick(QStringLiteral("loop pad"));
         QCOMPARE(joystick.capture(), int(Joystick::Captured));
         QSignalSpy downSpy(&joystick, &Joystick::buttonDown);
+        QCOMPARE(fastTimers(joystick), 0);
         pad.button(1, true);
-        QTRY_COMPARE_WITH_TIMEOUT(downSpy.size(), 1, 2000);
+        QTest::qWait(50);
+        QCOMPARE(joystick.poll().dwButtons, 1u); // a poll reads the device itself
+        QCOMPARE(downSpy.size(), 0);
+
+        joystick.setMessagesWanted(true);
+        QCOMPARE(fastTimers(joystick), 1);
+        pad.button(2, true);
+        QTRY_COMPARE_WITH_TIMEOUT(words(downSpy), QList<uint32_t>{515}, 2000);
+
+        joystick.setMessagesWanted(false);
+        QCOMPARE(fastTimers(joystick), 0);
+        pad.button(3, true);
+        QTest::qWait(50);
+        QCOMPARE(downSpy.size(), 1);
+    }
+
+    void hotPlugNoticedWithoutPolls()
+    {
+        // Nobody polls and nobody wants messages: the slow check still sees
+        // the device go and come back.
+        auto pad = std::make_unique<VirtualPad>("Slow pad");
+        SdlJoystick joystick(QStringLiteral("slow pad"));
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        pad->unplug();
+        QTRY_VERIFY_WITH_TIMEOUT(!joystick.isOpen(), 3 * SdlJoystick::HotPlugMs);
+        pad = std::make_unique<VirtualPad>("Slow pad");
+        QTRY_VERIFY_WITH_TIMEOUT(joystick.isOpen(), 3 * SdlJoystick::HotPlugMs);
+    }
+
+    void nestedLoopInAMessage_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<uint32_t>("up");
+        QTest::newRow("released") << QByteArray("press 1\nwait 100\nrelease 1\n") << 256u;
+        QTest::newRow("released with another")
+            << QByteArray("press 1\nwait 50\npress 2\nrelease 1\n") << 258u;
+        QTest::newRow("unplugged") << QByteArray("press 1\nwait 100\nunplug\n") << 256u;
+    }
+    void nestedLoopInAMessage()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(uint32_t, up);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("script")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(script);
+        file.close();
+
+        SdlJoystick joystick(QStringLiteral("virtual:") + file.fileName());
+        joystick.setMessagesWanted(true);
+        QList<uint32_t> upsInside;
+        QList<uint32_t> ups;
+        connect(&joystick, &Joystick::buttonUp, this, [&](uint32_t word) { ups << word; });
+        connect(&joystick, &Joystick::buttonDown, this, [&](uint32_t word) {
+            if (word != 257)
+                return;
+            // As the player's repeat loop does: wait here for the release.
+            QEventLoop loop;
+            QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+            connect(&joystick, &Joystick::buttonUp, &loop, &QEventLoop::quit);
+            loop.exec();
+            upsInside = ups;
+        });
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        QTRY_COMPARE_WITH_TIMEOUT(upsInside, QList<uint32_t>{up}, 5000);
+    }
+
+    void floodOfPressesNestsNoDeeper()
+    {
+        // Each press nests a loop that its release ends; a thousand of them
+        // back to back must not stack up.
+        ScriptPipe pipe;
+        SdlJoystick joystick(pipe.spec());
+        joystick.setMessagesWanted(true);
+        int depth = 0;
+        int deepest = 0;
+        int downs = 0;
+        int ups = 0;
+        connect(&joystick, &Joystick::buttonUp, this, [&] { ++ups; });
+        connect(&joystick, &Joystick::buttonDown, this, [&] {
+            ++downs;
+            QEventLoop loop;
+            connect(&joystick, &Joystick::buttonUp, &loop, &QEventLoop::quit);
+            deepest = std::max(deepest, ++depth);
+            loop.exec();
+            --depth;
+        });
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        QVERIFY(pipe.send(QByteArray("press 1\nrelease 1\n").repeated(1000)));
+        QTRY_COMPARE_WITH_TIMEOUT(ups, 1000, 10000);
+        QCOMPARE(downs, 1000);
+        QCOMPARE(deepest, 1);
+    }
+
+    void tapBetweenPolls_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<uint32_t>("buttons");
+        QTest::addColumn<uint32_t>("pov");
+        QTest::newRow("10 ms") << QByteArray("press 2\nwait 10\nrelease 2\n") << 2u << 65535u;
+        QTest::newRow("30 ms") << QByteArray("press 2\nwait 30\nrelease 2\n") << 2u << 65535u;
+        QTest::newRow("60 ms") << QByteArray("press 2\nwait 60\nrelease 2\n") << 2u << 65535u;
+        QTest::newRow("two buttons one after the other")
+            << QByteArray("press 1\nwait 10\nrelease 1\npress 3\nrelease 3\n") << 5u << 65535u;
+        QTest::newRow("hat") << QByteArray("hat 9000\nwait 30\nhat centre\n") << 0u << 9000u;
+    }
+    void tapBetweenPolls()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(uint32_t, buttons);
+        QFETCH(uint32_t, pov);
+        ScriptPipe pipe;
+        SdlJoystick joystick(pipe.spec());
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        QCOMPARE(joystick.poll().dwButtons, 0u);
+        const auto* reader = joystick.findChild<corv::JoystickScript*>();
+        QSignalSpy arrived(reader, &corv::JoystickScript::commandsArrived);
+        QVERIFY(pipe.send(script));
+        // The whole tap has been played when the last line has been taken.
+        QTRY_VERIFY_WITH_TIMEOUT(!arrived.isEmpty() && reader->pending().empty(), 2000);
+
+        const JoyInfo tap = joystick.poll();
+        QCOMPARE(tap.dwButtons, buttons);
+        QCOMPARE(tap.dwPOV, pov);
+        const JoyInfo after = joystick.poll();
+        QCOMPARE(after.dwButtons, 0u);
+        QCOMPARE(after.dwPOV, JoyInfo::PovCentered);
+    }
+
+    void scriptUnplugsAndPlugs()
+    {
+        ScriptPipe pipe;
+        SdlJoystick joystick(pipe.spec());
+        joystick.setMessagesWanted(true);
+        QSignalSpy downSpy(&joystick, &Joystick::buttonDown);
+        QSignalSpy upSpy(&joystick, &Joystick::buttonUp);
+        QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        QVERIFY(pipe.send("press 1\nhat 9000\nunplug\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(!joystick.isOpen(), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(words(upSpy), QList<uint32_t>{256}, 2000);
+        // Not even a press made just before: nothing comes from a device that is gone.
+        const JoyInfo gone = joystick.poll();
+        QCOMPARE(gone.dwButtons, 0u);
+        QCOMPARE(gone.dwPOV, JoyInfo::PovCentered);
+        QCOMPARE(virtualDevices(), 0);
+
+        // Changes made while unplugged show once it is back.
+        QVERIFY(pipe.send("release 1\npress 2\nplug\nunplug\nplug\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(words(downSpy), (QList<uint32_t>{257, 514, 514}), 2000);
+        QCOMPARE(words(upSpy), (QList<uint32_t>{256, 512}));
+        QVERIFY(joystick.isOpen());
+        const JoyInfo back = joystick.poll();
+        QCOMPARE(back.dwButtons, 2u);
+        QCOMPARE(back.dwPOV, 9000u);
+        QCOMPARE(virtualDevices(), 1);
     }
 
     void captureResult_data()
@@ -214,16 +422,19 @@ private slots:
         auto pad = std::make_unique<VirtualPad>("Plug pad");
         SdlJoystick joystick(QStringLiteral("plug"));
         QCOMPARE(joystick.capture(), int(Joystick::Captured));
+        joystick.setMessagesWanted(true);
         pad->button(1, true);
         pad->button(6, true);
         pad->hat(SDL_HAT_LEFT);
         joystick.pump();
         QCOMPARE(joystick.poll().dwButtons, 33u);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
 
         QSignalSpy downSpy(&joystick, &Joystick::buttonDown);
         QSignalSpy upSpy(&joystick, &Joystick::buttonUp);
         pad->unplug();
         joystick.pump();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
         QVERIFY(!joystick.isOpen());
         const JoyInfo gone = joystick.poll();
         QCOMPARE(gone.dwButtons, 0u);
@@ -238,6 +449,7 @@ private slots:
         pad->button(3, true);
         joystick.pump();
         QCOMPARE(joystick.poll().dwButtons, 4u);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
         QCOMPARE(words(downSpy), QList<uint32_t>{1028});
     }
 
@@ -286,10 +498,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(joystick.poll().dwButtons, 2u, 2000);
         // One script reader and one device, whatever the failures before.
         QCOMPARE(joystick.findChildren<corv::JoystickScript*>().size(), 1);
-        int devices = 0;
-        for (int i = 0; i < SDL_NumJoysticks(); ++i)
-            devices += QByteArray(SDL_JoystickNameForIndex(i)) == SdlJoystick::VirtualName;
-        QCOMPARE(devices, 1);
+        QCOMPARE(virtualDevices(), 1);
     }
 
     void scriptDrivesTheVirtualDevice()
@@ -303,6 +512,7 @@ private slots:
         file.close();
 
         SdlJoystick joystick(QStringLiteral("virtual:") + path);
+        joystick.setMessagesWanted(true);
         QSignalSpy downSpy(&joystick, &Joystick::buttonDown);
         QSignalSpy upSpy(&joystick, &Joystick::buttonUp);
         QTest::ignoreMessage(QtWarningMsg,
@@ -310,7 +520,7 @@ private slots:
         QCOMPARE(joystick.capture(), int(Joystick::Captured));
         QTRY_COMPARE_WITH_TIMEOUT(joystick.poll().dwButtons, 6u, 2000);
         QCOMPARE(joystick.poll().dwPOV, 9000u);
-        QCOMPARE(words(downSpy), (QList<uint32_t>{257, 514, 1030}));
+        QTRY_COMPARE_WITH_TIMEOUT(words(downSpy), (QList<uint32_t>{257, 514, 1030}), 2000);
         QCOMPARE(words(upSpy), QList<uint32_t>{256});
 
         QString error;

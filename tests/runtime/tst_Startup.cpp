@@ -222,6 +222,7 @@ void TestStartup::deviceTypeDecidesTheTimer()
         {writeFile("device.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\n" + digitalLine)}));
     QCOMPARE(frm->DigitalDevice, timer);
     QCOMPARE(frm->SuperTimer1->Enabled(), timer);
+    QCOMPARE(joystick->messagesWanted, !timer);
     QCOMPARE(frm->SuperTimer1->Interval(), 80);
     QVERIFY(frm->DispatchEnabled);
 }

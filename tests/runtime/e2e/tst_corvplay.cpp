@@ -1,15 +1,10 @@
 // The real corvplay process on the test X server, driven through a virtual
 // joystick fed from a named pipe, with its settings in a private directory.
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
+#include "CorvplayProcess.h"
+
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -19,13 +14,6 @@
 
 namespace
 {
-
-constexpr int kTimeout = 10000;
-
-QString sourceFile(const QString& relative)
-{
-    return qEnvironmentVariable("CORV_SOURCE_DIR") + QLatin1Char('/') + relative;
-}
 
 // Reads a list property of 32-bit values; empty when absent.
 QList<unsigned long> longProperty(Display* dpy, Window w, const char* name, Atom type)
@@ -109,75 +97,10 @@ QList<Window> windowsOfPid(Display* dpy, Window from, qint64 pid)
     return found;
 }
 
-// One run of corvplay with its own settings directory and joystick pipe.
-class Corvplay
+// A run on the test X server, with its mode window once it is on screen.
+class Corvplay : public CorvplayProcess
 {
 public:
-    Corvplay()
-    {
-        fifoPath = dir.filePath(QStringLiteral("joy"));
-        if (::mkfifo(QFile::encodeName(fifoPath).constData(), 0600) == 0)
-            // Held open both ways so that writes never block nor find no reader.
-            fifo = ::open(QFile::encodeName(fifoPath).constData(), O_RDWR | O_CLOEXEC);
-    }
-    ~Corvplay()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(kTimeout);
-        }
-        if (fifo >= 0)
-            ::close(fifo);
-    }
-
-    // A copy of the worked example with some [GLOBAL] values replaced.
-    QString templateWith(const QList<std::pair<QString, QString>>& values)
-    {
-        QFile in(sourceFile(QStringLiteral("examples/flight.joy")));
-        if (!in.open(QIODevice::ReadOnly))
-            return {};
-        QString text = QString::fromUtf8(in.readAll());
-        for (const auto& [key, value] : values) {
-            const QRegularExpression line(QStringLiteral("^%1=.*$").arg(key),
-                                          QRegularExpression::MultilineOption);
-            text.replace(line, key + QLatin1Char('=') + value);
-        }
-        const QString path = dir.filePath(QStringLiteral("game.joy"));
-        QFile out(path);
-        if (!out.open(QIODevice::WriteOnly))
-            return {};
-        out.write(text.toUtf8());
-        return path;
-    }
-
-    void start(const QString& keys, const QString& joy)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        // The tray icon must use the X tray protocol, not a desktop's D-Bus host.
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(QStringLiteral(CORVPLAY_PATH),
-                      {QStringLiteral("--joystick"), QStringLiteral("virtual:") + fifoPath,
-                       QStringLiteral("--keys"), keys, joy});
-    }
-
-    bool send(const QByteArray& script) const
-    {
-        return fifo >= 0 &&
-               ::write(fifo, script.constData(), size_t(script.size())) == ssize_t(script.size());
-    }
-
-    // Standard output so far, one line each.
-    QStringList lines()
-    {
-        output += process.readAllStandardOutput();
-        return QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-
-    // The mode window once it is on screen.
     Window modeWindow(Display* dpy) const
     {
         if (process.state() != QProcess::Running)
@@ -188,17 +111,6 @@ public:
         }
         return 0;
     }
-
-    QString settingsFile() const
-    {
-        return dir.filePath(QStringLiteral("config/Corvane/corvplay.conf"));
-    }
-
-    QTemporaryDir dir;
-    QString fifoPath;
-    int fifo = -1;
-    QProcess process;
-    QByteArray output;
 };
 
 } // namespace
@@ -405,17 +317,7 @@ void TestCorvplay::sigtermShutsDownCleanly()
     QCOMPARE(run.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.process.exitCode(), 0);
 
-    QSet<QString> down;
-    for (const QString& line : run.lines()) {
-        const QStringList parts = line.split(u' ');
-        if (parts.size() == 3 && parts[0] == u"key") {
-            if (parts[2] == u"down")
-                down.insert(parts[1]);
-            else
-                down.remove(parts[1]);
-        }
-    }
-    QCOMPARE(down, QSet<QString>());
+    QCOMPARE(run.keysDown(), QSet<QString>());
 
     QVERIFY(QFile::exists(run.settingsFile()));
     QSettings store(run.settingsFile(), QSettings::IniFormat);

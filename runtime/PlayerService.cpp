@@ -1,0 +1,115 @@
+#include "PlayerService.h"
+
+#include "TfrmMain.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusError>
+#include <QFileInfo>
+
+namespace corv
+{
+
+void PlayerService::Publish(TfrmMain* player)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() ||
+        bus.interface()->serviceOwner(ServiceName).value() != bus.baseService())
+        return;
+    bus.registerObject(ObjectPath, new PlayerService(player),
+                       QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
+                           QDBusConnection::ExportAllProperties);
+}
+
+PlayerService::PlayerService(TfrmMain* player) : QObject(player), player_(player)
+{
+    connect(player, &TfrmMain::ModeChanged, this,
+            [this](int32_t mode, const QString& name) { emit ModeChanged(mode, name); });
+}
+
+int PlayerService::Mode() const
+{
+    return player_->CurrentMode;
+}
+
+QString PlayerService::ModeName() const
+{
+    const int32_t mode = player_->CurrentMode;
+    return mode >= 1 && size_t(mode) <= player_->ModeNames.size()
+               ? player_->ModeNames[size_t(mode - 1)]
+               : QString();
+}
+
+bool PlayerService::Enabled() const
+{
+    return player_->DispatchEnabled;
+}
+
+QString PlayerService::TemplatePath() const
+{
+    const QString& path = player_->TemplateFileName;
+    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
+
+bool PlayerService::started()
+{
+    if (player_->Started)
+        return true;
+    sendErrorReply(StartingError, QStringLiteral("the player is still starting"));
+    return false;
+}
+
+bool PlayerService::enabled()
+{
+    if (player_->DispatchEnabled)
+        return true;
+    sendErrorReply(DisabledError,
+                   QStringLiteral("the player is disabled; --enable it before switching modes"));
+    return false;
+}
+
+void PlayerService::NextMode()
+{
+    if (started() && enabled())
+        player_->AdvanceMode();
+}
+
+void PlayerService::SetMode(int mode)
+{
+    if (!started() || !enabled())
+        return;
+    const int32_t highest = player_->HighestMode();
+    if (mode < 1 || mode > highest) {
+        sendErrorReply(QDBusError::InvalidArgs,
+                       highest == 1 ? QStringLiteral("There is no mode %1: the template has only "
+                                                     "mode 1")
+                                          .arg(mode)
+                                    : QStringLiteral("There is no mode %1: the template has "
+                                                     "modes 1 to %2")
+                                          .arg(mode)
+                                          .arg(highest));
+        return;
+    }
+    player_->ShowMode(mode);
+}
+
+void PlayerService::Enable()
+{
+    if (started())
+        player_->Enable1Click(nullptr);
+}
+
+void PlayerService::Disable()
+{
+    if (started())
+        player_->Disable1Click(nullptr);
+}
+
+// Also during start-up, where it ends start-up as Ctrl+C does. Run from the
+// event loop, so the caller has its answer before the window closes.
+void PlayerService::Quit()
+{
+    QMetaObject::invokeMethod(player_, &TfrmMain::RequestShutdown, Qt::QueuedConnection);
+}
+
+} // namespace corv

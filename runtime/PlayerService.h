@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDBusContext>
+#include <QObject>
+#include <QString>
+
+namespace corv
+{
+
+class TfrmMain;
+
+// The running player on the session bus: each method does what the mode-switch
+// hot key or a tray menu command does, on the GUI thread, so it meets the
+// engine's re-entrancy exactly as those do.
+class PlayerService : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.corvane.Player")
+    Q_PROPERTY(int Mode READ Mode)
+    Q_PROPERTY(QString ModeName READ ModeName)
+    Q_PROPERTY(bool Enabled READ Enabled)
+    Q_PROPERTY(QString TemplatePath READ TemplatePath)
+
+public:
+    static inline const QString ServiceName = QStringLiteral("org.corvane.Player");
+    static inline const QString ObjectPath = QStringLiteral("/org/corvane/Player");
+    static inline const QString Interface = QStringLiteral("org.corvane.Player");
+    // Error names beside the standard ones, so clients can tell them apart.
+    static inline const QString StartingError = QStringLiteral("org.corvane.Player.Error.Starting");
+    static inline const QString DisabledError = QStringLiteral("org.corvane.Player.Error.Disabled");
+
+    // Serves player on the session bus, as a child of it, when this process
+    // holds the player's name there; otherwise does nothing.
+    static void Publish(TfrmMain* player);
+
+    explicit PlayerService(TfrmMain* player);
+
+    int Mode() const;
+    QString ModeName() const;
+    bool Enabled() const;
+    QString TemplatePath() const;
+
+public slots:
+    void NextMode();
+    void SetMode(int mode);
+    void Enable();
+    void Disable();
+    void Quit();
+
+signals:
+    void ModeChanged(int mode, const QString& name);
+
+private:
+    // False, with the error sent, until start-up has finished.
+    bool started();
+    // False, with the error sent, while the player is disabled: the hot key
+    // does nothing then either.
+    bool enabled();
+
+    TfrmMain* player_;
+};
+
+} // namespace corv
