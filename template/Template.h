@@ -52,6 +52,36 @@ struct Template {
     bool FontItalic = false;
     std::array<QList<ButtonMapping>, ModeCount> Mappings; // mode m is Mappings[m - 1]
 
+    // The identified description of a ButtonId; empty when it is not identified.
+    QString DescriptionOf(const QString& buttonId) const
+    {
+        for (const IdentifiedButton& b : IdentifiedButtons) {
+            if (b.ButtonId == buttonId)
+                return b.Description;
+        }
+        return QString();
+    }
+    // The highest mode 1..5 with a mapping; 0 when there is none.
+    int HighestUsedMode() const
+    {
+        for (int m = ModeCount; m > 0; --m) {
+            if (!Mappings[m - 1].isEmpty())
+                return m;
+        }
+        return 0;
+    }
+    // Whether a mapping of any mode uses the ButtonId.
+    bool IsButtonProgrammed(const QString& buttonId) const
+    {
+        for (const QList<ButtonMapping>& mode : Mappings) {
+            for (const ButtonMapping& mapping : mode) {
+                if (mapping.ButtonId == buttonId)
+                    return true;
+            }
+        }
+        return false;
+    }
+
     friend bool operator==(const Template&, const Template&) = default;
 };
 

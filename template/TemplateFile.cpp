@@ -52,15 +52,6 @@ bool present(const ProfileFile& file, const QString& section, const QString& key
     return file.readString(section, key, Missing) != Missing;
 }
 
-QString identifiedDescription(const Template& tmpl, const QString& buttonId)
-{
-    for (const IdentifiedButton& b : tmpl.IdentifiedButtons) {
-        if (b.ButtonId == buttonId)
-            return b.Description;
-    }
-    return QString();
-}
-
 int highestSlot(const ButtonMapping& mapping)
 {
     for (int k = ButtonMapping::SlotCount; k > 0; --k) {
@@ -68,6 +59,16 @@ int highestSlot(const ButtonMapping& mapping)
             return k;
     }
     return 0;
+}
+
+std::set<QString> mappedButtonIds(const Template& tmpl)
+{
+    std::set<QString> distinct;
+    for (const QList<ButtonMapping>& mode : tmpl.Mappings) {
+        for (const ButtonMapping& mapping : mode)
+            distinct.insert(mapping.ButtonId);
+    }
+    return distinct;
 }
 
 } // namespace
@@ -111,28 +112,32 @@ TemplateCheck CheckTemplateFile(const QString& path)
     return CheckTemplate(file);
 }
 
-bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error)
+QString CheckMappingLimit(const Template& tmpl)
 {
-    // Button numbers: the mapped ButtonIds in text order, each once; the
-    // mode-switch button takes the number after them.
-    std::set<QString> distinct;
-    for (const QList<ButtonMapping>& mode : tmpl.Mappings) {
-        for (const ButtonMapping& mapping : mode)
-            distinct.insert(mapping.ButtonId);
-    }
+    const size_t distinct = mappedButtonIds(tmpl).size();
     const bool hasSwitch = !tmpl.ModeSwitchButton.isEmpty();
     const int limit = Template::MaxButtonNumbers - (hasSwitch ? 1 : 0);
-    if (int(distinct.size()) > limit) {
-        if (error) {
-            *error =
-                QStringLiteral("The mappings use %1 different buttons, but a template holds "
-                               "at most %2%3. The template was not saved.")
-                    .arg(distinct.size())
-                    .arg(limit)
-                    .arg(hasSwitch ? QStringLiteral(" besides the mode-switch button") : QString());
-        }
+    if (distinct <= size_t(limit))
+        return QString();
+    return QStringLiteral("The mappings use %1 different buttons, but a template holds "
+                          "at most %2%3. The template was not saved.")
+        .arg(distinct)
+        .arg(limit)
+        .arg(hasSwitch ? QStringLiteral(" besides the mode-switch button") : QString());
+}
+
+bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error)
+{
+    const QString refusal = CheckMappingLimit(tmpl);
+    if (!refusal.isEmpty()) {
+        if (error)
+            *error = refusal;
         return false;
     }
+    // Button numbers: the mapped ButtonIds in text order, each once; the
+    // mode-switch button takes the number after them.
+    const std::set<QString> distinct = mappedButtonIds(tmpl);
+    const bool hasSwitch = !tmpl.ModeSwitchButton.isEmpty();
 
     for (const char* name : {"IDENTIFIED BUTTONS", "MAPPING", "DESCRIPTION", "GLOBAL", "MODE1",
                              "MODE2", "MODE3", "MODE4", "MODE5"})
@@ -157,19 +162,14 @@ bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error)
         if (!numbers.contains(buttonId)) // a mapped switch button keeps its first number
             numbers.insert(buttonId, buttons);
         file.writeString(MappingSection, buttonKey(buttons), buttonId);
-        file.writeString(DescriptionSection, buttonKey(buttons),
-                         identifiedDescription(tmpl, buttonId));
+        file.writeString(DescriptionSection, buttonKey(buttons), tmpl.DescriptionOf(buttonId));
     };
     for (const QString& buttonId : distinct)
         number(buttonId);
     if (hasSwitch)
         number(tmpl.ModeSwitchButton);
 
-    int modes = 0;
-    for (int m = 1; m <= Template::ModeCount; ++m) {
-        if (!tmpl.Mappings[m - 1].isEmpty())
-            modes = m;
-    }
+    const int modes = tmpl.HighestUsedMode();
 
     file.writeInt(Global, QStringLiteral("BUTTONS"), buttons);
     file.writeString(Global, QStringLiteral("MODE_SWITCH_BUTTON"), tmpl.ModeSwitchButton);
@@ -240,12 +240,18 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
     const bool hasNumber = present(file, Identified, QStringLiteral("NUMBER"));
     const int number = std::clamp(file.readInt(Identified, QStringLiteral("NUMBER"), 0), 0,
                                   std::max(0, file.keyCount(Identified) - (hasNumber ? 1 : 0)));
+    // An empty or repeated ButtonId (a hand edit) would give a line that no
+    // look-up reaches, so it could be neither renamed nor deleted.
+    QSet<QString> identified;
     for (int n = 1; n <= number; ++n) {
         const QString text = file.readString(Identified, QString::number(n), QString());
         const qsizetype comma = text.indexOf(u',');
         IdentifiedButton b;
         b.ButtonId = comma < 0 ? text : text.left(comma);
         b.Description = comma < 0 ? QString() : text.mid(comma + 1, MaxDescriptionLength);
+        if (b.ButtonId.isEmpty() || identified.contains(b.ButtonId))
+            continue;
+        identified.insert(b.ButtonId);
         tmpl.IdentifiedButtons.append(b);
     }
 
@@ -253,12 +259,18 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
         const QString section = modeSection(m);
         if (!file.hasSection(section))
             continue;
+        // One mapping per ButtonId and mode: a second one would hide edits
+        // to the first, and one without a ButtonId could not be deleted.
+        QSet<QString> mapped;
         for (int n = 1; n <= Template::MaxButtonNumbers; ++n) {
             const QString p = buttonKey(n) + QLatin1Char('_');
             if (!present(file, section, p + QLatin1String("COUNT")))
                 continue;
             ButtonMapping mapping;
             mapping.ButtonId = file.readString(MappingSection, buttonKey(n), QString());
+            if (mapping.ButtonId.isEmpty() || mapped.contains(mapping.ButtonId))
+                continue;
+            mapped.insert(mapping.ButtonId);
             mapping.Purpose = file.readString(section, p + QLatin1String("DESC"), QString());
             mapping.Repeat = file.readBool(section, p + QLatin1String("REPEAT"), false);
             for (int k = 1; k <= ButtonMapping::SlotCount; ++k) {
@@ -287,7 +299,10 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
     tmpl.ModeSwitchKey =
         KeyCodeToKeyName(file.readString(Global, QStringLiteral("MODE_SWITCH_KEY"), QString()));
     tmpl.Description = file.readString(Global, QStringLiteral("DESCRIPTION"), QString());
-    tmpl.Response = std::clamp(file.readInt(Global, QStringLiteral("RESPONSE"), 3), 0, 6);
+    // The player runs an unknown response at normal priority; clamping it
+    // here would raise it on the next save.
+    const int response = file.readInt(Global, QStringLiteral("RESPONSE"), 3);
+    tmpl.Response = (response >= 0 && response <= 6) ? response : 3;
     // A grid position off the grid falls back to the default position.
     const int fore = file.readInt(Global, QStringLiteral("FORECOLOUR"), 0);
     const int back = file.readInt(Global, QStringLiteral("BACKCOLOUR"), 7);

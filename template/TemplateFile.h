@@ -19,14 +19,21 @@ QString TemplateCheckMessage(TemplateCheck check);
 TemplateCheck CheckTemplateFile(const QString& path);
 TemplateCheck CheckTemplate(const ProfileFile& file);
 
+// Empty when the mapped buttons fit the "MAPPING" section (32 entries, the
+// mode-switch button included); otherwise the message refusing the save.
+QString CheckMappingLimit(const Template& tmpl);
+
 // Writes the template to path; other sections of an existing file survive.
-// Nothing is written when it fails; *error then holds the message.
+// Nothing is written when it fails (CheckMappingLimit included); *error then
+// holds the message.
 bool WriteTemplate(const Template& tmpl, const QString& path, QString* error = nullptr);
 // The same edit on a profile already in memory (used by WriteTemplate).
 bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error = nullptr);
 
 // Editor view. The file should have passed the check; false when it cannot
-// be read.
+// be read. What a hand edit can break is mended so that the document keeps
+// its rules: identified buttons and each mode's mappings keep the first entry
+// of a ButtonId and drop empty ones, and a RESPONSE outside 0..6 is 3.
 bool ReadTemplate(const QString& path, Template& tmpl);
 void ReadTemplate(const ProfileFile& file, Template& tmpl);
 

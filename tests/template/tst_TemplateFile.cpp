@@ -430,9 +430,26 @@ void tst_TemplateFile::handEditedFile_data()
         << handEdited("FORECOLOUR=16\nBACKCOLOUR=-1\nRESPONSE=9\n") << "editor"
         << "colours"
         << "0 7 0 12632256";
-    QTest::newRow("response clamped") << handEdited("RESPONSE=-2\n") << "editor"
+    QTest::newRow("response below 0") << handEdited("RESPONSE=-2\n") << "editor"
                                       << "response"
-                                      << "0";
+                                      << "3";
+    QTest::newRow("response above 6") << handEdited("RESPONSE=9\n") << "editor"
+                                      << "response"
+                                      << "3";
+    QTest::newRow("repeated and empty mapped ButtonIds")
+        << QByteArray("[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=One\n[MAPPING]\nBUTTON1=257\n"
+                      "BUTTON2=257\nBUTTON4=\nBUTTON5=514\n[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n"
+                      "BUTTON2_COUNT=1\nBUTTON2_1=66\nBUTTON3_COUNT=1\nBUTTON3_1=67\n"
+                      "BUTTON4_COUNT=1\nBUTTON4_1=68\nBUTTON5_COUNT=1\nBUTTON5_1=69\n")
+        << "editor"
+        << "mode1"
+        << "257:a,,,,, 514:e,,,,,";
+    QTest::newRow("repeated and empty identified ButtonIds")
+        << QByteArray("[IDENTIFIED BUTTONS]\nNUMBER=4\n1=,nothing\n2=7,x\n3=7,y\n4=8,z\n") +
+               handEdited("")
+        << "editor"
+        << "identifiedCount"
+        << "2";
     QTest::newRow("font name cut")
         << handEdited("FONTNAME=" + QByteArray(400, 'f') + "\nFONTBOLD=2\nFONTSIZE=$c\n")
         << "runtime"

@@ -1,0 +1,41 @@
+#include "MessageBox.h"
+
+#include <QApplication>
+
+namespace corv::editor
+{
+
+namespace
+{
+
+MessageHandler& handler()
+{
+    static MessageHandler h;
+    return h;
+}
+
+} // namespace
+
+QMessageBox::StandardButton ShowMessage(QMessageBox::Icon kind, const QString& caption,
+                                        const QString& text)
+{
+    if (handler())
+        return handler()(kind, caption, text);
+    const bool asks = kind == QMessageBox::Question || kind == QMessageBox::Warning;
+    QMessageBox box(kind, caption, text,
+                    asks ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(asks ? QMessageBox::Cancel : QMessageBox::Ok);
+    const int answer = box.exec();
+    if (asks && answer != QMessageBox::Ok)
+        return QMessageBox::Cancel;
+    return static_cast<QMessageBox::StandardButton>(answer);
+}
+
+void SetMessageHandler(MessageHandler h)
+{
+    handler() = std::move(h);
+}
+
+} // namespace corv::editor

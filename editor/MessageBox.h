@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+namespace corv::editor
+{
+
+// Every box the editor shows goes through here. Question and Warning boxes
+// ask (OK, Cancel); Information and Critical boxes only tell (OK). Escape or
+// closing the box answers Cancel where there is one.
+QMessageBox::StandardButton ShowMessage(QMessageBox::Icon kind, const QString& caption,
+                                        const QString& text);
+
+// Replaces the boxes, for tests: the handler gets what would be shown and
+// gives the answer. An empty handler brings the real boxes back.
+using MessageHandler = std::function<QMessageBox::StandardButton(
+    QMessageBox::Icon kind, const QString& caption, const QString& text)>;
+void SetMessageHandler(MessageHandler handler);
+
+} // namespace corv::editor

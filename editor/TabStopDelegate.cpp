@@ -1,0 +1,49 @@
+#include "TabStopDelegate.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QTextOption>
+
+namespace corv::editor
+{
+
+TabStopDelegate::TabStopDelegate(int dialogUnits, QObject* parent)
+    : QStyledItemDelegate(parent), dialogUnits_(dialogUnits)
+{
+}
+
+qreal TabStopDelegate::TabStop(const QFont& font) const
+{
+    return QFontMetricsF(font).averageCharWidth() * dialogUnits_ / 4.0;
+}
+
+void TabStopDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString text = opt.text;
+    // The style draws the background, selection and focus; the text is ours.
+    opt.text.clear();
+    const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+
+    const QRect area =
+        style->subElementRect(QStyle::SE_ItemViewItemText, &opt, opt.widget).adjusted(2, 0, -2, 0);
+    QTextOption textOption(Qt::AlignLeft | Qt::AlignVCenter);
+    textOption.setWrapMode(QTextOption::NoWrap);
+    textOption.setTabStopDistance(TabStop(opt.font));
+    painter->save();
+    painter->setFont(opt.font);
+    const bool selected = opt.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (opt.state & QStyle::State_Active) ? QPalette::Active
+                                                                            : QPalette::Inactive;
+    painter->setPen(
+        opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setClipRect(area);
+    painter->drawText(area, text, textOption);
+    painter->restore();
+}
+
+} // namespace corv::editor

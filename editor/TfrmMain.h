@@ -1,0 +1,249 @@
+#pragma once
+
+#include "Template.h"
+
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+class QAction;
+class QComboBox;
+class QFileDialog;
+class QFontDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTabWidget;
+class QTimer;
+class TColorGrid;
+class TExplorerButton;
+class TUrlLabel;
+
+namespace corv
+{
+class Joystick;
+}
+
+namespace corv::editor
+{
+
+class HintSwitch;
+class TfrmSelect;
+
+// The editor's main window. It holds the document (Doc) and the path it was
+// last saved to or opened from; the pages show the document, and the
+// operations change it. Joystick presses are read on the GUI thread; the
+// poll lets pending events run first, so a press can arrive while a box or
+// the keystroke dialog is open over a page.
+class TfrmMain : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int MaxMappings = 32; // per mode
+    static constexpr int PollInterval = 100;
+    static constexpr uint32_t PovCentered = 0xFFFF;
+    static constexpr uint32_t PovCenteredAll = 0xFFFFFFFF;
+    // What the text fields take, so that a save never loses text: a file
+    // value is read back to 1023 characters, a button's description to 255.
+    static constexpr int MaxTextLength = 1023;
+    static constexpr int MaxButtonDescLength = 255;
+
+    // The joystick outlives the window; null runs without one (capture fails).
+    explicit TfrmMain(Joystick* joystick, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // The document.
+    Template Doc;
+    QString TemplateFileName;
+
+    // Editing state.
+    int CurrentMode = 1;
+    bool PollBusy = false;
+    bool ButtonHeld = false;
+
+    // False when the program must end (the joystick could not be captured);
+    // the program then exits with ExitCode.
+    bool FormCreate();
+    int ExitCode = 0;
+
+    // Toolbar.
+    QWidget* pnlToolbar;
+    TExplorerButton* ExplorerButton1;
+    TExplorerButton* btnOpen;
+    TExplorerButton* btnSave;
+    TExplorerButton* btnAdd;
+    TExplorerButton* btnDelete;
+    TExplorerButton* btnClear;
+    TExplorerButton* btnPrint;
+    TExplorerButton* btnHints;
+    TExplorerButton* btnExit;
+    TExplorerButton* btnHelp;
+    QMenu* PopupMenu1;
+    QAction* HintsOn1;
+    QAction* HintsOff1;
+
+    // Pages.
+    QTabWidget* pagMain;
+    QWidget* tabDescription;
+    QWidget* tabType;
+    QWidget* tabIdentify;
+    QWidget* tabMode;
+    QWidget* tabButtons;
+    QWidget* tabResponse;
+    QWidget* tabAppearance;
+    QWidget* tabSummary;
+
+    // Description.
+    QLabel* lblVersion;
+    TUrlLabel* UrlLabel1;
+    TUrlLabel* UrlLabel2;
+    QLineEdit* txtTemplateDesc;
+    // Type.
+    QRadioButton* rbDigital;
+    QRadioButton* rbAnalogue;
+    // Identify.
+    QLineEdit* txtIdentifyId;
+    QLineEdit* txtIdentifyDesc;
+    QListWidget* lstIdentify;
+    // Mode.
+    QLineEdit* txtSwitchId; // hidden: the switch button's ButtonId
+    QLineEdit* txtSwitchDesc;
+    QLineEdit* txtSwitchKey;
+    std::array<QLineEdit*, Template::ModeCount> txtModeName{}; // txtMode1Name..txtMode5Name
+    // Buttons.
+    QLineEdit* txtButtonId;
+    QLineEdit* txtButtonDesc;
+    QComboBox* cmbMode;
+    QLineEdit* txtButtonPurpose;
+    QComboBox* cmbRepeat;
+    std::array<QLineEdit*, ButtonMapping::SlotCount> txtKey{}; // txtKey1..txtKey6
+    QListWidget* lstButtonSummary;
+    // Response.
+    QSlider* trkResponse;
+    QLabel* lblResponseValue;
+    // Appearance.
+    TColorGrid* ColorGrid1;
+    QPushButton* btnFont;
+    QPushButton* btnDefault;
+    QLabel* pnlExample;
+    // Summary.
+    QListWidget* lstCompleteSummary;
+
+    QTimer* Timer1;
+    QFileDialog* dlgSave;
+    QFileDialog* dlgOpen;
+    QFontDialog* FontDialog1;
+    TfrmSelect* frmSelect;
+
+    // Document routines.
+    void ResetTemplate();
+    void RefreshModeNames();
+    void FillModeList();
+    void LoadMappingFields(const QString& buttonId);
+    void ClearMappingFields();
+    // The index of the last line equal to text (whole, case-sensitive), or -1.
+    static int IndexOfText(const QStringList& lines, const QString& text);
+    static QStringList Lines(const QListWidget* list);
+    // Where a ButtonId stands among the identified buttons, or -1. The
+    // document's DescriptionOf, HighestUsedMode and IsButtonProgrammed give
+    // the rest.
+    int IdentifiedIndex(const QString& buttonId) const;
+
+    // Button operations.
+    void btnAddClick();
+    void btnDeleteClick();
+    void btnClearClick();
+    void AddIdentifiedButton();
+    void DeleteIdentifiedButton();
+    void AddOrModifyMapping();
+    void DeleteMapping();
+    void lstIdentifyClick();
+    void lstButtonSummaryClick();
+    void lstButtonSummaryExit();
+    void cmbModeChange();
+    void txtButtonIdChange();
+    void txtKey1DblClick(QLineEdit* field);
+    void FormKeyDown(int key);
+
+    // Joystick.
+    int CaptureJoystick();
+    void Timer1Timer();
+    void JoyButtonDown(uint32_t wParam);
+    // Shows a ButtonId on the page shown, if it is one of the three that take it.
+    void ShowPress(const QString& id);
+    void ShowPressOnIdentifyPage(const QString& id);
+    void ShowPressOnModePage(const QString& id);
+    void ShowPressOnButtonsPage(const QString& id);
+    // The text of a ButtonId: signed 32-bit decimal, so button 32 alone is
+    // "-2147483648" as the player reads it.
+    static QString ButtonIdText(uint32_t number);
+
+    // Frame.
+    void pagMainChange();
+    void ExplorerButton1Click();
+    void btnOpenClick();
+    void btnSaveClick();
+    void btnPrintClick();
+    void btnExitClick();
+    void btnHelpClick();
+    void HintsOn1Click();
+    void HintsOff1Click();
+    bool HintsShown() const;
+    void rbDigitalClick();
+    void rbAnalogueClick();
+    void trkResponseChange();
+    void ColorGrid1Change();
+    void btnFontClick();
+    void btnDefaultClick();
+    void ApplyDefaultAppearance();
+    void DisableDeviceTypeChoice();
+    void EnableDeviceTypeChoice();
+
+    // Save and open.
+    void SaveTemplateFile();
+    void OpenTemplateFile();
+    // Opens path as the dialog's choice would (also for the command line).
+    void OpenTemplatePath(const QString& path);
+    void BuildCompleteSummary();
+
+protected:
+    void closeEvent(QCloseEvent* event) override; // FormCloseQuery
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // A page of pagMain holding one group box, which it gives.
+    QGroupBox* AddPage(QWidget** page, const char* name, const char* caption,
+                       const QString& groupCaption);
+    void buildToolbar();
+    void buildDescriptionPage();
+    void buildTypePage();
+    void buildIdentifyPage();
+    void buildModePage();
+    void buildButtonsPage();
+    void buildResponsePage();
+    void buildAppearancePage();
+    void buildSummaryPage();
+    // The device type in force: the radio buttons and whether the joystick
+    // sends button messages (only an analog template wants them).
+    void ShowDeviceType();
+    // Puts every document value into its control.
+    void ShowDocument();
+    void SetExampleFont(const QString& family, int pointSize, bool bold, bool italic);
+    void EmptyButtonFields();
+    void ShowIdentifiedList();
+    QString MappingLine(const QString& buttonId, const QString& description) const;
+    QList<ButtonMapping>& CurrentMappings() { return Doc.Mappings[size_t(CurrentMode - 1)]; }
+    void ChangeDeviceType(bool digital);
+
+    Joystick* joystick_;
+    HintSwitch* hints_;
+    bool closeAsked_ = false;
+};
+
+} // namespace corv::editor

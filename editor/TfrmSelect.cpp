@@ -1,0 +1,157 @@
+#include "TfrmSelect.h"
+
+#include "KeyTable.h"
+#include "TfrmMain.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTableWidget>
+
+namespace corv::editor
+{
+
+namespace
+{
+
+const QString SelectHint = QStringLiteral("Select this for combination keystrokes");
+
+// The fields a keystroke can be written to, in the order the caller's name
+// is compared with them.
+const char* const Callers[] = {"txtKey1", "txtKey2", "txtKey3",     "txtKey4",
+                               "txtKey5", "txtKey6", "txtSwitchKey"};
+
+QFont faceOfHeight(int pixels)
+{
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPixelSize(pixels);
+    return f;
+}
+
+} // namespace
+
+TfrmSelect::TfrmSelect(TfrmMain* frmMain)
+    : QDialog(frmMain, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      grdSelect(new QTableWidget(int(KeyTable.size()), 2, this)),
+      Button1(new QPushButton(QStringLiteral("O&K"), this)),
+      Button2(new QPushButton(QStringLiteral("&Cancel"), this)),
+      chkAlt(new QCheckBox(QStringLiteral("ALT"), this)),
+      chkCtrl(new QCheckBox(QStringLiteral("CTRL"), this)),
+      chkShift(new QCheckBox(QStringLiteral("SHIFT"), this)), lblCaller(new QLabel(this)),
+      frmMain_(frmMain)
+{
+    setObjectName(QStringLiteral("frmSelect"));
+    setWindowTitle(QStringLiteral("Keystroke Selection"));
+    setModal(true);
+    setFont(faceOfHeight(11));
+    setFixedSize(277, 209);
+
+    grdSelect->setObjectName(QStringLiteral("grdSelect"));
+    grdSelect->setGeometry(12, 12, 157, 181);
+    grdSelect->horizontalHeader()->hide();
+    grdSelect->verticalHeader()->hide();
+    grdSelect->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grdSelect->verticalHeader()->setDefaultSectionSize(18);
+    grdSelect->horizontalHeader()->setDefaultSectionSize(300);
+    grdSelect->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grdSelect->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grdSelect->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdSelect->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdSelect->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdSelect->setShowGrid(false);
+    grdSelect->setFont(faceOfHeight(13));
+    QPalette pal = grdSelect->palette();
+    pal.setColor(QPalette::Text, QColor(0, 0, 128));
+    grdSelect->setPalette(pal);
+    grdSelect->setToolTip(
+        QStringLiteral("A list of all possible keys you can allocate to a joystick button press"));
+    // FormCreate: the key table, names in the first column and codes in
+    // the second, which the grid is too narrow to show.
+    for (int row = 0; row < int(KeyTable.size()); ++row) {
+        grdSelect->setItem(row, 0, new QTableWidgetItem(QString::fromLatin1(KeyTable[row].Name)));
+        grdSelect->setItem(row, 1, new QTableWidgetItem(QString::number(KeyTable[row].Code)));
+    }
+    grdSelect->setCurrentCell(0, 0);
+
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(188, 12, 75, 25);
+    Button1->setDefault(true);
+    Button1->setToolTip(QStringLiteral("Press to add the selected keystroke"));
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setGeometry(188, 40, 75, 25);
+    Button2->setAutoDefault(false);
+    Button2->setToolTip(QStringLiteral("Press to cancel with no changes"));
+    chkAlt->setObjectName(QStringLiteral("chkAlt"));
+    chkAlt->setGeometry(188, 128, 65, 17);
+    chkCtrl->setObjectName(QStringLiteral("chkCtrl"));
+    chkCtrl->setGeometry(188, 152, 65, 17);
+    chkShift->setObjectName(QStringLiteral("chkShift"));
+    chkShift->setGeometry(188, 176, 65, 17);
+    for (QCheckBox* box : {chkAlt, chkCtrl, chkShift})
+        box->setToolTip(SelectHint);
+    lblCaller->setObjectName(QStringLiteral("lblCaller"));
+    lblCaller->hide();
+
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, grdSelect);
+    setTabOrder(grdSelect, chkCtrl);
+    setTabOrder(chkCtrl, chkShift);
+    setTabOrder(chkShift, chkAlt);
+
+    connect(Button1, &QPushButton::clicked, this, &TfrmSelect::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TfrmSelect::Button2Click);
+    connect(grdSelect, &QTableWidget::cellDoubleClicked, this, &TfrmSelect::grdSelectDblClick);
+}
+
+void TfrmSelect::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    FormActivate();
+}
+
+// Runs each time the dialog is shown, not on every activation, so that
+// switching to another program and back keeps the boxes the user ticked.
+void TfrmSelect::FormActivate()
+{
+    const bool modePage = frmMain_->pagMain->currentWidget() == frmMain_->tabMode;
+    for (QCheckBox* box : {chkAlt, chkCtrl, chkShift}) {
+        box->setChecked(false);
+        box->setEnabled(!modePage);
+    }
+}
+
+void TfrmSelect::Button1Click()
+{
+    const int row = std::max(grdSelect->currentRow(), 0);
+    QString text = ComposeKeystroke(grdSelect->item(row, 0)->text(), chkCtrl->isChecked(),
+                                    chkShift->isChecked(), chkAlt->isChecked());
+    if (row == 0) // "[NONE]" deletes the keystroke, whatever is ticked
+        text.clear();
+    for (const char* name : Callers) {
+        if (lblCaller->text() == QLatin1String(name)) {
+            if (auto* field = frmMain_->findChild<QLineEdit*>(QLatin1String(name)))
+                field->setText(text);
+            break;
+        }
+    }
+    accept();
+}
+
+void TfrmSelect::Button2Click()
+{
+    reject();
+}
+
+void TfrmSelect::grdSelectDblClick()
+{
+    Button1Click();
+}
+
+} // namespace corv::editor

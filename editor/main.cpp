@@ -1,0 +1,72 @@
+#include "Joystick.h"
+#include "Platform.h"
+#include "TfrmMain.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <cstdio>
+#include <memory>
+
+using namespace corv;
+using corv::editor::TfrmMain;
+
+namespace
+{
+
+// Options answered without a window run on a plain core application, so
+// they work where no display can be reached.
+bool wantsNoWindow(int argc, char* argv[])
+{
+    static const QByteArrayList options{"--list-joysticks", "-h", "--help",
+                                        "--help-all",       "-v", "--version"};
+    for (int i = 1; i < argc; ++i) {
+        if (options.contains(QByteArray(argv[i])))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    std::unique_ptr<QCoreApplication> app;
+    if (wantsNoWindow(argc, argv))
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("corvedit"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
+    QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Edits Corvane templates: identify joystick buttons by pressing them and "
+                       "give them keystrokes for each mode."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("template"),
+                                 QStringLiteral("A .joy template to open."),
+                                 QStringLiteral("[template]"));
+    Platform::addOptions(parser, false);
+    parser.process(*app);
+
+    int exitCode = 0;
+    if (Platform::handleListJoysticks(parser, &exitCode))
+        return exitCode;
+    const QStringList args = parser.positionalArguments();
+    if (args.size() > 1) {
+        std::fprintf(stderr, "corvedit: give at most one template\n");
+        return 1;
+    }
+
+    QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
+    std::unique_ptr<Joystick> joystick = Platform::createJoystick(Platform::joystickSpec(parser));
+    TfrmMain frmMain(joystick.get());
+    if (!frmMain.FormCreate())
+        return frmMain.ExitCode;
+    frmMain.show();
+    if (!args.isEmpty())
+        frmMain.OpenTemplatePath(args.first());
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,146 @@
+#pragma once
+
+#include "FakeJoystick.h"
+#include "MessageBox.h"
+#include "TfrmMain.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+// A box the editor showed.
+struct Box {
+    QMessageBox::Icon kind;
+    QString caption;
+    QString text;
+};
+
+// Answers the Qt dialogs a test provokes, from a timer: a file dialog takes
+// fileToChoose (typed as a whole path) or is cancelled when it is empty; its
+// own overwrite question is answered Yes; a font dialog takes fontToChoose or
+// is cancelled. Each dialog's title and each question's text are kept.
+class DialogCloser : public QObject
+{
+public:
+    QString fileToChoose;
+    std::optional<QFont> fontToChoose;
+    QStringList seen;
+    std::function<void()> whileFileDialogIsUp;
+
+    DialogCloser()
+    {
+        connect(&timer_, &QTimer::timeout, this, &DialogCloser::answer);
+        timer_.start(10);
+    }
+
+private:
+    void answer()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            seen << box->text();
+            box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes)->click() : box->accept();
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            seen << dialog->windowTitle();
+            if (whileFileDialogIsUp)
+                std::exchange(whileFileDialogIsUp, nullptr)();
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (fileToChoose.isEmpty() || !name) {
+                dialog->reject();
+                return;
+            }
+            name->setText(fileToChoose);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        } else if (auto* font = qobject_cast<QFontDialog*>(modal)) {
+            seen << font->windowTitle();
+            if (!fontToChoose) {
+                font->reject();
+                return;
+            }
+            font->setCurrentFont(*fontToChoose);
+            font->accept();
+        }
+    }
+
+    QTimer timer_;
+};
+
+// The editor's main window on a fake joystick. Every box is recorded and
+// answered at once: questions take the next of `answers`, OK when none is left.
+class EditorTest : public QObject
+{
+protected:
+    std::unique_ptr<corv::FakeJoystick> joystick;
+    std::unique_ptr<corv::editor::TfrmMain> frm;
+    QList<Box> boxes;
+    QList<QMessageBox::StandardButton> answers;
+    // Run while a box is up, as a press or a tick could.
+    std::function<void()> whileBoxIsUp;
+
+    void createEditor(corv::Joystick* other = nullptr)
+    {
+        joystick = std::make_unique<corv::FakeJoystick>();
+        boxes.clear();
+        answers.clear();
+        corv::editor::SetMessageHandler(
+            [this](QMessageBox::Icon kind, const QString& caption, const QString& text) {
+                boxes.append({kind, caption, text});
+                if (whileBoxIsUp)
+                    std::exchange(whileBoxIsUp, nullptr)();
+                return answers.isEmpty() ? QMessageBox::Ok : answers.takeFirst();
+            });
+        frm = std::make_unique<corv::editor::TfrmMain>(other ? other : joystick.get());
+        QVERIFY(frm->FormCreate());
+        frm->show();
+    }
+    void destroyEditor()
+    {
+        frm.reset();
+        joystick.reset();
+        corv::editor::SetMessageHandler({});
+    }
+
+    QString lastBox() const { return boxes.isEmpty() ? QString() : boxes.last().text; }
+    void showPage(QWidget* page) { frm->pagMain->setCurrentWidget(page); }
+
+    // Identifies a button: pressed on the Identify page, named, added.
+    void identify(const QString& id, const QString& description)
+    {
+        showPage(frm->tabIdentify);
+        frm->ShowPressOnIdentifyPage(id);
+        frm->txtIdentifyDesc->setText(description);
+        frm->btnAddClick();
+    }
+    // Programs a button in the current mode as the Buttons page would.
+    void program(const QString& id, const QStringList& keys, const QString& purpose = {},
+                 bool repeat = false)
+    {
+        showPage(frm->tabButtons);
+        frm->ShowPressOnButtonsPage(id);
+        frm->txtButtonPurpose->setText(purpose);
+        frm->cmbRepeat->setCurrentIndex(repeat ? 1 : 0);
+        for (int k = 0; k < keys.size(); ++k)
+            frm->txtKey[size_t(k)]->setText(keys[k]);
+        frm->btnAddClick();
+    }
+    void chooseMode(int mode)
+    {
+        frm->cmbMode->setCurrentIndex(mode - 1);
+        emit frm->cmbMode->activated(mode - 1);
+    }
+    static QStringList lines(const QListWidget* list)
+    {
+        return corv::editor::TfrmMain::Lines(list);
+    }
+};

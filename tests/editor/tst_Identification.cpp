@@ -1,0 +1,241 @@
+// Button identification: the joystick poll and button messages shown on the
+// three button pages, with SDL's virtual joystick driven through its script
+// pipe and with the fake joystick.
+#include "EditorTest.h"
+#include "sdl/SdlJoystick.h"
+
+#include <QFile>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <sys/stat.h>
+
+using namespace corv;
+using corv::editor::TfrmMain;
+
+class TestIdentification : public EditorTest
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        destroyEditor();
+        script.close();
+        sdl.reset();
+        dir.reset();
+    }
+
+    void captureFailureEndsTheProgram();
+    void timerRunsOnlyOnButtonPages();
+    void digitalPressesFromTheVirtualJoystick();
+    void analogMessagesFromTheVirtualJoystick();
+    void centredHatInEitherForm();
+    void modePageTakesIdentifiedButtonsOnly();
+    void samePressOnButtonsPageResetsRepeatOnly();
+
+private:
+    // An editor on the virtual joystick; send() writes script lines to it.
+    void createVirtual()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        const QString fifo = dir->filePath(QStringLiteral("joy"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        sdl = std::make_unique<SdlJoystick>(QStringLiteral("virtual:") + fifo);
+        createEditor(sdl.get());
+        script.setFileName(fifo);
+        QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    }
+    void send(const QByteArray& lines) { QCOMPARE(script.write(lines), lines.size()); }
+    // Lets the 100 ms poll see the state a few times.
+    static void polls() { QTest::qWait(3 * TfrmMain::PollInterval); }
+    void toAnalog()
+    {
+        showPage(frm->tabType);
+        frm->rbAnalogue->click();
+        QVERIFY(!frm->Doc.DigitalDevice);
+    }
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<SdlJoystick> sdl;
+    QFile script;
+};
+
+void TestIdentification::captureFailureEndsTheProgram()
+{
+    const std::pair<int, const char*> results[] = {{6, "Cannot detect a joystick driver"},
+                                                   {165, "Cannot detect a joystick driver"},
+                                                   {166, "Cannot capture joystick input"},
+                                                   {167, "Cannot detect a connected joystick"},
+                                                   {1, "Undetermined joystick error"}};
+    corv::editor::SetMessageHandler(
+        [this](QMessageBox::Icon kind, const QString& caption, const QString& text) {
+            boxes.append({kind, caption, text});
+            return QMessageBox::Ok;
+        });
+    for (const auto& [result, message] : results) {
+        FakeJoystick failing;
+        failing.captureResult = result;
+        boxes.clear();
+        TfrmMain window(&failing);
+        QVERIFY(!window.FormCreate());
+        QCOMPARE(window.ExitCode, 1);
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].kind, QMessageBox::Critical);
+        QCOMPARE(boxes[0].caption, QStringLiteral("Error"));
+        QCOMPARE(boxes[0].text, QString(message));
+    }
+}
+
+void TestIdentification::timerRunsOnlyOnButtonPages()
+{
+    createEditor();
+    QCOMPARE(frm->pagMain->currentWidget(), frm->tabDescription);
+    for (int i = 0; i < frm->pagMain->count(); ++i) {
+        QWidget* page = frm->pagMain->widget(i);
+        showPage(page);
+        const bool polls =
+            page == frm->tabIdentify || page == frm->tabMode || page == frm->tabButtons;
+        QCOMPARE(frm->Timer1->isActive(), polls);
+    }
+    showPage(frm->tabIdentify);
+    QCOMPARE(frm->Timer1->interval(), 100);
+    QVERIFY(frm->Timer1->isActive());
+}
+
+void TestIdentification::digitalPressesFromTheVirtualJoystick()
+{
+    createVirtual();
+    if (QTest::currentTestFailed())
+        return;
+    showPage(frm->tabIdentify);
+    send("press 1\n");
+    QTRY_COMPARE(frm->txtIdentifyId->text(), QStringLiteral("1"));
+    // Pressing a second button while the first is held shows nothing new.
+    frm->btnClearClick();
+    send("press 2\n");
+    polls();
+    QVERIFY(frm->txtIdentifyId->text().isEmpty());
+
+    const struct {
+        QByteArray command;
+        QString id;
+    } presses[] = {
+        {"buttons 3\n", "3"},          // both within one poll
+        {"hat 0\n", "0"},              // hat forward
+        {"press 32\n", "-2147483648"}, // signed, as the player reads it
+        {"buttons 2147483649\n", "-2147483647"},
+    };
+    for (const auto& press : presses) {
+        send("buttons 0\nhat centre\n");
+        polls();
+        send(press.command);
+        QTRY_COMPARE(frm->txtIdentifyId->text(), press.id);
+    }
+    // A digital template does not listen to button messages.
+    send("buttons 0\n");
+    polls();
+    frm->JoyButtonDown(257);
+    QCOMPARE(frm->txtIdentifyId->text(), QStringLiteral("-2147483647"));
+}
+
+void TestIdentification::analogMessagesFromTheVirtualJoystick()
+{
+    createVirtual();
+    if (QTest::currentTestFailed())
+        return;
+    toAnalog();
+    showPage(frm->tabIdentify);
+    QStringList shown;
+    connect(frm->txtIdentifyId, &QLineEdit::textChanged, this,
+            [&shown](const QString& text) { shown << text; });
+    send("press 1\npress 2\nrelease 1\nrelease 2\npress 2\n");
+    QTRY_COMPARE(shown, QStringList({"257", "515", "514"}));
+    // The poll plays no part.
+    polls();
+    QCOMPARE(shown.size(), 3);
+
+    // Back to digital: the messages are no longer wanted.
+    showPage(frm->tabType);
+    frm->rbDigital->click();
+    QVERIFY(frm->Doc.DigitalDevice);
+}
+
+void TestIdentification::centredHatInEitherForm()
+{
+    createEditor();
+    showPage(frm->tabIdentify);
+    for (uint32_t centred : {TfrmMain::PovCentered, TfrmMain::PovCenteredAll}) {
+        joystick->state = {0, 9000};
+        frm->Timer1Timer();
+        QCOMPARE(frm->txtIdentifyId->text(), QStringLiteral("9000"));
+        frm->btnClearClick();
+        joystick->state = {0, centred};
+        frm->Timer1Timer();
+        QVERIFY(!frm->ButtonHeld);
+        QVERIFY(frm->txtIdentifyId->text().isEmpty());
+    }
+    // An analog template ignores the poll, whatever is pressed.
+    toAnalog();
+    QVERIFY(joystick->messagesWanted);
+    showPage(frm->tabIdentify);
+    joystick->state = {1, TfrmMain::PovCentered};
+    frm->Timer1Timer();
+    QVERIFY(frm->txtIdentifyId->text().isEmpty());
+    joystick->press(2);
+    QCOMPARE(frm->txtIdentifyId->text(), QStringLiteral("515"));
+}
+
+void TestIdentification::modePageTakesIdentifiedButtonsOnly()
+{
+    createEditor();
+    identify("1", "Trigger");
+    showPage(frm->tabMode);
+    joystick->state = {1, TfrmMain::PovCentered};
+    frm->Timer1Timer();
+    QCOMPARE(frm->txtSwitchDesc->text(), QStringLiteral("Trigger"));
+    QCOMPARE(frm->Doc.ModeSwitchButton, QStringLiteral("1"));
+    joystick->state = {};
+    frm->Timer1Timer();
+    joystick->state = {8, TfrmMain::PovCentered};
+    frm->Timer1Timer();
+    QVERIFY(frm->txtSwitchId->text().isEmpty());
+    QVERIFY(frm->txtSwitchDesc->text().isEmpty());
+    QVERIFY(frm->Doc.ModeSwitchButton.isEmpty());
+    QVERIFY(!frm->PollBusy);
+}
+
+void TestIdentification::samePressOnButtonsPageResetsRepeatOnly()
+{
+    createEditor();
+    identify("1", "Trigger");
+    identify("2", "Thumb");
+    program("1", {"a"}, "Fire", true);
+    auto press = [this](uint32_t mask) {
+        joystick->state = {};
+        frm->Timer1Timer();
+        joystick->state = {mask, TfrmMain::PovCentered};
+        frm->Timer1Timer();
+    };
+    press(1);
+    QCOMPARE(frm->txtButtonPurpose->text(), QStringLiteral("Fire"));
+    QCOMPARE(frm->cmbRepeat->currentText(), QStringLiteral("True"));
+    QCOMPARE(frm->focusWidget(), frm->txtButtonPurpose);
+    frm->txtButtonPurpose->setText("typed");
+    frm->cmbRepeat->setCurrentIndex(0);
+    press(1);
+    QCOMPARE(frm->txtButtonPurpose->text(), QStringLiteral("typed"));
+    QCOMPARE(frm->cmbRepeat->currentText(), QStringLiteral("True"));
+    // An unmapped button: Repeat "False"; an unknown one empties the fields.
+    press(2);
+    QCOMPARE(frm->txtButtonDesc->text(), QStringLiteral("Thumb"));
+    QCOMPARE(frm->cmbRepeat->currentText(), QStringLiteral("False"));
+    press(16);
+    QVERIFY(frm->txtButtonId->text().isEmpty());
+    QVERIFY(frm->txtButtonDesc->text().isEmpty());
+}
+
+QTEST_MAIN(TestIdentification)
+#include "tst_Identification.moc"

@@ -1,0 +1,272 @@
+// The editor's frame: window, pages, toolbar, hints and the settings pages.
+#include "EditorTest.h"
+#include "TColorGrid.h"
+#include "TExplorerButton.h"
+#include "TUrlLabel.h"
+
+#include <QFontDatabase>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+#include <QToolTip>
+#include <QtTest>
+
+using namespace corv;
+using corv::editor::TfrmMain;
+
+class TestPages : public EditorTest
+{
+    Q_OBJECT
+
+private slots:
+    void init() { createEditor(); }
+    void cleanup() { destroyEditor(); }
+
+    void windowPagesAndToolbar();
+    void newAsksAndMakesDigital();
+    void deviceTypeChange_data();
+    void deviceTypeChange();
+    void responseLabel_data();
+    void responseLabel();
+    void appearance();
+    void hintsSwitch();
+    void exitAsks();
+
+private:
+    // A document with something in every part.
+    void fill()
+    {
+        identify("1", "Trigger");
+        program("1", {"a"}, "Fire");
+        frm->txtTemplateDesc->setText("Flight");
+        frm->txtModeName[0]->setText("Ground");
+        frm->txtSwitchKey->setText("F1");
+        frm->trkResponse->setValue(5);
+        frm->ColorGrid1->setForegroundIndex(4);
+    }
+    bool tooltipShows(QWidget* w)
+    {
+        // A tip of another text stays unless the widget's own replaces it.
+        QToolTip::showText(QPoint(0, 0), QStringLiteral("marker"));
+        QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(w, &event);
+        return QToolTip::text() == w->toolTip();
+    }
+};
+
+void TestPages::windowPagesAndToolbar()
+{
+    QCOMPARE(frm->windowTitle(), QStringLiteral("Corvane"));
+    QCOMPARE(frm->size(), QSize(529, 469));
+    QVERIFY(!(frm->windowFlags() & Qt::WindowMaximizeButtonHint));
+    const QPoint offCentre =
+        frm->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+    QVERIFY(offCentre.manhattanLength() <= 4);
+    QStringList tabs;
+    for (int i = 0; i < frm->pagMain->count(); ++i)
+        tabs << frm->pagMain->tabText(i);
+    QCOMPARE(tabs, QStringList({"Description", "Type", "Identify", "Mode", "Buttons", "Response",
+                                "Appearance", "Summary"}));
+    QCOMPARE(frm->pagMain->currentWidget(), frm->tabDescription);
+
+    QStringList captions;
+    for (auto* b : frm->pnlToolbar->findChildren<TExplorerButton*>()) {
+        captions << b->Caption();
+        QVERIFY(!b->Hint().isEmpty());
+        QCOMPARE(b->Bitmap().size(), QSize(16, 16));
+        QVERIFY(b->Bitmap().pixelColor(8, 8).alpha() > 0 ||
+                b->Bitmap().pixelColor(7, 7).alpha() > 0);
+    }
+    QCOMPARE(captions, QStringList({"&New", "&Open", "&Save", "&Add", "&Delete", "&Clear", "&Print",
+                                    "H&ints", "E&xit", "&Help"}));
+    QCOMPARE(frm->btnHints->DropDownMenu(), frm->PopupMenu1);
+
+    // The version is the program's own; the links are the configured ones.
+    QCOMPARE(frm->lblVersion->text(), QStringLiteral("Version " CORVANE_VERSION));
+    QCOMPARE(frm->UrlLabel1->text(), QStringLiteral("Web Site"));
+    QVERIFY(frm->UrlLabel1->URL().startsWith(QLatin1String("http")));
+    QVERIFY(!frm->UrlLabel2->URL().isEmpty());
+}
+
+void TestPages::newAsksAndMakesDigital()
+{
+    showPage(frm->tabType);
+    frm->rbAnalogue->click();
+    fill();
+    answers << QMessageBox::Cancel;
+    frm->ExplorerButton1->OnClick(frm->ExplorerButton1);
+    QCOMPARE(lastBox(), QStringLiteral("Start a new template?"));
+    QCOMPARE(boxes.last().caption, QStringLiteral("Confirm"));
+    QCOMPARE(frm->Doc.Description, QStringLiteral("Flight"));
+
+    frm->ExplorerButton1Click();
+    Template fresh;
+    QVERIFY(frm->Doc == fresh);
+    QVERIFY(frm->rbDigital->isChecked());
+    QVERIFY(frm->rbDigital->isEnabled() && frm->rbAnalogue->isEnabled());
+    QVERIFY(!joystick->messagesWanted);
+    QCOMPARE(frm->pagMain->currentWidget(), frm->tabButtons); // the page stays
+    QVERIFY(lines(frm->lstIdentify).isEmpty());
+    QVERIFY(lines(frm->lstButtonSummary).isEmpty());
+    QCOMPARE(frm->txtModeName[0]->text(), QStringLiteral("Mode 1"));
+    QCOMPARE(frm->lblResponseValue->text(), QStringLiteral("Normal"));
+}
+
+void TestPages::deviceTypeChange_data()
+{
+    QTest::addColumn<bool>("toAnalog");
+    QTest::addColumn<QString>("question");
+    QTest::newRow("to analog") << true
+                               << "Changing from Digital to Analog will clear all settings. "
+                                  "Continue?";
+    QTest::newRow("to digital") << false
+                                << "Changing from Analog to Digital will clear all settings. "
+                                   "Continue?";
+}
+
+void TestPages::deviceTypeChange()
+{
+    QFETCH(bool, toAnalog);
+    QFETCH(QString, question);
+    if (!toAnalog) {
+        showPage(frm->tabType);
+        frm->rbAnalogue->click();
+    }
+    fill();
+    const Template before = frm->Doc;
+    boxes.clear();
+    showPage(frm->tabType);
+    QRadioButton* same = toAnalog ? frm->rbDigital : frm->rbAnalogue;
+    QRadioButton* other = toAnalog ? frm->rbAnalogue : frm->rbDigital;
+
+    same->click();
+    QVERIFY(boxes.isEmpty());
+
+    // While the question is up neither button can be chosen.
+    bool enabledMeanwhile = true;
+    whileBoxIsUp = [&] { enabledMeanwhile = other->isEnabled() || same->isEnabled(); };
+    answers << QMessageBox::Cancel;
+    other->click();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].kind, QMessageBox::Warning);
+    QCOMPARE(boxes[0].caption, QStringLiteral("Warning"));
+    QCOMPARE(boxes[0].text, question);
+    QVERIFY(!enabledMeanwhile);
+    QVERIFY(same->isChecked());
+    QVERIFY(frm->Doc == before);
+
+    other->click();
+    QVERIFY(other->isChecked());
+    QVERIFY(other->isEnabled());
+    QCOMPARE(frm->Doc.DigitalDevice, !toAnalog);
+    QCOMPARE(joystick->messagesWanted, toAnalog);
+    Template fresh;
+    fresh.DigitalDevice = !toAnalog;
+    QVERIFY(frm->Doc == fresh);
+    QVERIFY(frm->txtSwitchKey->text().isEmpty());
+    QCOMPARE(frm->trkResponse->value(), 3);
+    QCOMPARE(frm->ColorGrid1->ForegroundIndex(), 0);
+}
+
+void TestPages::responseLabel_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("2") << 2 << "Low";
+    QTest::newRow("6") << 6 << "Highest";
+}
+
+void TestPages::responseLabel()
+{
+    QFETCH(int, position);
+    QFETCH(QString, name);
+    showPage(frm->tabResponse);
+    frm->trkResponse->setValue(position);
+    QCOMPARE(frm->lblResponseValue->text(), name);
+    QCOMPARE(frm->Doc.Response, position);
+}
+
+void TestPages::appearance()
+{
+    showPage(frm->tabAppearance);
+    QCOMPARE(frm->pnlExample->palette().color(QPalette::Window), QColor(192, 192, 192));
+    frm->ColorGrid1->setForegroundIndex(15);
+    frm->ColorGrid1->setBackgroundIndex(4);
+    QCOMPARE(frm->pnlExample->palette().color(QPalette::WindowText), QColor(255, 255, 255));
+    QCOMPARE(frm->pnlExample->palette().color(QPalette::Window), QColor(0, 0, 128));
+    QCOMPARE(frm->Doc.ForeIndex, 15);
+    QCOMPARE(frm->Doc.BackColour, 0x800000u);
+
+    DialogCloser closer;
+    const QFont before = frm->pnlExample->font();
+    frm->btnFont->click();
+    QCOMPARE(closer.seen.size(), 1);
+    QCOMPARE(frm->pnlExample->font(), before);
+
+    // Only family, size, bold and italic are taken.
+    QFont chosen(QFontDatabase::families().constFirst(), 14);
+    chosen.setItalic(true);
+    chosen.setUnderline(true);
+    closer.fontToChoose = chosen;
+    frm->btnFont->click();
+    const QFont taken = frm->FontDialog1->selectedFont();
+    QVERIFY(taken.underline());
+    QCOMPARE(frm->Doc.FontName, taken.family());
+    QCOMPARE(frm->Doc.FontSize, taken.pointSize());
+    QCOMPARE(frm->Doc.FontBold, taken.bold());
+    QCOMPARE(frm->Doc.FontItalic, taken.italic());
+    QCOMPARE(frm->pnlExample->font().family(), taken.family());
+    QVERIFY(!frm->pnlExample->font().underline());
+
+    frm->btnDefault->click();
+    QCOMPARE(frm->Doc.FontName, QStringLiteral("MS Sans Serif"));
+    QCOMPARE(frm->Doc.FontSize, 8);
+    QVERIFY(!frm->Doc.FontBold);
+    QCOMPARE(frm->Doc.ForeIndex, 0);
+    QCOMPARE(frm->Doc.BackIndex, 7);
+    QCOMPARE(frm->pnlExample->palette().color(QPalette::Window), QColor(192, 192, 192));
+}
+
+void TestPages::hintsSwitch()
+{
+    QVERIFY(!frm->HintsShown());
+    QVERIFY(frm->HintsOff1->isChecked());
+    QVERIFY(!tooltipShows(frm->txtTemplateDesc));
+    frm->HintsOn1->trigger();
+    QVERIFY(frm->HintsShown());
+    QVERIFY(frm->HintsOn1->isChecked() && !frm->HintsOff1->isChecked());
+    QVERIFY(tooltipShows(frm->txtTemplateDesc));
+
+    frm->ExplorerButton1Click();
+    QVERIFY(!frm->HintsShown());
+    QVERIFY(frm->HintsOn1->isChecked());
+    QVERIFY(!tooltipShows(frm->txtTemplateDesc));
+    frm->HintsOff1->trigger();
+    QVERIFY(frm->HintsOff1->isChecked() && !frm->HintsOn1->isChecked());
+}
+
+void TestPages::exitAsks()
+{
+    frm->HintsOn1->trigger();
+    answers << QMessageBox::Cancel;
+    bool enabledMeanwhile = true;
+    whileBoxIsUp = [&] { enabledMeanwhile = frm->rbDigital->isEnabled(); };
+    frm->btnExit->OnClick(frm->btnExit);
+    QCOMPARE(lastBox(), QStringLiteral("Exit The Corvane?"));
+    QVERIFY(!enabledMeanwhile);
+    QVERIFY(frm->isVisible());
+    QVERIFY(frm->rbDigital->isEnabled());
+    QVERIFY(frm->HintsShown());
+
+    frm->close();
+    QCOMPARE(boxes.size(), 2);
+    QVERIFY(!frm->isVisible());
+    QVERIFY(!frm->HintsShown());
+}
+
+QTEST_MAIN(TestPages)
+#include "tst_Pages.moc"

@@ -1,0 +1,351 @@
+// Saving, opening, the summary and printing, through the window's flows.
+#include "EditorTest.h"
+#include "SummaryPrinter.h"
+#include "TExplorerButton.h"
+#include "TemplateFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/stat.h>
+
+using namespace corv;
+using corv::editor::TfrmMain;
+
+namespace
+{
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestSaveOpen : public EditorTest
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        createEditor();
+    }
+    void cleanup() { destroyEditor(); }
+
+    void saveRefusalsComeBeforeTheDialog_data();
+    void saveRefusalsComeBeforeTheDialog();
+    void workedExampleSavesTheExampleFile();
+    void saveWritesWhatWasChecked();
+    void saveFailureKeepsFileNameAndSummary();
+    void openThenSaveElsewhereIsTheSameFile();
+    void refusedFilesKeepTheDocument();
+    void unidentifiedSwitchButtonSurvives();
+    void summaryOccasions();
+    void printingWithoutPrinterOffersPdf();
+
+private:
+    QString path(const char* name) const { return dir->filePath(QLatin1String(name)); }
+    QString write(const char* name, const QByteArray& content) const
+    {
+        QFile file(path(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(content);
+        return file.fileName();
+    }
+    // The worked example of the file format, entered as a user would.
+    void enterFlightExample()
+    {
+        identify("1", "Trigger");
+        identify("2", "Thumb");
+        identify("4", "Top");
+        showPage(frm->tabMode);
+        frm->txtModeName[0]->setText("Ground");
+        frm->txtModeName[1]->setText("Air");
+        frm->ShowPressOnModePage("4");
+        program("1", {"Ctrl + Shift + a"}, "Fire", true);
+        program("2", {"Space"}, "Jump");
+        chooseMode(2);
+        program("1", {"Enter", "", "Tab"}, "Missile");
+        showPage(frm->tabDescription);
+        frm->txtTemplateDesc->setText("Flight game");
+    }
+
+    std::unique_ptr<QTemporaryDir> dir;
+};
+
+void TestSaveOpen::saveRefusalsComeBeforeTheDialog_data()
+{
+    QTest::addColumn<int>("setup");
+    QTest::addColumn<QString>("refusal"); // empty: the dialog is shown
+    QTest::newRow("mode 2, no switch") << 0
+                                       << "Joystick buttons have been programmed for more "
+                                          "than one mode. ";
+    QTest::newRow("mode 2, both") << 1 << "You have specified a mode switching button AND ";
+    QTest::newRow("switch button programmed") << 2 << "The button you have specified for the ";
+    QTest::newRow("mode 1 with both") << 3 << "";
+    QTest::newRow("33 buttons") << 4 << "The mappings use 33 different buttons";
+}
+
+void TestSaveOpen::saveRefusalsComeBeforeTheDialog()
+{
+    QFETCH(int, setup);
+    QFETCH(QString, refusal);
+    identify("1", "Trigger");
+    identify("2", "Thumb");
+    program("1", {"a"});
+    if (setup <= 1) {
+        chooseMode(2);
+        program("2", {"b"});
+    }
+    showPage(frm->tabMode);
+    if (setup == 1 || setup == 3) {
+        frm->ShowPressOnModePage("2");
+        frm->txtSwitchKey->setText("F1");
+    }
+    if (setup == 2)
+        frm->ShowPressOnModePage("1");
+    if (setup == 4) {
+        frm->txtSwitchKey->setText("F1");
+        for (int b = 3; b <= 34; ++b) {
+            frm->Doc.IdentifiedButtons.append({QString::number(b), "x"});
+            chooseMode(b <= 20 ? 1 : 2);
+            program(QString::number(b), {"a"});
+        }
+    }
+
+    DialogCloser closer; // cancels the dialog
+    frm->btnSave->OnClick(frm->btnSave);
+    if (refusal.isEmpty()) {
+        QVERIFY(boxes.isEmpty());
+        QCOMPARE(closer.seen, QStringList{"Save Joystick Template"});
+    } else {
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].caption, QStringLiteral("Information"));
+        QVERIFY2(boxes[0].text.startsWith(refusal), qPrintable(boxes[0].text));
+        QVERIFY(closer.seen.isEmpty());
+    }
+    QVERIFY(frm->TemplateFileName.isEmpty());
+    QVERIFY(QDir(dir->path()).isEmpty());
+}
+
+void TestSaveOpen::workedExampleSavesTheExampleFile()
+{
+    enterFlightExample();
+    DialogCloser closer;
+    closer.fileToChoose = path("flight"); // the suffix is added
+    frm->SaveTemplateFile();
+    const QString saved = path("flight.joy");
+    QCOMPARE(frm->TemplateFileName, saved);
+    const QString example = qEnvironmentVariable("CORV_SOURCE_DIR") + "/examples/flight.joy";
+    QCOMPARE(readAll(saved), readAll(example));
+
+    // Saving over it again, by the name without its suffix, asks first.
+    frm->SaveTemplateFile();
+    QCOMPARE(closer.seen.size(), 3);
+    QVERIFY2(closer.seen[2].contains("flight.joy already exists"), qPrintable(closer.seen[2]));
+    QCOMPARE(readAll(saved), readAll(example));
+}
+
+void TestSaveOpen::saveWritesWhatWasChecked()
+{
+    identify("1", "Trigger");
+    identify("2", "Thumb");
+    program("1", {"a"});
+    chooseMode(2);
+    program("2", {"b"});
+    showPage(frm->tabMode);
+    frm->txtSwitchKey->setText("F1");
+    DialogCloser closer;
+    closer.fileToChoose = path("t.joy");
+    // A press on the Mode page while the dialog is up adds a switch button,
+    // which the checks would have refused.
+    closer.whileFileDialogIsUp = [this] { frm->ShowPressOnModePage("1"); };
+    frm->SaveTemplateFile();
+    QCOMPARE(frm->Doc.ModeSwitchButton, QStringLiteral("1"));
+    Template written;
+    QVERIFY(ReadTemplate(path("t.joy"), written));
+    QVERIFY(written.ModeSwitchButton.isEmpty());
+    QCOMPARE(written.ModeSwitchKey, QStringLiteral("F1"));
+}
+
+void TestSaveOpen::saveFailureKeepsFileNameAndSummary()
+{
+    identify("1", "Trigger");
+    DialogCloser closer;
+    closer.fileToChoose = path("a.joy");
+    frm->SaveTemplateFile();
+    QCOMPARE(frm->TemplateFileName, path("a.joy"));
+    const QStringList summary = lines(frm->lstCompleteSummary);
+    QCOMPARE(summary.mid(summary.size() - 3), QStringList({"FILENAME:", path("a.joy"), ""}));
+
+    // A folder that does not exist cannot be written to.
+    const QString nowhere = path("no/such/folder/b.joy");
+    frm->txtTemplateDesc->setText("changed");
+    closer.fileToChoose = nowhere;
+    frm->SaveTemplateFile();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].caption, QStringLiteral("Error"));
+    QCOMPARE(lastBox(), QStringLiteral("Unable to write to %1").arg(nowhere));
+    QCOMPARE(frm->TemplateFileName, path("a.joy"));
+    QCOMPARE(lines(frm->lstCompleteSummary), summary);
+}
+
+void TestSaveOpen::openThenSaveElsewhereIsTheSameFile()
+{
+    const QString example = qEnvironmentVariable("CORV_SOURCE_DIR") + "/examples/flight.joy";
+    showPage(frm->tabButtons);
+    chooseMode(3);
+    DialogCloser closer;
+    closer.fileToChoose = example;
+    frm->btnOpen->OnClick(frm->btnOpen);
+    QCOMPARE(closer.seen, QStringList{"Open Joystick Template"});
+    QVERIFY(boxes.isEmpty());
+    QCOMPARE(frm->TemplateFileName, example);
+    // Mode 1 is shown, with its mappings and the names of the file.
+    QCOMPARE(frm->CurrentMode, 1);
+    QCOMPARE(frm->cmbMode->currentText(), QStringLiteral("Ground"));
+    QCOMPARE(lines(frm->lstButtonSummary), QStringList({"1\tTrigger", "2\tThumb"}));
+    QCOMPARE(frm->focusWidget(), frm->txtButtonPurpose);
+    QCOMPARE(frm->txtSwitchDesc->text(), QStringLiteral("Top"));
+    QCOMPARE(frm->txtTemplateDesc->text(), QStringLiteral("Flight game"));
+    QVERIFY(frm->rbDigital->isChecked() && frm->rbDigital->isEnabled());
+    QCOMPARE(lines(frm->lstCompleteSummary).first(), QStringLiteral("Flight game"));
+
+    closer.fileToChoose = path("copy.joy");
+    frm->SaveTemplateFile();
+    QCOMPARE(readAll(path("copy.joy")), readAll(example));
+
+    // The command line's template goes the same way.
+    frm->ExplorerButton1Click();
+    frm->OpenTemplatePath(path("copy.joy"));
+    QCOMPARE(frm->Doc.Mappings[1].size(), 1);
+}
+
+void TestSaveOpen::refusedFilesKeepTheDocument()
+{
+    const QString fifo = path("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString notValid = QStringLiteral("This is not a valid joystick template file");
+    const struct {
+        QString file;
+        const char* caption;
+        QString start;
+    } refused[] = {
+        {write("plain.txt", "hello\n"), "Error", notValid},
+        {write("old.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\n"), "Information",
+         "This template file is from an earlier version of The Corvane. "},
+        {fifo, "Error", '"' + fifo + "\" is not a regular file"},
+        {dir->path(), "Error", '"' + dir->path() + "\" is a folder"},
+        {path("nothing.joy"), "Error", notValid},
+    };
+    identify("1", "Trigger");
+    frm->txtTemplateDesc->setText("unsaved");
+    const Template before = frm->Doc;
+    for (const auto& r : refused) {
+        boxes.clear();
+        frm->OpenTemplatePath(r.file);
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].caption, QString(r.caption));
+        QVERIFY2(boxes[0].text.startsWith(r.start), qPrintable(boxes[0].text));
+        QVERIFY(frm->Doc == before);
+    }
+    QCOMPARE(lines(frm->lstIdentify), QStringList{"1\tTrigger"});
+    QVERIFY(frm->TemplateFileName.isEmpty());
+}
+
+void TestSaveOpen::unidentifiedSwitchButtonSurvives()
+{
+    const QString file = write("switch.joy", "[GLOBAL]\nMODE1NAME=Ground\nMODE_SWITCH_BUTTON=64\n"
+                                             "RESPONSE=9\n[IDENTIFIED BUTTONS]\nNUMBER=1\n"
+                                             "1=1,Trigger\n");
+    frm->OpenTemplatePath(file);
+    QVERIFY(boxes.isEmpty());
+    QCOMPARE(frm->Doc.ModeSwitchButton, QStringLiteral("64"));
+    QVERIFY(frm->txtSwitchDesc->text().isEmpty());
+    QCOMPARE(frm->lblResponseValue->text(), QStringLiteral("Normal"));
+    showPage(frm->tabMode);
+    QVERIFY(frm->txtSwitchDesc->text().isEmpty());
+    DialogCloser closer;
+    closer.fileToChoose = path("resaved.joy");
+    frm->SaveTemplateFile();
+    Template resaved;
+    QVERIFY(ReadTemplate(path("resaved.joy"), resaved));
+    QCOMPARE(resaved.ModeSwitchButton, QStringLiteral("64"));
+    QCOMPARE(resaved.Response, 3);
+}
+
+void TestSaveOpen::summaryOccasions()
+{
+    showPage(frm->tabSummary);
+    QVERIFY(lines(frm->lstCompleteSummary).isEmpty());
+    identify("1", "Trigger");
+    program("1", {"a"}, "Fire");
+    frm->txtTemplateDesc->setText("Flight");
+    showPage(frm->tabSummary);
+    const QStringList shown = lines(frm->lstCompleteSummary);
+    QCOMPARE(shown.mid(0, 6),
+             QStringList({"Flight", "", "", "Mode 1 Name: Mode 1:", "", "Trigger\tFire"}));
+    QVERIFY(!shown.contains("FILENAME:"));
+
+    // Without identified buttons the summary on show stays.
+    frm->ShowPressOnButtonsPage("1");
+    frm->btnDeleteClick();
+    showPage(frm->tabIdentify);
+    frm->ShowPressOnIdentifyPage("1");
+    frm->btnDeleteClick();
+    showPage(frm->tabSummary);
+    QCOMPARE(lines(frm->lstCompleteSummary), shown);
+
+    // A print rebuilds it first, under the same rule.
+    answers << QMessageBox::Cancel;
+    frm->btnPrintClick();
+    QCOMPARE(lines(frm->lstCompleteSummary), shown);
+}
+
+void TestSaveOpen::printingWithoutPrinterOffersPdf()
+{
+    if (corv::editor::HasDefaultPrinter())
+        QSKIP("This machine has a printer");
+    frm->btnPrintClick();
+    QCOMPARE(lastBox(), QStringLiteral("No summary data to print"));
+
+    identify("1", "Trigger");
+    program("1", {"a"}, "Fire");
+    frm->txtTemplateDesc->setText("Flight");
+    boxes.clear();
+    answers << QMessageBox::Cancel;
+    DialogCloser closer;
+    frm->btnPrintClick();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].kind, QMessageBox::Question);
+    QVERIFY(boxes[0].text.contains("PDF"));
+    QVERIFY(closer.seen.isEmpty());
+
+    // The summary as the document holds it now, without visiting the page.
+    closer.fileToChoose = path("summary");
+    frm->btnPrintClick();
+    QCOMPARE(closer.seen, QStringList{"Save Summary as PDF"});
+    QProcess text;
+    text.start("pdftotext", {"-layout", path("summary.pdf"), "-"});
+    QVERIFY(text.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(printed.contains("Flight") && printed.contains("Trigger") &&
+                 printed.contains("Fire") && printed.indexOf("Flight") < printed.indexOf("Fire"),
+             qPrintable(printed));
+
+    // A printer failure is shown, and the editor goes on.
+    closer.fileToChoose = path("no/such/folder/summary.pdf");
+    frm->btnPrintClick();
+    QCOMPARE(boxes.last().caption, QStringLiteral("Error"));
+    QVERIFY(!boxes.last().text.isEmpty());
+}
+
+QTEST_MAIN(TestSaveOpen)
+#include "tst_SaveOpen.moc"
