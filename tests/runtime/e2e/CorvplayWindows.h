@@ -7,6 +7,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 // Reads a list property of 32-bit values; empty when absent.
 inline QList<unsigned long> longProperty(Display* dpy, Window w, const char* name, Atom type)
@@ -97,6 +98,25 @@ inline void tapKey(Display* dpy, KeySym sym)
     XTestFakeKeyEvent(dpy, code, True, CurrentTime);
     XTestFakeKeyEvent(dpy, code, False, CurrentTime);
     XSync(dpy, False);
+}
+
+// A popup of the process, such as its menu, is on screen.
+inline bool popupShown(Display* dpy, qint64 pid)
+{
+    for (Window w : windowsOfPid(dpy, DefaultRootWindow(dpy), pid)) {
+        if (viewable(dpy, w) && overrideRedirect(dpy, w))
+            return true;
+    }
+    return false;
+}
+
+// Chooses Shutdown in the open menu from the keyboard: up from the bottom,
+// past Cancel.
+inline void chooseShutdown(Display* dpy)
+{
+    tapKey(dpy, XK_Up);
+    tapKey(dpy, XK_Up);
+    tapKey(dpy, XK_Return);
 }
 
 // A run on the test X server, with its mode window once it is on screen.
