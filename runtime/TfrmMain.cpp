@@ -333,10 +333,11 @@ void TfrmMain::ApplyResponse(int32_t value)
 
 void TfrmMain::PrintMessage(const QString& text, const QString& hint)
 {
-    std::fprintf(stderr, "corvplay: %s\n", text.toLocal8Bit().constData());
+    // As every other line on standard error: the program's message pattern
+    // puts "corvplay: " in front.
+    qWarning("%s", qUtf8Printable(text));
     if (!hint.isEmpty())
-        std::fprintf(stderr, "corvplay: %s\n", hint.toLocal8Bit().constData());
-    std::fflush(stderr);
+        qWarning("%s", qUtf8Printable(hint));
 }
 
 void TfrmMain::ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text,
