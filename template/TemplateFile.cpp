@@ -5,6 +5,7 @@
 #include "ProfileFile.h"
 #include "RuntimeTemplate.h"
 #include "Template.h"
+#include "TemplateNames.h"
 
 #include <QHash>
 #include <QSet>
@@ -14,42 +15,21 @@
 namespace corv
 {
 
+using namespace TemplateNames;
+
 namespace
 {
-
-const QString Global = QStringLiteral("GLOBAL");
-const QString Identified = QStringLiteral("IDENTIFIED BUTTONS");
-const QString MappingSection = QStringLiteral("MAPPING");
-const QString DescriptionSection = QStringLiteral("DESCRIPTION");
-const QString Missing = QStringLiteral("ERROR"); // fallback of every presence test
 
 constexpr int MaxDescriptionLength = 255;
 constexpr int MaxFontNameLength = 255;
 
-QString modeSection(int m)
-{
-    return QStringLiteral("MODE%1").arg(m);
-}
-QString modeNameKey(int m)
-{
-    return QStringLiteral("MODE%1NAME").arg(m);
-}
 QString defaultModeName(int m)
 {
     return QStringLiteral("Mode %1").arg(m);
 }
-QString buttonKey(int n)
-{
-    return QStringLiteral("BUTTON%1").arg(n);
-}
 QString bit(bool b)
 {
     return b ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-bool present(const ProfileFile& file, const QString& section, const QString& key)
-{
-    return file.readString(section, key, Missing) != Missing;
 }
 
 int highestSlot(const ButtonMapping& mapping)
