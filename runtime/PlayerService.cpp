@@ -3,7 +3,6 @@
 #include "TfrmMain.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QFileInfo>
 
@@ -13,8 +12,7 @@ namespace corv
 void PlayerService::Publish(TfrmMain* player)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() ||
-        bus.interface()->serviceOwner(ServiceName).value() != bus.baseService())
+    if (!bus.isConnected())
         return;
     bus.registerObject(ObjectPath, new PlayerService(player),
                        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
@@ -23,8 +21,7 @@ void PlayerService::Publish(TfrmMain* player)
 
 PlayerService::PlayerService(TfrmMain* player) : QObject(player), player_(player)
 {
-    connect(player, &TfrmMain::ModeChanged, this,
-            [this](int32_t mode, const QString& name) { emit ModeChanged(mode, name); });
+    connect(player, &TfrmMain::ModeChanged, this, &PlayerService::ModeChanged);
 }
 
 int PlayerService::Mode() const
