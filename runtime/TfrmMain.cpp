@@ -252,7 +252,7 @@ void TfrmMain::SysHotKey1HotKey(QObject*, qint32)
 void TfrmMain::AdvanceMode()
 {
     const int32_t next = CurrentMode + 1;
-    ShowMode(next > std::min(ModeCount, RuntimeTemplate::MaxModes) || next < 1 ? 1 : next);
+    ShowMode(next > HighestMode() || next < 1 ? 1 : next);
 }
 
 void TfrmMain::ShowMode(int32_t mode)
