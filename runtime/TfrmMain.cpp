@@ -425,13 +425,14 @@ bool TfrmMain::OpenTemplate()
     if (shuttingDown_) // asked to stop while a colour error was shown
         return false;
     FitModeWindow();
-    if (MessageBoxes && !NotificationArea())
+    const bool tray = NotificationArea(); // asks the desktop: once
+    if (MessageBoxes && !tray)
         PrintMessage(QStringLiteral("no notification area; right-click the mode window for its "
                                     "menu"));
     // Disable may have been chosen from the tray while a box was shown;
     // without a tray the window is the way back, and stays.
     const bool enabled = Enable1->isChecked();
-    if (enabled || !NotificationArea()) {
+    if (enabled || !tray) {
         show();
         raise();
     }
