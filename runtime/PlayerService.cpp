@@ -90,16 +90,15 @@ void PlayerService::SetMode(int mode)
     player_->ShowMode(mode);
 }
 
+// As the menu's: during start-up the choice is kept until start-up ends.
 void PlayerService::Enable()
 {
-    if (started())
-        player_->Enable1Click(nullptr);
+    player_->Enable1Click(nullptr);
 }
 
 void PlayerService::Disable()
 {
-    if (started())
-        player_->Disable1Click(nullptr);
+    player_->Disable1Click(nullptr);
 }
 
 // Also during start-up, where it ends start-up as Ctrl+C does. Run from the

@@ -52,7 +52,8 @@ signals:
     void ModeChanged(int mode, const QString& name);
 
 private:
-    // False, with the error sent, until start-up has finished.
+    // False, with the error sent, until start-up has finished: no mode can
+    // be switched before then.
     bool started();
     // False, with the error sent, while the player is disabled: the hot key
     // does nothing then either.
