@@ -8,7 +8,6 @@
 #include "TSysHotKey.h"
 #include "TWinTaskbar.h"
 #include "TemplateFile.h"
-#include "TemplateWarnings.h"
 
 #include <QApplication>
 #include <QCloseEvent>

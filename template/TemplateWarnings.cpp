@@ -3,25 +3,18 @@
 #include "KeyTable.h"
 #include "ProfileFile.h"
 #include "RuntimeTemplate.h"
-#include "TemplateFile.h"
 #include "TemplateNames.h"
 
-#include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <map>
 #include <numeric>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace corv
@@ -584,11 +577,6 @@ private:
     QList<TemplateWarning> warnings_;
 };
 
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 } // namespace
 
 QList<TemplateWarning> TemplateWarnings(const ProfileFile& file,
@@ -596,41 +584,4 @@ QList<TemplateWarning> TemplateWarnings(const ProfileFile& file,
 {
     return Checker(file, hotKeyCodes).run();
 }
-
-QString TemplateCheckCause(const QString& path)
-{
-    const QByteArray native = QFile::encodeName(path);
-    struct stat st {
-    };
-    if (::stat(native.constData(), &st) != 0)
-        return QStringLiteral("%1: %2; check the name and the folder")
-            .arg(path, systemError(errno));
-    if (S_ISDIR(st.st_mode))
-        return QStringLiteral("%1: is a directory; name a .joy file").arg(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return QStringLiteral("%1: %2; make it readable (chmod u+r)").arg(path, systemError(errno));
-    ::close(fd);
-    if (st.st_size == 0)
-        return QStringLiteral("%1: is empty; a template has at least a [GLOBAL] section with "
-                              "MODE_SWITCH_BUTTON= and MODE1NAME=")
-            .arg(path);
-    ProfileFile file;
-    if (file.load(path) != ProfileFile::LoadStatus::Loaded)
-        return QStringLiteral("%1: cannot be read").arg(path);
-    switch (CheckTemplate(file)) {
-    case TemplateCheck::Valid:
-        break;
-    case TemplateCheck::NotATemplate:
-        return QStringLiteral("%1: has no [GLOBAL] section with a MODE_SWITCH_BUTTON key (an "
-                              "empty value will do), which every template has")
-            .arg(path);
-    case TemplateCheck::EarlierVersion:
-        return QStringLiteral("%1: [GLOBAL] has no MODE1NAME, which templates of this version "
-                              "have; add MODE1NAME=Mode 1 if you wrote it by hand")
-            .arg(path);
-    }
-    return QString();
-}
-
 } // namespace corv
