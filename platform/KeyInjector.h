@@ -1,6 +1,7 @@
 #pragma once
 
 #include <bitset>
+#include <functional>
 
 namespace corv
 {
@@ -21,14 +22,23 @@ public:
     // Releases every key this injector still holds down.
     void releaseAll();
     bool isHeld(int vk) const { return vk >= 0 && vk < 256 && held_.test(static_cast<size_t>(vk)); }
+    // Runs once if the backend loses what it types through (its X display
+    // went away), from inside the call that found out: keep it short.
+    void setOnLost(std::function<void()> onLost) { onLost_ = std::move(onLost); }
 
 protected:
     KeyInjector() = default;
     // Backends implement the actual event; codes outside 0..255 never reach it.
     virtual void sendKey(int vk, bool down) = 0;
+    void reportLost()
+    {
+        if (onLost_)
+            onLost_();
+    }
 
 private:
     std::bitset<256> held_;
+    std::function<void()> onLost_;
 };
 
 } // namespace corv

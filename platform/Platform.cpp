@@ -126,7 +126,8 @@ QString Platform::joystickSpec(const QCommandLineParser& parser)
 
 QString Platform::keysBackend(const QCommandLineParser& parser)
 {
-    return parser.value(QStringLiteral("keys"));
+    // Backend names are taken in any case; callers compare the lower-case one.
+    return parser.value(QStringLiteral("keys")).toLower();
 }
 
 } // namespace corv

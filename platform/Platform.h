@@ -36,6 +36,7 @@ public:
     // which the program exits with *exitCode.
     static bool handleListJoysticks(const QCommandLineParser& parser, int* exitCode);
     static QString joystickSpec(const QCommandLineParser& parser);
+    // The --keys value in lower case, as createKeyInjector takes it.
     static QString keysBackend(const QCommandLineParser& parser);
 };
 

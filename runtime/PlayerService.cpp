@@ -109,7 +109,8 @@ void PlayerService::Disable()
 // event loop, so the caller has its answer before the window closes.
 void PlayerService::Quit()
 {
-    QMetaObject::invokeMethod(player_, &TfrmMain::RequestShutdown, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        player_, [player = player_] { player->RequestShutdown(); }, Qt::QueuedConnection);
 }
 
 } // namespace corv

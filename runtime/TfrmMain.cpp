@@ -76,10 +76,20 @@ TfrmMain::TfrmMain(Joystick* joystick, KeyInjector* keys, HotKeyService* hotKeys
         connect(joystick_, &Joystick::buttonDown, this, &TfrmMain::JoyButtonDown);
         connect(joystick_, &Joystick::buttonUp, this, &TfrmMain::JoyButtonUp);
     }
+    // A backend that can no longer type ends the program with status 1. The
+    // news comes from inside a key event, so the shutdown waits for the loop.
+    if (keys_) {
+        keys_->setOnLost([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { RequestShutdown(1); }, Qt::QueuedConnection);
+        });
+    }
 }
 
 TfrmMain::~TfrmMain()
 {
+    if (keys_)
+        keys_->setOnLost(nullptr);
     // No tick may reach a half-destroyed window.
     delete SuperTimer1;
     SuperTimer1 = nullptr;
@@ -154,6 +164,8 @@ void TfrmMain::ClearButtonHeld()
 
 void TfrmMain::SuperTimer1Timer(QObject*)
 {
+    if (shuttingDown_)
+        return;
     if (joystick_)
         joyInfo_ = joystick_->poll();
     const uint32_t buttons = joyInfo_.dwButtons;
@@ -185,7 +197,7 @@ void TfrmMain::SuperTimer1Timer(QObject*)
 
 void TfrmMain::JoyButtonDown(uint32_t wParam)
 {
-    if (DigitalDevice || !DispatchEnabled)
+    if (DigitalDevice || !DispatchEnabled || shuttingDown_)
         return;
     const auto id = static_cast<int32_t>(wParam);
     if (id == ModeSwitchButton) {
@@ -203,7 +215,8 @@ void TfrmMain::JoyButtonDown(uint32_t wParam)
 
     // Repeat until any button is let go; the mode is read anew on every send.
     // Between sends, events run for one polling interval, so a release, a
-    // tick or the hot key are handled without spinning.
+    // tick or the hot key are handled without spinning. Once shutdown is
+    // asked every wait returns at once, so the loop must end there too.
     ButtonHeld = true;
     QPointer<TfrmMain> self(this);
     while (true) {
@@ -219,7 +232,7 @@ void TfrmMain::JoyButtonDown(uint32_t wParam)
         if (!self)
             return;
         heldWait_ = outer;
-        if (!ButtonHeld)
+        if (!ButtonHeld || shuttingDown_)
             break;
         SendMapping(k);
     }
@@ -247,13 +260,19 @@ void TfrmMain::ShowMode(int32_t mode)
     CurrentMode = mode;
     const QString& name = ModeNames[size_t(CurrentMode - 1)];
     lblModeString->setText(name);
-    if (modeEcho_) {
-        std::fprintf(modeEcho_, "mode %d %s\n", CurrentMode, name.toUtf8().constData());
-        std::fflush(modeEcho_);
-    }
+    EchoMode();
     emit ModeChanged(CurrentMode, name);
     // Paint the new name at once.
     QCoreApplication::processEvents();
+}
+
+void TfrmMain::EchoMode()
+{
+    if (!modeEcho_ || CurrentMode < 1 || CurrentMode > RuntimeTemplate::MaxModes)
+        return;
+    std::fprintf(modeEcho_, "mode %d %s\n", CurrentMode,
+                 ModeNames[size_t(CurrentMode - 1)].toUtf8().constData());
+    std::fflush(modeEcho_);
 }
 
 int32_t TfrmMain::FindButtonIndex() const
@@ -269,7 +288,7 @@ int32_t TfrmMain::FindButtonIndex() const
 void TfrmMain::SendMapping(int32_t k)
 {
     const Mapping* mapping = CurrentMapping(k);
-    if (!mapping || !keys_)
+    if (!mapping || !keys_ || shuttingDown_)
         return;
     const int32_t count = std::min(mapping->Count, RuntimeTemplate::MaxSlots);
     for (int32_t n = 0; n < count; ++n) {
@@ -337,17 +356,26 @@ bool TfrmMain::FormCreate(QObject*)
         ExitCode = 1;
         return false;
     }
-    return !shutdownRequested_ && OpenTemplate();
+    return !shuttingDown_ && OpenTemplate();
 }
 
-void TfrmMain::RequestShutdown()
+void TfrmMain::RequestShutdown(int exitCode)
 {
-    if (Started) {
-        Shutdown1Click(nullptr);
+    if (shuttingDown_) {
+        CloseModalBox();
         return;
     }
-    shutdownRequested_ = true;
-    ExitCode = 0;
+    ExitCode = exitCode;
+    if (Started) {
+        close();
+        return;
+    }
+    shuttingDown_ = true;
+    CloseModalBox();
+}
+
+void TfrmMain::CloseModalBox()
+{
     if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
         modal->reject();
 }
@@ -370,10 +398,8 @@ bool TfrmMain::OpenTemplate()
         dlgOpen.setDefaultSuffix(QStringLiteral("joy"));
         dlgOpen.setFileMode(QFileDialog::ExistingFile);
         dlgOpen.setAcceptMode(QFileDialog::AcceptOpen);
-        if (dlgOpen.exec() != QDialog::Accepted || dlgOpen.selectedFiles().isEmpty()) {
-            ExitCode = 0;
+        if (dlgOpen.exec() != QDialog::Accepted || dlgOpen.selectedFiles().isEmpty())
             return false;
-        }
         TemplateFileName = dlgOpen.selectedFiles().first();
     }
 
@@ -395,24 +421,34 @@ bool TfrmMain::OpenTemplate()
     const QPoint topLeft = ReadPosition(screen ? screen->geometry().width() : 0);
     setGeometry(topLeft.x(), topLeft.y(), MinWidth, MinHeight);
     LoadTemplate();
-    if (shutdownRequested_) // asked to stop while a colour error was shown
+    if (shuttingDown_) // asked to stop while a colour error was shown
         return false;
     FitModeWindow();
     if (MessageBoxes && !NotificationArea())
         PrintMessage(QStringLiteral("no notification area; right-click the mode window for its "
                                     "menu"));
-    show();
-    raise();
+    // Disable may have been chosen from the tray while a box was shown;
+    // without a tray the window is the way back, and stays.
+    const bool enabled = Enable1->isChecked();
+    if (enabled || !NotificationArea()) {
+        show();
+        raise();
+    }
     ButtonHeld = false;
     lblModeString->setGeometry(rect().adjusted(1, 1, -1, -1));
     RegisterModeSwitchKey();
     ApplyResponse(LoadedResponse);
-    DispatchEnabled = true;
-    if (DigitalDevice)
-        SuperTimer1->SetEnabled(true);
-    else if (joystick_)
+    if (!DigitalDevice && joystick_)
         joystick_->setMessagesWanted(true); // a digital template polls instead
     Started = true;
+    if (!enabled) {
+        Disable1Click(Disable1);
+        return true;
+    }
+    DispatchEnabled = true;
+    EchoMode();
+    if (DigitalDevice)
+        SuperTimer1->SetEnabled(true);
     return true;
 }
 
@@ -433,8 +469,11 @@ void TfrmMain::LoadTemplate()
 
     // A colour the window cannot draw is reported, and the window keeps its
     // own colour; start-up goes on.
-    for (const ColourError& error : result.ColourErrors)
+    for (const ColourError& error : result.ColourErrors) {
+        if (shuttingDown_)
+            break;
         ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), error.message());
+    }
     setModeWindowColour(QPalette::Window, t.BackColour);
     setModeWindowColour(QPalette::WindowText, t.ForeColour);
     // Disabled, the name is drawn halfway between its colour and the
@@ -494,15 +533,24 @@ void TfrmMain::setModeWindowColour(QPalette::ColorRole role, const QString& text
     lblModeString->setPalette(pal);
 }
 
+// While start-up still shows a box, Enable and Disable only record the
+// choice; start-up applies it when it ends.
 void TfrmMain::Enable1Click(QObject*)
 {
+    if (shuttingDown_)
+        return;
+    Enable1->setChecked(true);
+    Disable1->setChecked(false);
+    if (!Started)
+        return;
+    const bool wasOff = !DispatchEnabled;
     DispatchEnabled = true;
     lblModeString->setEnabled(true);
     WinTaskbar1->SetIcon(CorvplayIcon());
     show();
     raise();
-    Enable1->setChecked(true);
-    Disable1->setChecked(false);
+    if (wasOff)
+        EchoMode();
     SuperTimer1->SetEnabled(true);
     if (ModeSwitchKey != RuntimeTemplate::NoSwitchKey)
         SysHotKey1->SetActive(true);
@@ -510,6 +558,12 @@ void TfrmMain::Enable1Click(QObject*)
 
 void TfrmMain::Disable1Click(QObject*)
 {
+    if (shuttingDown_)
+        return;
+    Enable1->setChecked(false);
+    Disable1->setChecked(true);
+    if (!Started)
+        return;
     DispatchEnabled = false;
     // Without a notification area the window is all there is to click: it
     // stays, greyed, and its menu enables again.
@@ -518,15 +572,13 @@ void TfrmMain::Disable1Click(QObject*)
     else
         lblModeString->setEnabled(false);
     WinTaskbar1->SetIcon(CorvplayIcon(QIcon::Disabled));
-    Enable1->setChecked(false);
-    Disable1->setChecked(true);
     SuperTimer1->SetEnabled(false);
     SysHotKey1->SetActive(false);
 }
 
 void TfrmMain::Shutdown1Click(QObject*)
 {
-    close();
+    RequestShutdown();
 }
 
 QString TfrmMain::PositionKey(int screenWidth)
@@ -567,14 +619,27 @@ void TfrmMain::SavePosition()
 }
 
 // Every close ends the program, also one asked for by the window manager.
+// The engine stops before anything else: saving the position may show a box,
+// and nothing may be typed while it waits.
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    SavePosition();
     event->accept();
-    // An analog button's repeat loop runs until the button is let go; once
-    // quit is asked its waits return at once, so it must be ended first.
-    ClearButtonHeld();
+    if (shuttingDown_)
+        return;
+    shuttingDown_ = true;
+    StopEngine();
+    SavePosition();
     QCoreApplication::quit();
+}
+
+void TfrmMain::StopEngine()
+{
+    DispatchEnabled = false;
+    SuperTimer1->SetEnabled(false);
+    SysHotKey1->SetActive(false);
+    ClearButtonHeld();
+    if (keys_)
+        keys_->releaseAll();
 }
 
 // The same menu as the tray icon's, so the program can be shut down where no

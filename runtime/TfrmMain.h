@@ -87,7 +87,8 @@ public:
     QStringList Arguments;
     QString TemplateFileName;
     // False when the program must end now; ExitCode then says how (0 when
-    // the user cancelled, 1 after a failure the user was told of).
+    // the user cancelled, 1 after a failure the user was told of). Once
+    // running, the status the program ends with after its event loop.
     bool FormCreate(QObject* Sender);
     bool OpenTemplate();
     void LoadTemplate();
@@ -100,10 +101,12 @@ public:
     void Disable1Click(QObject* Sender);
     void Shutdown1Click(QObject* Sender);
 
-    // SIGINT and SIGTERM: Shutdown once running; during start-up the box or
-    // dialog on screen is closed and start-up ends without touching the
-    // stored position.
-    void RequestShutdown();
+    // SIGINT, SIGTERM and Shutdown. Once running the window closes; during
+    // start-up the box or dialog on screen is closed and start-up ends
+    // without touching the stored position. Asked again while a box holds
+    // the shutdown up, the box goes and the program ends. exitCode is the
+    // program's status.
+    void RequestShutdown(int exitCode = 0);
     bool Started = false;
 
     // The mode window's position, kept per user and per screen width.
@@ -156,8 +159,9 @@ public:
     // Text of a capture result as the user sees it; "OK" for success.
     static QString CaptureResultText(int32_t code);
 
-    // Where AdvanceMode writes "mode <n> <name>" lines (nullptr: nowhere). A
-    // dry run with the printing key backend uses stdout.
+    // Where "mode <n> <name>" lines go (nullptr: nowhere), written when
+    // dispatch starts and at each mode change. A dry run with the printing
+    // key backend uses stdout.
     void SetModeEcho(std::FILE* out) { modeEcho_ = out; }
 
 signals:
@@ -178,6 +182,11 @@ private:
     // Button k's mapping in the current mode, or nullptr outside the tables.
     const Mapping* CurrentMapping(int32_t k) const;
     void ClearButtonHeld();
+    void EchoMode();
+    // Dispatch off, timer stopped, hot key given back, held state cleared
+    // and every key let go: nothing is typed after this.
+    void StopEngine();
+    static void CloseModalBox();
 
     Joystick* joystick_;
     KeyInjector* keys_;
@@ -185,8 +194,9 @@ private:
     std::FILE* modeEcho_ = nullptr;
     // The innermost wait of an analog repeat loop; quit when the button is let go.
     QEventLoop* heldWait_ = nullptr;
+    // Set once shutdown is asked: no mapping is sent and no repeat starts.
+    bool shuttingDown_ = false;
     // Set while the window is moved by hand (no window manager to do it).
-    bool shutdownRequested_ = false;
     bool dragging_ = false;
     QPoint dragOffset_;
 };

@@ -146,7 +146,8 @@ int main(int argc, char* argv[])
         PlayerService::Publish(&frmMain);
         if (!frmMain.FormCreate(&frmMain))
             return frmMain.ExitCode;
-        status = QCoreApplication::exec();
+        QCoreApplication::exec();
+        status = frmMain.ExitCode;
     }
     // Destroying the injector releases every key still held.
     keys.reset();

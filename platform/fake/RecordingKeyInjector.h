@@ -23,6 +23,8 @@ public:
     // "17+ 65+ 65- 17-": '+' a press, '-' a release.
     QString text() const;
     void clear() { events.clear(); }
+    // As if the display it types through went away.
+    void loseBackend() { reportLost(); }
 
 protected:
     void sendKey(int vk, bool down) override { events.emplace_back(vk, down); }

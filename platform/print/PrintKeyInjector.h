@@ -2,16 +2,20 @@
 
 #include "KeyInjector.h"
 
+#include <QByteArray>
+#include <array>
 #include <cstdio>
 
 namespace corv
 {
 
-// Dry run: writes "key <vk> down" / "key <vk> up" lines instead of typing.
+// Dry run: writes what would be typed, one line per event: "key <vk> down
+// <name>" / "key <vk> up <name>", the name being the key table's (absent for
+// codes it lacks). Code 0, an empty slot, types nothing and prints nothing.
 class PrintKeyInjector : public KeyInjector
 {
 public:
-    explicit PrintKeyInjector(std::FILE* out = stdout) : out_(out) {}
+    explicit PrintKeyInjector(std::FILE* out = stdout);
     ~PrintKeyInjector() override { releaseAll(); }
 
 protected:
@@ -19,6 +23,7 @@ protected:
 
 private:
     std::FILE* out_;
+    std::array<QByteArray, 256> names_; // " <name>" by code, empty when unnamed
 };
 
 } // namespace corv

@@ -5,6 +5,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 namespace corv
 {
@@ -49,7 +50,9 @@ QString KeyboardLayout::typed(int vk) const
     const KeyCode code = XKeysymToKeycode(dpy_, sym);
     if (code == 0)
         return {};
-    if (IsKeypadKey(sym))
+    // The XTEST backend types a printable character with its level's Shift
+    // or AltGr, so wherever the layout has it, it is what arrives.
+    if (IsKeypadKey(sym) || (sym >= XK_space && sym <= XK_asciitilde))
         return symbolText(sym);
     XkbStateRec state{};
     XkbGetState(dpy_, XkbUseCoreKbd, &state);

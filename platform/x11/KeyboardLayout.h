@@ -17,9 +17,10 @@ public:
     static std::unique_ptr<KeyboardLayout> open(const QString& display = {});
     ~KeyboardLayout();
 
-    // What a press of virtual-key code vk types here with no modifier held:
-    // a character, or X's name of the key; empty when the layout lacks it.
-    // Keypad keys are named by what they type with Num Lock on.
+    // What the player's press of virtual-key code vk types here with no
+    // modifier of the slot held: a character, or X's name of the key; empty
+    // when the layout lacks it. Keypad keys are named by what they type with
+    // Num Lock on.
     QString typed(int vk) const;
     // X's name of vk's key, whatever the layout ("F13", "KP_Separator");
     // empty for codes no key stands for.

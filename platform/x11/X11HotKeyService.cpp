@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 #include <algorithm>
+#include <cstdio>
 
 namespace corv
 {
@@ -42,12 +43,12 @@ unsigned toXModifiers(unsigned modifiers)
 
 } // namespace
 
-X11HotKeyService::X11HotKeyService(const QString& display, QObject* parent) : HotKeyService(parent)
+X11HotKeyService::X11HotKeyService(const QString& display, QObject* parent)
+    : HotKeyService(parent), connection_(display), dpy_(connection_.display())
 {
-    const QByteArray native = display.toLocal8Bit();
-    dpy_ = XOpenDisplay(display.isEmpty() ? nullptr : native.constData());
     if (!dpy_)
         return;
+    connection_.setOnLost([this] { connectionLost(); });
     root_ = DefaultRootWindow(dpy_);
     keymap_.emplace(dpy_);
     notifier_ = new QSocketNotifier(ConnectionNumber(dpy_), QSocketNotifier::Read, this);
@@ -56,7 +57,7 @@ X11HotKeyService::X11HotKeyService(const QString& display, QObject* parent) : Ho
     // socket shows nothing for those, so look before the loop sleeps.
     if (auto* dispatcher = QAbstractEventDispatcher::instance(thread())) {
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
-            if (XEventsQueued(dpy_, QueuedAlready) > 0)
+            if (!connection_.lost() && XEventsQueued(dpy_, QueuedAlready) > 0)
                 readEvents();
         });
     }
@@ -69,7 +70,17 @@ X11HotKeyService::~X11HotKeyService()
     for (Grab& grab : grabs_)
         ungrab(grab);
     delete notifier_;
-    XCloseDisplay(dpy_);
+}
+
+void X11HotKeyService::connectionLost()
+{
+    // Called inside Xlib, possibly in the middle of a grab or of readEvents:
+    // only flags change here. The grabs went with the server.
+    std::fprintf(stderr, "corvane: lost the X display %s; hot keys no longer work\n",
+                 qPrintable(connection_.name()));
+    std::fflush(stderr);
+    if (notifier_)
+        notifier_->setEnabled(false);
 }
 
 unsigned X11HotKeyService::numLockMask()
@@ -92,7 +103,7 @@ unsigned X11HotKeyService::numLockMask()
 
 bool X11HotKeyService::registerHotKey(int id, unsigned modifiers, int vk)
 {
-    if (!dpy_ || grabs_.contains(id))
+    if (!dpy_ || connection_.lost() || grabs_.contains(id))
         return false;
     Grab grab;
     grab.vk = vk;
@@ -175,7 +186,7 @@ void X11HotKeyService::ungrab(Grab& grab)
 void X11HotKeyService::readEvents()
 {
     constexpr unsigned relevant = ShiftMask | ControlMask | Mod1Mask | Mod4Mask;
-    while (XPending(dpy_) > 0) {
+    while (!connection_.lost() && XPending(dpy_) > 0) {
         XEvent ev;
         XNextEvent(dpy_, &ev);
         if (keymap_->handle(ev)) {

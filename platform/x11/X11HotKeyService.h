@@ -2,6 +2,7 @@
 
 #include "HotKeyService.h"
 #include "KeymapWatch.h"
+#include "XConnection.h"
 
 #include <QMap>
 #include <QString>
@@ -15,7 +16,9 @@ namespace corv
 {
 
 // Global hot keys by grabbing the key on the X root window, on a private
-// Xlib connection whose events are read on the GUI thread.
+// Xlib connection whose events are read on the GUI thread. When the X server
+// goes away the keys are dropped with one line on standard error, and
+// every later registration fails.
 class X11HotKeyService : public HotKeyService
 {
     Q_OBJECT
@@ -43,7 +46,10 @@ private:
     void regrabAll();
     unsigned numLockMask();
 
-    Display* dpy_ = nullptr;
+    void connectionLost();
+
+    XConnection connection_;
+    Display* dpy_ = nullptr; // connection_'s; null when it could not be opened
     unsigned long root_ = 0;
     std::optional<KeymapWatch> keymap_;
     QSocketNotifier* notifier_ = nullptr;

@@ -5,9 +5,11 @@
 #include <QTest>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 // A plain X window on its own connection that takes the keyboard focus and
-// records the keys it receives as "Control_L down", "a up", ...
+// records the keys it receives as "Control_L down", "a up", ..., and the
+// characters they type.
 class KeyRecorderWindow
 {
 public:
@@ -48,6 +50,11 @@ public:
             if (ev.type == MappingNotify) {
                 XRefreshKeyboardMapping(&ev.xmapping);
             } else if (ev.type == KeyPress || ev.type == KeyRelease) {
+                if (ev.type == KeyPress) {
+                    char buffer[8];
+                    const int n = XLookupString(&ev.xkey, buffer, sizeof buffer, nullptr, nullptr);
+                    text += QString::fromLocal8Bit(buffer, n);
+                }
                 const KeySym sym =
                     XkbKeycodeToKeysym(dpy, static_cast<KeyCode>(ev.xkey.keycode), 0, 0);
                 keycodes << static_cast<int>(ev.xkey.keycode);
@@ -73,4 +80,5 @@ public:
     bool mapped = false;
     QStringList keys;
     QList<int> keycodes;
+    QString text;
 };

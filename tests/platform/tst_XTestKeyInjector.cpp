@@ -1,11 +1,14 @@
+#include "KeyTable.h"
 #include "VkTable.h"
 #include "xtest/XTestKeyInjector.h"
 
 #include "KeyRecorderWindow.h"
+#include "PrivateXServer.h"
 
 #include <QProcess>
 #include <QTest>
 
+using corv::KeyTable;
 using corv::VkTable;
 using corv::XTestKeyInjector;
 
@@ -87,6 +90,60 @@ private slots:
         QCOMPARE(keys, (QStringList{"a down", "a up", "y down", "y up"}));
     }
 
+    void printableRowsTypeTheirCharacter_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("US") << "us";
+        QTest::newRow("German QWERTZ") << "de";
+        QTest::newRow("French AZERTY") << "fr";
+    }
+    // Digits, letters and punctuation: whatever level of the layout the
+    // character sits on, that character arrives, or nothing where the
+    // layout lacks it.
+    void printableRowsTypeTheirCharacter()
+    {
+        QFETCH(QString, layout);
+        QVERIFY(setLayout(layout));
+        const auto restore = qScopeGuard([] { setLayout(QStringLiteral("us")); });
+        KeyRecorderWindow window; // opened after the change, so it reads the new layout
+        QString error;
+        auto injector = XTestKeyInjector::open({}, &error);
+        QVERIFY2(injector, qPrintable(error));
+        QString expected;
+        QString missing;
+        for (const auto& row : KeyTable) {
+            const QByteArray name(row.Name);
+            if (row.Code == 0 || (name.size() > 1 && name[1] != ' '))
+                continue; // not one character
+            if (XKeysymToKeycode(window.dpy, KeySym(name[0])) != 0)
+                expected += QLatin1Char(name[0]);
+            else
+                missing += QLatin1Char(name[0]);
+            injector->keyDown(row.Code);
+            injector->keyUp(row.Code);
+        }
+        qInfo("%s lacks \"%s\"", qPrintable(layout), qPrintable(missing));
+        QTRY_COMPARE((window.read(), window.text), expected);
+    }
+
+    // Shift held for the slot is the Shift the level needs: it is neither
+    // pressed again nor let go before the slot ends.
+    void slotShiftServesTheLevel()
+    {
+        QVERIFY(setLayout(QStringLiteral("de")));
+        const auto restore = qScopeGuard([] { setLayout(QStringLiteral("us")); });
+        KeyRecorderWindow window;
+        QString error;
+        auto injector = XTestKeyInjector::open({}, &error);
+        QVERIFY2(injector, qPrintable(error));
+        injector->keyDown(16);
+        injector->keyDown(191); // "/" is Shift+7 here
+        injector->keyUp(191);
+        injector->keyUp(16);
+        QCOMPARE(window.waitFor(4), (QStringList{"Shift_L down", "7 down", "7 up", "Shift_L up"}));
+        QCOMPARE(window.text, QStringLiteral("/"));
+    }
+
     void keyHeldAcrossLayoutChangeIsReleased()
     {
         QString error;
@@ -103,6 +160,27 @@ private slots:
         // The key that went down is the one that goes up, whatever the map
         // calls it by then.
         QCOMPARE(window.keycodes.at(1), window.keycodes.at(0));
+    }
+
+    // The server going away is reported once, at once, and typing after it
+    // is harmless.
+    void lostServerIsReported()
+    {
+        PrivateXServer x;
+        if (!x.start())
+            QSKIP("Xvfb cannot be started");
+        QString error;
+        auto injector = XTestKeyInjector::open(x.display, &error);
+        QVERIFY2(injector, qPrintable(error));
+        int lost = 0;
+        injector->setOnLost([&] { ++lost; });
+        injector->keyDown(16);
+        x.process.kill();
+        QTRY_COMPARE(lost, 1);
+        injector->keyDown(191);
+        injector->keyUp(191);
+        injector.reset(); // lets Shift go on a server that is gone
+        QCOMPARE(lost, 1);
     }
 
     // Lists the codes this server's keymap cannot type; they are no-ops.

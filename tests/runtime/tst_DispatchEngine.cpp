@@ -116,6 +116,7 @@ private slots:
     void analogPress();
     void analogRepeatIsPacedUntilRelease();
     void hotKeyDuringRepeatSendsNewMode();
+    void shutdownEndsRepeats();
     void registerModeSwitchKey_data();
     void registerModeSwitchKey();
     void applyResponse_data();
@@ -292,6 +293,23 @@ void TestDispatchEngine::hotKeyDuringRepeatSendsNewMode()
     e.joy.press(3);
     QCOMPARE(e.keys.text(), QString("69+ 69- 69+ 69- 88+ 88-"));
     QCOMPARE(e.form.lblModeString->text(), QString("Run"));
+}
+
+// Once shutdown is asked nothing more is typed: a running repeat ends at its
+// next wait, and a later press starts none.
+void TestDispatchEngine::shutdownEndsRepeats()
+{
+    Engine e(AnalogTemplate());
+    e.keys.onPress = [&](int n) {
+        if (n == 2)
+            e.form.RequestShutdown();
+        if (n >= 10) // the loop went on regardless
+            QTimer::singleShot(0, &e.joy, [&] { e.joy.release(3); });
+    };
+    e.joy.press(3);
+    e.joy.release(3);
+    e.joy.press(3);
+    QCOMPARE(e.keys.text(), QString("69+ 69- 69+ 69-"));
 }
 
 void TestDispatchEngine::registerModeSwitchKey_data()

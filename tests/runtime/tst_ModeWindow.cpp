@@ -25,7 +25,9 @@ private slots:
     void positionPerScreenWidth();
     void startupRestoresAndShutdownSavesPosition();
     void unwritableStoreStillShutsDown();
+    void anyCloseEndsTheProgram_data();
     void anyCloseEndsTheProgram();
+    void lostKeysEndTheProgramWithStatus1();
     void menuStateMachine_data();
     void menuStateMachine();
     void windowFitsTheModeNames_data();
@@ -108,24 +110,45 @@ void TestModeWindow::unwritableStoreStillShutsDown()
              QStringLiteral("Failed to create key KVR-%1").arg(screenWidth()));
 }
 
+void TestModeWindow::anyCloseEndsTheProgram_data()
+{
+    QTest::addColumn<bool>("signal");
+    QTest::newRow("window manager") << false;
+    QTest::newRow("signal") << true;
+}
+
 // A close asked for by the window manager ends the program too, rather than
 // leaving it running unseen; a signal once running does the same.
 void TestModeWindow::anyCloseEndsTheProgram()
 {
+    QFETCH(bool, signal);
     startWith({});
-    for (int round = 0; round < 2; ++round) {
-        QTimer timeout;
-        timeout.setSingleShot(true);
-        connect(&timeout, &QTimer::timeout, this, [] { QCoreApplication::exit(1); });
-        timeout.start(5000);
-        if (round == 0)
-            QTimer::singleShot(0, frm.get(), [this] { frm->close(); });
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    connect(&timeout, &QTimer::timeout, this, [] { QCoreApplication::exit(1); });
+    timeout.start(5000);
+    QTimer::singleShot(0, frm.get(), [this, signal] {
+        if (signal)
+            frm->RequestShutdown();
         else
-            QTimer::singleShot(0, frm.get(), [this] { frm->RequestShutdown(); });
-        QCOMPARE(QCoreApplication::exec(), 0); // 1: nothing ended the program
-        QVERIFY(!frm->isVisible());
-        frm->show();
-    }
+            frm->close();
+    });
+    QCOMPARE(QCoreApplication::exec(), 0); // 1: nothing ended the program
+    QVERIFY(!frm->isVisible());
+}
+
+// Keys that can no longer be typed end the program as a failure.
+void TestModeWindow::lostKeysEndTheProgramWithStatus1()
+{
+    startWith({});
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    connect(&timeout, &QTimer::timeout, this, [] { QCoreApplication::exit(1); });
+    timeout.start(5000);
+    QTimer::singleShot(0, frm.get(), [this] { keys->loseBackend(); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QCOMPARE(frm->ExitCode, 1);
+    QVERIFY(!frm->isVisible());
 }
 
 void TestModeWindow::menuStateMachine_data()

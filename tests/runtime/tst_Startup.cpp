@@ -272,35 +272,72 @@ void TestStartup::badColourIsReportedAndStartupFinishes()
 void TestStartup::shutdownRequestedDuringStartup_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::newRow("open dialog") << QStringList{};
-    QTest::newRow("colour error box") << QStringList{writeFile(
-        "stopcolour.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\nBACKCOLOURS=clPlaid\n")};
+    QTest::addColumn<QString>("command"); // "signal", or the tray menu item chosen
+    const QStringList badColour{writeFile(
+        "stopcolour.joy",
+        "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\nMODE_SWITCH_KEY=112\nBACKCOLOURS=clPlaid\n")};
+    QTest::newRow("signal, open dialog") << QStringList{} << "signal";
+    QTest::newRow("signal, colour error box") << badColour << "signal";
+    QTest::newRow("signal, first of two colour boxes")
+        << QStringList{writeFile("twocolours.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\n"
+                                                   "BACKCOLOURS=clPlaid\nFORECOLOURS=clTartan\n")}
+        << "signal";
+    QTest::newRow("Shutdown, open dialog") << QStringList{} << "Shutdown";
+    QTest::newRow("Shutdown, colour error box") << badColour << "Shutdown";
+    QTest::newRow("Disable, colour error box") << badColour << "Disable";
 }
 
-// SIGINT or SIGTERM while a box or the dialog waits for the user: it goes
-// away, start-up ends, and the stored position is left alone.
+// SIGINT, SIGTERM or Shutdown while a box or the dialog waits for the user:
+// it goes away, start-up ends at once, and the stored position is left
+// alone. Disable there leaves the player disabled once start-up has ended.
 void TestStartup::shutdownRequestedDuringStartup()
 {
     QFETCH(QStringList, args);
+    QFETCH(QString, command);
     closer.reset();
     const int width = QGuiApplication::primaryScreen()->geometry().width();
     QVERIFY(TfrmMain::WritePosition(width, {12, 34}));
-    bool modalSeen = false;
+    int modals = 0;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
-        if (QApplication::activeModalWidget() && !modalSeen) {
-            modalSeen = true;
+        auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!modal)
+            return;
+        const int polls = modal->property("polls").toInt();
+        modal->setProperty("polls", polls + 1);
+        if (polls == 100) // still open a second after the command: the command failed
+            modal->reject();
+        if (polls != 0)
+            return;
+        if (++modals > 1 || command == u"Disable")
+            modal->reject();
+        else if (command == u"signal")
             frm->RequestShutdown();
-        }
+        else
+            frm->Shutdown1->trigger();
+        if (command == u"Disable")
+            frm->Disable1->trigger();
     });
     poll.start(10);
-    QVERIFY(!start(args));
-    QVERIFY(modalSeen);
-    QCOMPARE(frm->ExitCode, 0);
-    QVERIFY(!frm->isVisible());
+    const bool disabled = command == u"Disable";
+    QCOMPARE(start(args), disabled);
+    QCOMPARE(modals, 1);
+    QCOMPARE(frm->Started, disabled);
+    if (!disabled)
+        QCOMPARE(frm->ExitCode, 0);
+    // Disabled without a tray, the greyed window stays as the way back.
+    QCOMPARE(frm->isVisible(), disabled && !TfrmMain::NotificationArea());
     QVERIFY(!frm->SuperTimer1->Enabled());
     QVERIFY(!frm->DispatchEnabled);
+    QVERIFY(!frm->SysHotKey1->Active());
     QCOMPARE(TfrmMain::ReadPosition(width), QPoint(12, 34));
+    if (disabled) {
+        QVERIFY(frm->Disable1->isChecked());
+        frm->Enable1->trigger();
+        QVERIFY(frm->isVisible());
+        QVERIFY(frm->DispatchEnabled);
+        QVERIFY(frm->SuperTimer1->Enabled());
+    }
 }
 
 QTEST_MAIN(TestStartup)

@@ -6,6 +6,37 @@
 
 #include "XWindows.h"
 
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+// Presses and releases the key of sym, as a user would.
+inline void tapKey(Display* dpy, KeySym sym)
+{
+    const KeyCode code = XKeysymToKeycode(dpy, sym);
+    XTestFakeKeyEvent(dpy, code, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+    XSync(dpy, False);
+}
+
+// A popup of the process, such as its menu, is on screen.
+inline bool popupShown(Display* dpy, qint64 pid)
+{
+    for (Window w : windowsOfPid(dpy, DefaultRootWindow(dpy), pid)) {
+        if (viewable(dpy, w) && overrideRedirect(dpy, w))
+            return true;
+    }
+    return false;
+}
+
+// Chooses Shutdown in the open menu from the keyboard: up from the bottom,
+// past Cancel.
+inline void chooseShutdown(Display* dpy)
+{
+    tapKey(dpy, XK_Up);
+    tapKey(dpy, XK_Up);
+    tapKey(dpy, XK_Return);
+}
+
 // A run on the test X server, with its mode window once it is on screen.
 class Corvplay : public CorvplayProcess
 {

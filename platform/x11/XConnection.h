@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+typedef struct _XDisplay Display;
+
+namespace corv
+{
+
+// An Xlib connection of our own that outlives the X server. Xlib's answer to
+// a broken connection is a message and the end of the process; here the
+// owner is told instead, once, from inside the Xlib call that found the
+// break, and may go on without the display. Xlib calls on it do nothing
+// from then on.
+class XConnection
+{
+public:
+    // Opens the display named, or $DISPLAY when empty; display() is null
+    // when that fails.
+    explicit XConnection(const QString& name = {});
+    ~XConnection();
+    XConnection(const XConnection&) = delete;
+    XConnection& operator=(const XConnection&) = delete;
+
+    Display* display() const { return dpy_; }
+    // The display's name as Xlib resolved it, for messages.
+    QString name() const;
+    bool lost() const { return lost_; }
+    // Runs inside Xlib when the connection breaks: keep it short, and make
+    // no Xlib call on this display from it.
+    void setOnLost(std::function<void()> onLost) { onLost_ = std::move(onLost); }
+
+private:
+    static void connectionBroke(Display* dpy, void* self);
+
+    Display* dpy_ = nullptr;
+    bool lost_ = false;
+    std::function<void()> onLost_;
+};
+
+} // namespace corv
