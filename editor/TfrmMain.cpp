@@ -172,6 +172,8 @@ TfrmMain::TfrmMain(Joystick* joystick, QWidget* parent)
     buildAppearancePage();
     buildSummaryPage();
     pagMain->setCurrentWidget(tabDescription);
+    // The page shown at start has one field to type in: it takes the keyboard.
+    txtTemplateDesc->setFocus();
     connect(pagMain, &QTabWidget::currentChanged, this, &TfrmMain::pagMainChange);
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
