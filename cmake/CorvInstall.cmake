@@ -65,6 +65,12 @@ function(corv_install_docs)
     _corv_install_files(DOC ${CORV_INSTALL_DOCDIR} ${ARGN})
 endfunction()
 
+# corv_install_manual(file...): the HTML user manual, in the documentation
+# directory's manual/, where the editor finds it relative to its program.
+function(corv_install_manual)
+    _corv_install_files(DOC ${CORV_INSTALL_DOCDIR}/manual ${ARGN})
+endfunction()
+
 # corv_install_man_page(PAGE page.N PROGRAM target): the page of a program
 # whose every long option the tests expect to find in it.
 function(corv_install_man_page)

@@ -1,15 +1,16 @@
 # cpack -G DEB: one package, corvane, with the whole suite.
 set(CPACK_PACKAGE_NAME corvane)
 set(CPACK_PACKAGE_VENDOR "The Corvane developers")
-set(CPACK_PACKAGE_CONTACT "The Corvane developers <developers@corvane.org>")
+set(CPACK_PACKAGE_CONTACT "${CORV_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "play keyboard-only games with a joystick")
 set(CPACK_PACKAGE_DESCRIPTION
     "Corvane turns the buttons of a game controller into keystrokes, so that
 games and programs that understand only the keyboard can be played from a
 joystick or gamepad. A template maps each button, button combination or hat
 direction to keystrokes in up to five modes; the player types them into the
-focused window through X11 or a uinput virtual keyboard.")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://corvane.org/")
+focused window through X11 or a uinput virtual keyboard. The editor makes
+templates: press a button to identify it, then pick its keystrokes.")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${CORV_HOMEPAGE_URL}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

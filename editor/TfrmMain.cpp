@@ -172,6 +172,8 @@ TfrmMain::TfrmMain(Joystick* joystick, QWidget* parent)
     buildAppearancePage();
     buildSummaryPage();
     pagMain->setCurrentWidget(tabDescription);
+    // The page shown at start has one field to type in: it takes the keyboard.
+    txtTemplateDesc->setFocus();
     connect(pagMain, &QTabWidget::currentChanged, this, &TfrmMain::pagMainChange);
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -500,6 +502,11 @@ void TfrmMain::buildButtonsPage()
         keys->addWidget(key, row, column * 2 + 1);
     }
     layout->addLayout(keys, 5, 0);
+    // Tab follows the work on a button: what it does, Repeat, the keystrokes.
+    QWidget* chain[] = {txtButtonPurpose, cmbRepeat, txtKey[0], txtKey[1],       txtKey[2],
+                        txtKey[3],        txtKey[4], txtKey[5], lstButtonSummary};
+    for (size_t i = 1; i < std::size(chain); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
     auto* modeRow = new QHBoxLayout;
     modeRow->addWidget(new QLabel(QStringLiteral("Current Mode:"), group));
     modeRow->addWidget(cmbMode, 1);
@@ -1095,6 +1102,15 @@ void TfrmMain::txtKey1DblClick(QLineEdit* field)
     frmSelect->exec();
 }
 
+QLineEdit* TfrmMain::KeystrokeField(QObject* object) const
+{
+    auto* field = qobject_cast<QLineEdit*>(object);
+    if (field &&
+        (field == txtSwitchKey || std::find(txtKey.begin(), txtKey.end(), field) != txtKey.end()))
+        return field;
+    return nullptr;
+}
+
 void TfrmMain::FormKeyDown(int key)
 {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
@@ -1115,14 +1131,21 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         // control in turn. A key that closes a box never gets here: the box
         // is a window of its own.
         QWidget* target = focusWidget() ? focusWidget() : this;
-        if (watched == target)
-            FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+        if (watched != target)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Space on a keystroke field picks its key as a double-click does,
+        // so the keyboard alone can program a button.
+        QLineEdit* field = KeystrokeField(watched);
+        if (field && key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+            txtKey1DblClick(field);
+            return true;
+        }
+        FormKeyDown(key->key());
         return false;
     }
     if (type == QEvent::MouseButtonDblClick) {
-        auto* field = qobject_cast<QLineEdit*>(watched);
-        if (field && (field == txtSwitchKey ||
-                      std::find(txtKey.begin(), txtKey.end(), field) != txtKey.end())) {
+        if (QLineEdit* field = KeystrokeField(watched)) {
             txtKey1DblClick(field);
             return true;
         }

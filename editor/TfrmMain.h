@@ -240,6 +240,8 @@ private:
     QString MappingLine(const QString& buttonId, const QString& description) const;
     QList<ButtonMapping>& CurrentMappings() { return Doc.Mappings[size_t(CurrentMode - 1)]; }
     void ChangeDeviceType(bool digital);
+    // The object as one of the fields the keystroke dialog fills, or null.
+    QLineEdit* KeystrokeField(QObject* object) const;
 
     Joystick* joystick_;
     HintSwitch* hints_;

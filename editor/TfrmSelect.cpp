@@ -63,6 +63,8 @@ TfrmSelect::TfrmSelect(TfrmMain* frmMain)
     grdSelect->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdSelect->setSelectionMode(QAbstractItemView::SingleSelection);
     grdSelect->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list for CTRL rather than moving to the hidden codes.
+    grdSelect->setTabKeyNavigation(false);
     grdSelect->setShowGrid(false);
     grdSelect->setFont(faceOfHeight(13));
     QPalette pal = grdSelect->palette();
@@ -113,6 +115,8 @@ void TfrmSelect::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    // The keyboard starts in the key list, where typing a name finds its key.
+    grdSelect->setFocus();
     FormActivate();
 }
 

@@ -10,28 +10,10 @@
 using namespace corv;
 using corv::editor::TfrmMain;
 
-namespace
-{
-
-// Options answered without a window run on a plain core application, so
-// they work where no display can be reached.
-bool wantsNoWindow(int argc, char* argv[])
-{
-    static const QByteArrayList options{"--list-joysticks", "-h", "--help",
-                                        "--help-all",       "-v", "--version"};
-    for (int i = 1; i < argc; ++i) {
-        if (options.contains(QByteArray(argv[i])))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 int main(int argc, char* argv[])
 {
     std::unique_ptr<QCoreApplication> app;
-    if (wantsNoWindow(argc, argv))
+    if (Platform::wantsNoWindow(argc, argv))
         app = std::make_unique<QCoreApplication>(argc, argv);
     else
         app = std::make_unique<QApplication>(argc, argv);

@@ -70,6 +70,18 @@ std::unique_ptr<HotKeyService> Platform::createHotKeyService(QObject* parent)
     return std::make_unique<X11HotKeyService>(QString(), parent);
 }
 
+bool Platform::wantsNoWindow(int argc, char* argv[], const QByteArrayList& more)
+{
+    static const QByteArrayList common{"--list-joysticks", "-h", "--help",
+                                       "--help-all",       "-v", "--version"};
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray option = QByteArray(argv[i]).split('=').first();
+        if (common.contains(option) || more.contains(option))
+            return true;
+    }
+    return false;
+}
+
 void Platform::addOptions(QCommandLineParser& parser, bool withKeys)
 {
     parser.addOption({QStringLiteral("joystick"),

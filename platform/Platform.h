@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QString>
 #include <memory>
 
@@ -24,6 +25,11 @@ public:
     static std::unique_ptr<KeyInjector> createKeyInjector(const QString& backend, QString* error);
     static std::unique_ptr<HotKeyService> createHotKeyService(QObject* parent = nullptr);
 
+    // Whether the command line only asks for what needs no window: --help,
+    // --version, --list-joysticks or one of the program's own `more`. Such a
+    // run takes a plain core application, which works where no display can
+    // be reached.
+    static bool wantsNoWindow(int argc, char* argv[], const QByteArrayList& more = {});
     // Adds --joystick and --list-joysticks, and --keys when withKeys is set.
     static void addOptions(QCommandLineParser& parser, bool withKeys);
     // Handles --list-joysticks: prints the list and returns true, after

@@ -24,19 +24,13 @@ using namespace corv;
 namespace
 {
 
-// Options that need neither a display nor a window: they run on a plain core
-// application, so they work where no display can be reached.
+// The player's own options that need neither a display nor a window.
 bool wantsNoWindow(int argc, char* argv[])
 {
-    QByteArrayList options{"--check", "--list-joysticks", "--list-keys", "--watch",  "-h",
-                           "--help",  "--help-all",       "-v",          "--version"};
+    QByteArrayList options{"--check", "--list-keys", "--watch"};
     for (const QString& option : PlayerClient::ClientOptions())
         options << "--" + option.toLatin1();
-    for (int i = 1; i < argc; ++i) {
-        if (options.contains(QByteArray(argv[i]).split('=').first()))
-            return true;
-    }
-    return false;
+    return Platform::wantsNoWindow(argc, argv, options);
 }
 
 } // namespace

@@ -27,6 +27,9 @@ metainfo) # PREFIX VERSION: every component valid, its launchables and
         for binary in $(xmllint --xpath '//provides/binary/text()' "$file"); do
             [[ -x $1/bin/$binary ]] || fail "$file: binary $binary is not installed"
         done
+        for entry in $(xmllint --xpath '//launchable[@type="desktop-id"]/text()' "$file"); do
+            [[ -f $1/share/applications/$entry ]] || fail "$file: launchable $entry is not installed"
+        done
     done
     ;;
 

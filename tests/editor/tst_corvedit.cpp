@@ -6,60 +6,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <X11/Xlib.h>
+#include "XWindows.h"
 
 namespace
 {
 
 constexpr int kTimeout = 10000;
-
-QList<Window> children(Display* dpy, Window w)
-{
-    Window root = 0;
-    Window parent = 0;
-    Window* kids = nullptr;
-    unsigned count = 0;
-    QList<Window> result;
-    if (XQueryTree(dpy, w, &root, &parent, &kids, &count) && kids) {
-        result = QList<Window>(kids, kids + count);
-        XFree(kids);
-    }
-    return result;
-}
-
-// A viewable window with this title, or 0. Tests on the X server run one at
-// a time, so it is the program's.
-Window findWindow(Display* dpy, const QByteArray& title)
-{
-    QList<Window> todo = children(dpy, DefaultRootWindow(dpy));
-    while (!todo.isEmpty()) {
-        const Window w = todo.takeFirst();
-        todo << children(dpy, w);
-        char* name = nullptr;
-        XWindowAttributes a{};
-        const bool match = XFetchName(dpy, w, &name) && name && title == name &&
-                           XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable;
-        if (name)
-            XFree(name);
-        if (match)
-            return w;
-    }
-    return 0;
-}
-
-// Asks a window to close, as a window manager's close box does.
-void closeWindow(Display* dpy, Window w)
-{
-    XEvent ev{};
-    ev.xclient.type = ClientMessage;
-    ev.xclient.window = w;
-    ev.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
-    ev.xclient.format = 32;
-    ev.xclient.data.l[0] = long(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
-    ev.xclient.data.l[1] = CurrentTime;
-    XSendEvent(dpy, w, False, NoEventMask, &ev);
-    XFlush(dpy);
-}
 
 } // namespace
 
@@ -70,7 +22,7 @@ class TestCorvedit : public QObject
 private slots:
     void initTestCase()
     {
-        dpy = XOpenDisplay(nullptr);
+        dpy = openDisplay();
         if (!dpy)
             QSKIP("needs an X display");
         QVERIFY(QFile::exists(QStringLiteral(CORVEDIT_PATH)));
@@ -91,8 +43,9 @@ private slots:
         QProcess run;
         run.start(CORVEDIT_PATH, {"--joystick", "virtual:" + script.fileName()});
         QVERIFY(run.waitForStarted(kTimeout));
-        QVERIFY2(QTest::qWaitFor([&] { return findWindow(dpy, "Corvane"); }, kTimeout),
-                 run.readAllStandardError().constData());
+        QVERIFY2(
+            QTest::qWaitFor([&] { return findWindow(dpy, run.processId(), "Corvane"); }, kTimeout),
+            run.readAllStandardError().constData());
         run.kill();
         run.waitForFinished(kTimeout);
     }
@@ -104,8 +57,9 @@ private slots:
         run.start(CORVEDIT_PATH, {"--joystick", "virtual:" + dir.filePath("missing")});
         QVERIFY(run.waitForStarted(kTimeout));
         Window box = 0;
-        QVERIFY(QTest::qWaitFor([&] { return (box = findWindow(dpy, "Error")); }, kTimeout));
-        QVERIFY(!findWindow(dpy, "Corvane"));
+        QVERIFY(QTest::qWaitFor([&] { return (box = findWindow(dpy, run.processId(), "Error")); },
+                                kTimeout));
+        QVERIFY(!findWindow(dpy, run.processId(), "Corvane"));
         closeWindow(dpy, box);
         QVERIFY(run.waitForFinished(kTimeout));
         QCOMPARE(run.exitStatus(), QProcess::NormalExit);

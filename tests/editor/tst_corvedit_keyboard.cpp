@@ -1,0 +1,303 @@
+// corvedit used from the keyboard alone: the real program on the test X
+// server with a scripted virtual joystick, typed to through xdotool. The
+// template it saves is then played by corvplay, and a picture of each of its
+// pages goes to the build folder (screenshots/<page>.png).
+#include <QDir>
+#include <QImage>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTest>
+
+#include "CorvplayProcess.h"
+#include "XWindows.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xutil.h>
+
+namespace
+{
+
+// The bells rung on the display. The editor beeps for each press it shows
+// and each button operation that succeeds, which tells the test that the
+// program has caught up with what it was sent.
+class Bells
+{
+public:
+    explicit Bells(Display* dpy) : dpy_(dpy)
+    {
+        int opcode = 0;
+        int error = 0;
+        int major = XkbMajorVersion;
+        int minor = XkbMinorVersion;
+        ok_ = XkbQueryExtension(dpy, &opcode, &eventBase_, &error, &major, &minor) &&
+              XkbSelectEvents(dpy, XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
+        XSync(dpy, False);
+    }
+    bool ok() const { return ok_; }
+
+    // Waits until n more bells than the last wait expected have rung.
+    bool waitFor(int n)
+    {
+        expected_ += n;
+        return QTest::qWaitFor([&] { return count() >= expected_; }, kTimeout);
+    }
+
+private:
+    int count()
+    {
+        while (XPending(dpy_)) {
+            XEvent ev{};
+            XNextEvent(dpy_, &ev);
+            if (ev.type == eventBase_ &&
+                reinterpret_cast<XkbEvent*>(&ev)->any.xkb_type == XkbBellNotify)
+                ++count_;
+        }
+        return count_;
+    }
+
+    Display* dpy_;
+    bool ok_ = false;
+    int eventBase_ = 0;
+    int count_ = 0;
+    int expected_ = 0;
+};
+
+bool xdotool(const QStringList& args)
+{
+    QProcess run;
+    run.start(QStringLiteral("xdotool"), args);
+    return run.waitForFinished(kTimeout) && run.exitStatus() == QProcess::NormalExit &&
+           run.exitCode() == 0;
+}
+
+// Keys as xdotool names them, such as "alt+a Return".
+bool keys(const QString& names)
+{
+    return xdotool(
+        QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("30")} +
+        names.split(u' '));
+}
+
+bool type(const QString& text)
+{
+    return xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
+}
+
+bool focus(Window w)
+{
+    return xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(w)});
+}
+
+QImage grab(Display* dpy, Window w)
+{
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(dpy, w, &a))
+        return {};
+    XImage* shot =
+        XGetImage(dpy, w, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
+    if (!shot)
+        return {};
+    QImage image(a.width, a.height, QImage::Format_RGB32);
+    for (int y = 0; y < a.height; ++y) {
+        for (int x = 0; x < a.width; ++x)
+            image.setPixel(x, y, 0xff000000u | QRgb(XGetPixel(shot, x, y)));
+    }
+    XDestroyImage(shot);
+    return image;
+}
+
+// The editor's window, its pipe and private folders as a corvplay run has them.
+class Corvedit : public CorvplayProcess
+{
+public:
+    bool start(Display* dpy, const QStringList& more = {})
+    {
+        process.setProcessEnvironment(environment());
+        process.start(
+            QStringLiteral(CORVEDIT_PATH),
+            QStringList{QStringLiteral("--joystick"), QStringLiteral("virtual:") + fifoPath} +
+                more);
+        return QTest::qWaitFor([&] { return (window = findWindow(dpy, "Corvane")) != 0; },
+                               kTimeout) &&
+               focus(window);
+    }
+    Window findWindow(Display* dpy, const QByteArray& title) const
+    {
+        return ::findWindow(dpy, process.processId(), title);
+    }
+    // Waits for a box or dialog, types text into it and then the keys, and
+    // waits for it to go. The test server has no window manager, which would
+    // give the focus back to the main window: so does the test.
+    bool answer(Display* dpy, const QByteArray& title, const QString& text,
+                const QString& answerKeys, bool back = true)
+    {
+        Window box = 0;
+        return QTest::qWaitFor([&] { return (box = findWindow(dpy, title)) != 0; }, kTimeout) &&
+               focus(box) && (text.isEmpty() || type(text)) && keys(answerKeys) &&
+               QTest::qWaitFor([&] { return !viewable(dpy, box); }, kTimeout) &&
+               (!back || focus(window));
+    }
+    // Answers the exit question; the program then ends with status 0.
+    bool exit(Display* dpy)
+    {
+        return keys(QStringLiteral("alt+x")) &&
+               answer(dpy, "Confirm", {}, QStringLiteral("Return"), false) &&
+               process.waitForFinished(kTimeout) && process.exitCode() == 0;
+    }
+
+    Window window = 0;
+};
+
+} // namespace
+
+class TestCorveditKeyboard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void programsAndSavesFromTheKeyboard();
+    void savedTemplatePlays();
+    void screenshotOfEachPage();
+
+private:
+    // Shows a press on the page shown, waiting for the editor's beep; the
+    // release leaves the joystick still long enough for the next press.
+    bool press(Corvedit& editor, int button);
+
+    Display* dpy = nullptr;
+    std::unique_ptr<Bells> bells;
+    QTemporaryDir dir;
+    QString saved;
+};
+
+void TestCorveditKeyboard::initTestCase()
+{
+    dpy = openDisplay();
+    if (!dpy)
+        QSKIP("needs an X display");
+    bells = std::make_unique<Bells>(dpy);
+    QVERIFY2(bells->ok(), "needs the XKB extension");
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(),
+             "needs xdotool (scripts/install-deps.sh)");
+    QVERIFY(QFile::exists(QStringLiteral(CORVEDIT_PATH)));
+}
+
+void TestCorveditKeyboard::cleanupTestCase()
+{
+    bells.reset();
+    if (dpy)
+        XCloseDisplay(dpy);
+}
+
+bool TestCorveditKeyboard::press(Corvedit& editor, int button)
+{
+    return editor.send(QStringLiteral("press %1\n").arg(button).toLatin1()) && bells->waitFor(1) &&
+           editor.send(QStringLiteral("release %1\nwait 300\n").arg(button).toLatin1());
+}
+
+void TestCorveditKeyboard::programsAndSavesFromTheKeyboard()
+{
+    Corvedit editor;
+    QVERIFY2(editor.start(dpy), editor.process.readAllStandardError().constData());
+
+    // The description first: its field has the keyboard at start.
+    QVERIFY(type(QStringLiteral("Flight")));
+
+    // Identify, two pages on: each press is named and added, by Alt+A and by Enter.
+    QVERIFY(keys(QStringLiteral("ctrl+Tab ctrl+Tab")));
+    QVERIFY(press(editor, 1));
+    QVERIFY(type(QStringLiteral("Trigger")) && keys(QStringLiteral("alt+a")));
+    QVERIFY(bells->waitFor(1));
+    QVERIFY(press(editor, 2));
+    QVERIFY(type(QStringLiteral("Top")) && keys(QStringLiteral("Return")));
+    QVERIFY(bells->waitFor(1));
+
+    // Buttons, past Mode. Delete there says there is nothing to delete yet,
+    // which also shows the page has been reached before the joystick is used.
+    QVERIFY(keys(QStringLiteral("ctrl+Tab ctrl+Tab alt+d")));
+    QVERIFY(editor.answer(dpy, "Information", {}, QStringLiteral("Return")));
+    QVERIFY(press(editor, 1));
+    // The purpose, Repeat, keystroke 1: Space opens the keystroke dialog,
+    // whose key list finds "g" as it is typed; CTRL ticked, Enter takes it.
+    QVERIFY(type(QStringLiteral("Fire guns")) && keys(QStringLiteral("Tab Tab space")));
+    QVERIFY(editor.answer(dpy, "Keystroke Selection", QStringLiteral("g"),
+                          QStringLiteral("Tab space Return")));
+    QVERIFY(keys(QStringLiteral("alt+a")));
+    QVERIFY(bells->waitFor(1));
+
+    // Saved under a name without its suffix, which the dialog adds.
+    QVERIFY(keys(QStringLiteral("alt+s")));
+    QVERIFY(editor.answer(dpy, "Save Joystick Template", dir.filePath(QStringLiteral("game")),
+                          QStringLiteral("Return")));
+    QVERIFY(editor.exit(dpy));
+    QFile file(dir.filePath(QStringLiteral("game.joy")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    for (const char* line : {"DESCRIPTION=Flight", "1=1,Trigger", "2=2,Top",
+                             "BUTTON1_DESC=Fire guns", "BUTTON1_1=71", "BUTTON1_1_Ctrl=1"})
+        QVERIFY2(text.contains(QByteArray(line) + "\n"), (line + (" not in\n" + text)).constData());
+    saved = file.fileName();
+}
+
+void TestCorveditKeyboard::savedTemplatePlays()
+{
+    if (saved.isEmpty())
+        QSKIP("no template was saved");
+    CorvplayProcess player;
+    player.platform = QStringLiteral("offscreen");
+    player.start(QStringLiteral("print"), saved);
+    // Button 2 is identified only: the first keys are button 1's, Ctrl+G.
+    QVERIFY(player.send("press 2\nwait 300\nrelease 2\nwait 300\npress 1\nwait 300\nrelease 1\n"));
+    QStringList typed;
+    const auto keyLines = [&] {
+        typed.clear();
+        for (const QString& line : player.lines()) {
+            if (line.startsWith(u"key "))
+                typed << line.section(u' ', 0, 2);
+        }
+        return typed.size() >= 4;
+    };
+    QVERIFY2(QTest::qWaitFor(keyLines, kTimeout), qPrintable(player.errorLines().join(u'\n')));
+    QCOMPARE(typed.mid(0, 4),
+             QStringList({"key 17 down", "key 71 down", "key 71 up", "key 17 up"}));
+}
+
+void TestCorveditKeyboard::screenshotOfEachPage()
+{
+    if (saved.isEmpty())
+        QSKIP("no template was saved");
+    const QDir shots(qEnvironmentVariable("CORV_BINARY_DIR") + QStringLiteral("/screenshots"));
+    QVERIFY(shots.mkpath(QStringLiteral(".")));
+    Corvedit editor;
+    QVERIFY(editor.start(dpy, {saved}));
+    // The tab bar under the 48-pixel toolbar changes only when the page
+    // does. Once it is drawn, Ctrl+Tab goes round every page, back to the first.
+    const QRect tabBar(0, 48, 529, 20);
+    const auto tabs = [&] { return grab(dpy, editor.window).copy(tabBar); };
+    const auto drawn = [&] {
+        const QImage bar = tabs();
+        QSet<QRgb> colours;
+        for (int y = 0; y < bar.height(); ++y) {
+            for (int x = 0; x < bar.width(); ++x)
+                colours.insert(bar.pixel(x, y));
+        }
+        return colours.size() > 2; // frames and captions, not a bare window
+    };
+    QVERIFY(QTest::qWaitFor(drawn, kTimeout));
+    const QStringList pages{"type",     "identify",   "mode",    "buttons",
+                            "response", "appearance", "summary", "description"};
+    for (const QString& page : pages) {
+        const QImage before = tabs();
+        QVERIFY(keys(QStringLiteral("ctrl+Tab")));
+        QVERIFY(QTest::qWaitFor([&] { return tabs() != before; }, kTimeout));
+        if (page == u"buttons")
+            QVERIFY(press(editor, 1)); // its mapping shown in the fields
+        QVERIFY(grab(dpy, editor.window).save(shots.filePath(page + QStringLiteral(".png"))));
+    }
+    QVERIFY(editor.exit(dpy));
+}
+
+QTEST_GUILESS_MAIN(TestCorveditKeyboard)
+#include "tst_corvedit_keyboard.moc"
