@@ -37,7 +37,7 @@ bool GuiPlatform::Choose()
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (!chosen.isEmpty()) {
         // The user's choice; only a display it cannot reach is ours to tell.
-        if (chosen.section(u';', 0, 0) == u"xcb" && !chosen.contains(u';') && !displayReachable())
+        if (chosen == u"xcb" && !displayReachable())
             return unreachableDisplay();
         return true;
     }

@@ -3,7 +3,6 @@
 #include "TfrmMain.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QFileInfo>
 
@@ -13,8 +12,7 @@ namespace corv
 void PlayerService::Publish(TfrmMain* player)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() ||
-        bus.interface()->serviceOwner(ServiceName).value() != bus.baseService())
+    if (!bus.isConnected())
         return;
     bus.registerObject(ObjectPath, new PlayerService(player),
                        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
@@ -23,8 +21,7 @@ void PlayerService::Publish(TfrmMain* player)
 
 PlayerService::PlayerService(TfrmMain* player) : QObject(player), player_(player)
 {
-    connect(player, &TfrmMain::ModeChanged, this,
-            [this](int32_t mode, const QString& name) { emit ModeChanged(mode, name); });
+    connect(player, &TfrmMain::ModeChanged, this, &PlayerService::ModeChanged);
 }
 
 int PlayerService::Mode() const
@@ -93,16 +90,15 @@ void PlayerService::SetMode(int mode)
     player_->ShowMode(mode);
 }
 
+// As the menu's: during start-up the choice is kept until start-up ends.
 void PlayerService::Enable()
 {
-    if (started())
-        player_->Enable1Click(nullptr);
+    player_->Enable1Click(nullptr);
 }
 
 void PlayerService::Disable()
 {
-    if (started())
-        player_->Disable1Click(nullptr);
+    player_->Disable1Click(nullptr);
 }
 
 // Also during start-up, where it ends start-up as Ctrl+C does. Run from the

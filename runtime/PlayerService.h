@@ -29,8 +29,9 @@ public:
     static inline const QString StartingError = QStringLiteral("org.corvane.Player.Error.Starting");
     static inline const QString DisabledError = QStringLiteral("org.corvane.Player.Error.Disabled");
 
-    // Serves player on the session bus, as a child of it, when this process
-    // holds the player's name there; otherwise does nothing.
+    // Serves player on the session bus, as a child of it; without a session
+    // bus does nothing. Called once PlayerClient::ClaimPlayer has let the
+    // player run, so the player's name on the bus, if any, is this process's.
     static void Publish(TfrmMain* player);
 
     explicit PlayerService(TfrmMain* player);
@@ -51,7 +52,8 @@ signals:
     void ModeChanged(int mode, const QString& name);
 
 private:
-    // False, with the error sent, until start-up has finished.
+    // False, with the error sent, until start-up has finished: no mode can
+    // be switched before then.
     bool started();
     // False, with the error sent, while the player is disabled: the hot key
     // does nothing then either.

@@ -8,7 +8,6 @@
 #include "TSysHotKey.h"
 #include "TWinTaskbar.h"
 #include "TemplateFile.h"
-#include "TemplateWarnings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -252,7 +251,7 @@ void TfrmMain::SysHotKey1HotKey(QObject*, qint32)
 void TfrmMain::AdvanceMode()
 {
     const int32_t next = CurrentMode + 1;
-    ShowMode(next > std::min(ModeCount, RuntimeTemplate::MaxModes) || next < 1 ? 1 : next);
+    ShowMode(next > HighestMode() || next < 1 ? 1 : next);
 }
 
 void TfrmMain::ShowMode(int32_t mode)
@@ -333,10 +332,11 @@ void TfrmMain::ApplyResponse(int32_t value)
 
 void TfrmMain::PrintMessage(const QString& text, const QString& hint)
 {
-    std::fprintf(stderr, "corvplay: %s\n", text.toLocal8Bit().constData());
+    // As every other line on standard error: the program's message pattern
+    // puts "corvplay: " in front.
+    qWarning("%s", qUtf8Printable(text));
     if (!hint.isEmpty())
-        std::fprintf(stderr, "corvplay: %s\n", hint.toLocal8Bit().constData());
-    std::fflush(stderr);
+        qWarning("%s", qUtf8Printable(hint));
 }
 
 void TfrmMain::ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text,
@@ -424,13 +424,14 @@ bool TfrmMain::OpenTemplate()
     if (shuttingDown_) // asked to stop while a colour error was shown
         return false;
     FitModeWindow();
-    if (MessageBoxes && !NotificationArea())
+    const bool tray = NotificationArea(); // asks the desktop: once
+    if (MessageBoxes && !tray)
         PrintMessage(QStringLiteral("no notification area; right-click the mode window for its "
                                     "menu"));
     // Disable may have been chosen from the tray while a box was shown;
     // without a tray the window is the way back, and stays.
     const bool enabled = Enable1->isChecked();
-    if (enabled || !NotificationArea()) {
+    if (enabled || !tray) {
         show();
         raise();
     }

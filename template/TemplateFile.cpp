@@ -5,51 +5,37 @@
 #include "ProfileFile.h"
 #include "RuntimeTemplate.h"
 #include "Template.h"
+#include "TemplateNames.h"
 
+#include <QFile>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace corv
 {
 
+using namespace TemplateNames;
+
 namespace
 {
-
-const QString Global = QStringLiteral("GLOBAL");
-const QString Identified = QStringLiteral("IDENTIFIED BUTTONS");
-const QString MappingSection = QStringLiteral("MAPPING");
-const QString DescriptionSection = QStringLiteral("DESCRIPTION");
-const QString Missing = QStringLiteral("ERROR"); // fallback of every presence test
 
 constexpr int MaxDescriptionLength = 255;
 constexpr int MaxFontNameLength = 255;
 
-QString modeSection(int m)
-{
-    return QStringLiteral("MODE%1").arg(m);
-}
-QString modeNameKey(int m)
-{
-    return QStringLiteral("MODE%1NAME").arg(m);
-}
 QString defaultModeName(int m)
 {
     return QStringLiteral("Mode %1").arg(m);
 }
-QString buttonKey(int n)
-{
-    return QStringLiteral("BUTTON%1").arg(n);
-}
 QString bit(bool b)
 {
     return b ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-bool present(const ProfileFile& file, const QString& section, const QString& key)
-{
-    return file.readString(section, key, Missing) != Missing;
 }
 
 int highestSlot(const ButtonMapping& mapping)
@@ -110,6 +96,43 @@ TemplateCheck CheckTemplateFile(const QString& path)
     if (file.load(path) != ProfileFile::LoadStatus::Loaded)
         return TemplateCheck::NotATemplate;
     return CheckTemplate(file);
+}
+
+QString TemplateCheckCause(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {
+    };
+    if (::stat(native.constData(), &st) != 0)
+        return QStringLiteral("%1: %2; check the name and the folder")
+            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("%1: is a directory; name a .joy file").arg(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QStringLiteral("%1: %2; make it readable (chmod u+r)")
+            .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    ::close(fd);
+    if (st.st_size == 0)
+        return QStringLiteral("%1: is empty; a template has at least a [GLOBAL] section with "
+                              "MODE_SWITCH_BUTTON= and MODE1NAME=")
+            .arg(path);
+    ProfileFile file;
+    if (file.load(path) != ProfileFile::LoadStatus::Loaded)
+        return QStringLiteral("%1: cannot be read").arg(path);
+    switch (CheckTemplate(file)) {
+    case TemplateCheck::Valid:
+        break;
+    case TemplateCheck::NotATemplate:
+        return QStringLiteral("%1: has no [GLOBAL] section with a MODE_SWITCH_BUTTON key (an "
+                              "empty value will do), which every template has")
+            .arg(path);
+    case TemplateCheck::EarlierVersion:
+        return QStringLiteral("%1: [GLOBAL] has no MODE1NAME, which templates of this version "
+                              "have; add MODE1NAME=Mode 1 if you wrote it by hand")
+            .arg(path);
+    }
+    return QString();
 }
 
 QString CheckMappingLimit(const Template& tmpl)

@@ -18,6 +18,9 @@ QString TemplateCheckMessage(TemplateCheck check);
 
 TemplateCheck CheckTemplateFile(const QString& path);
 TemplateCheck CheckTemplate(const ProfileFile& file);
+// Why the file at path fails the check and what to do about it, as one
+// sentence; empty when it passes.
+QString TemplateCheckCause(const QString& path);
 
 // Empty when the mapped buttons fit the "MAPPING" section (32 entries, the
 // mode-switch button included); otherwise the message refusing the save.

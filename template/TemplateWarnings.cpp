@@ -3,28 +3,24 @@
 #include "KeyTable.h"
 #include "ProfileFile.h"
 #include "RuntimeTemplate.h"
-#include "TemplateFile.h"
+#include "TemplateNames.h"
 
-#include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <map>
 #include <numeric>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace corv
 {
+
+using namespace TemplateNames;
 
 namespace
 {
@@ -35,9 +31,6 @@ using RawSection = ProfileFile::RawSection;
 constexpr int MaxModes = RuntimeTemplate::MaxModes;
 constexpr int MaxButtons = RuntimeTemplate::MaxButtons;
 constexpr int MaxSlots = RuntimeTemplate::MaxSlots;
-
-const QString Global = QStringLiteral("GLOBAL");
-const QString MappingSection = QStringLiteral("MAPPING");
 
 int editDistance(const QString& a, const QString& b)
 {
@@ -79,10 +72,9 @@ QString nearest(const QString& name, const QStringList& known)
 const QStringList& knownSections()
 {
     static const QStringList names = [] {
-        QStringList list{QStringLiteral("IDENTIFIED BUTTONS"), Global, MappingSection,
-                         QStringLiteral("DESCRIPTION")};
+        QStringList list{Identified, Global, MappingSection, DescriptionSection};
         for (int m = 1; m <= MaxModes; ++m)
-            list << QStringLiteral("MODE%1").arg(m);
+            list << modeSection(m);
         return list;
     }();
     return names;
@@ -93,7 +85,7 @@ const QStringList& globalKeys()
     static const QStringList names = [] {
         QStringList list;
         for (int m = 1; m <= MaxModes; ++m)
-            list << QStringLiteral("MODE%1NAME").arg(m);
+            list << modeNameKey(m);
         list << QStringLiteral("BUTTONS") << QStringLiteral("MODE_SWITCH_BUTTON")
              << QStringLiteral("MODE_SWITCH_KEY") << QStringLiteral("DESCRIPTION")
              << QStringLiteral("RESPONSE") << QStringLiteral("DIGITAL")
@@ -112,7 +104,7 @@ const QStringList& mappingKeys()
     static const QStringList names = [] {
         QStringList list;
         for (int n = 1; n <= MaxButtons; ++n)
-            list << QStringLiteral("BUTTON%1").arg(n);
+            list << buttonKey(n);
         return list;
     }();
     return names;
@@ -123,7 +115,7 @@ const QStringList& modeKeys()
     static const QStringList names = [] {
         QStringList list;
         for (int n = 1; n <= MaxButtons; ++n) {
-            const QString p = QStringLiteral("BUTTON%1_").arg(n);
+            const QString p = buttonKey(n) + QLatin1Char('_');
             list << p + QStringLiteral("COUNT") << p + QStringLiteral("DESC")
                  << p + QStringLiteral("REPEAT");
             for (int k = 1; k <= MaxSlots; ++k) {
@@ -189,19 +181,16 @@ public:
     Checker(const ProfileFile& file, std::span<const uint8_t> hotKeys)
         : file_(file), hotKeys_(hotKeys)
     {
-        const auto given = [&](const QString& section, const QString& key) {
-            return file.readString(section, key, QStringLiteral("ERROR")) != QLatin1String("ERROR");
-        };
         c_.Modes = file.readInt(Global, QStringLiteral("MODES"), 0);
-        c_.ModesGiven = given(Global, QStringLiteral("MODES"));
+        c_.ModesGiven = present(file, Global, QStringLiteral("MODES"));
         c_.Buttons = file.readInt(Global, QStringLiteral("BUTTONS"), 0);
-        c_.ButtonsGiven = given(Global, QStringLiteral("BUTTONS"));
+        c_.ButtonsGiven = present(file, Global, QStringLiteral("BUTTONS"));
         const QString switchButton =
             file.readString(Global, QStringLiteral("MODE_SWITCH_BUTTON"), {});
         c_.SwitchButton = ProfileFile::parseInt(switchButton);
         for (int n = 1; n <= MaxButtons; ++n) {
-            const QString key = QStringLiteral("BUTTON%1").arg(n);
-            if (given(MappingSection, key))
+            const QString key = buttonKey(n);
+            if (present(file, MappingSection, key))
                 c_.Ids[size_t(n)] = file.readInt(MappingSection, key, 0);
         }
     }
@@ -242,9 +231,9 @@ public:
                 }
             } else if (name == MappingSection) {
                 checkMapping(keys);
-            } else if (name == QLatin1String("IDENTIFIED BUTTONS")) {
+            } else if (name == Identified) {
                 checkIdentified(keys);
-            } else if (name == QLatin1String("DESCRIPTION")) {
+            } else if (name == DescriptionSection) {
                 // For people reading the file; nothing reads it.
             } else if (mode.hasMatch()) {
                 const int m = mode.captured(1).toInt();
@@ -266,7 +255,7 @@ public:
         QStringList missing;
         for (int n = 1; n <= std::min(c_.Buttons, MaxButtons); ++n) {
             if (!c_.Ids[size_t(n)])
-                missing << QStringLiteral("BUTTON%1").arg(n);
+                missing << buttonKey(n);
         }
         if (!missing.isEmpty() && buttonsLine > 0)
             warn(buttonsLine,
@@ -441,8 +430,7 @@ private:
 
     void checkIdentified(const QList<const RawKey*>& keys)
     {
-        const int32_t count =
-            file_.readInt(QStringLiteral("IDENTIFIED BUTTONS"), QStringLiteral("NUMBER"), 0);
+        const int32_t count = file_.readInt(Identified, QStringLiteral("NUMBER"), 0);
         for (const RawKey* key : keys) {
             if (key->Key.compare(QLatin1String("NUMBER"), Qt::CaseInsensitive) == 0) {
                 number(*key, 0, INT_MAX, QStringLiteral("0"));
@@ -451,7 +439,7 @@ private:
             bool isNumber = false;
             const int n = key->Key.toInt(&isNumber);
             if (!isNumber || n < 1) {
-                unknownKey(*key, QStringLiteral("IDENTIFIED BUTTONS"), {QStringLiteral("NUMBER")});
+                unknownKey(*key, Identified, {QStringLiteral("NUMBER")});
             } else if (n > count) {
                 warn(
                     key->Line,
@@ -589,11 +577,6 @@ private:
     QList<TemplateWarning> warnings_;
 };
 
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 } // namespace
 
 QList<TemplateWarning> TemplateWarnings(const ProfileFile& file,
@@ -601,41 +584,4 @@ QList<TemplateWarning> TemplateWarnings(const ProfileFile& file,
 {
     return Checker(file, hotKeyCodes).run();
 }
-
-QString TemplateCheckCause(const QString& path)
-{
-    const QByteArray native = QFile::encodeName(path);
-    struct stat st {
-    };
-    if (::stat(native.constData(), &st) != 0)
-        return QStringLiteral("%1: %2; check the name and the folder")
-            .arg(path, systemError(errno));
-    if (S_ISDIR(st.st_mode))
-        return QStringLiteral("%1: is a directory; name a .joy file").arg(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return QStringLiteral("%1: %2; make it readable (chmod u+r)").arg(path, systemError(errno));
-    ::close(fd);
-    if (st.st_size == 0)
-        return QStringLiteral("%1: is empty; a template has at least a [GLOBAL] section with "
-                              "MODE_SWITCH_BUTTON= and MODE1NAME=")
-            .arg(path);
-    ProfileFile file;
-    if (file.load(path) != ProfileFile::LoadStatus::Loaded)
-        return QStringLiteral("%1: cannot be read").arg(path);
-    switch (CheckTemplate(file)) {
-    case TemplateCheck::Valid:
-        break;
-    case TemplateCheck::NotATemplate:
-        return QStringLiteral("%1: has no [GLOBAL] section with a MODE_SWITCH_BUTTON key (an "
-                              "empty value will do), which every template has")
-            .arg(path);
-    case TemplateCheck::EarlierVersion:
-        return QStringLiteral("%1: [GLOBAL] has no MODE1NAME, which templates of this version "
-                              "have; add MODE1NAME=Mode 1 if you wrote it by hand")
-            .arg(path);
-    }
-    return QString();
-}
-
 } // namespace corv

@@ -24,8 +24,4 @@ struct TemplateWarning {
 QList<TemplateWarning> TemplateWarnings(const ProfileFile& file,
                                         std::span<const uint8_t> hotKeyCodes = {});
 
-// Why the file at path fails the template check and what to do about it,
-// as one sentence; empty when it passes.
-QString TemplateCheckCause(const QString& path);
-
 } // namespace corv

@@ -285,6 +285,16 @@ private:
 Display* gDisplay = nullptr;
 const char* const kTemplate = CORV_SOURCE_DIR "/examples/flight.joy";
 
+// Starts corvplay on the example; false, with the benchmark skipped, when it
+// does not get ready.
+bool StartOrSkip(Run& run, benchmark::State& state)
+{
+    if (run.start(kTemplate))
+        return true;
+    state.SkipWithError("corvplay did not get ready within 10 s");
+    return false;
+}
+
 void WaitMs(Run& run, int ms)
 {
     const double end = NowMs() + ms;
@@ -302,10 +312,8 @@ static void StartToReady(benchmark::State& state)
     double ready = 0;
     for (auto _ : state) {
         Run run(gDisplay);
-        if (!run.start(kTemplate)) {
-            state.SkipWithError("corvplay did not get ready within 10 s");
+        if (!StartOrSkip(run, state))
             return;
-        }
         state.SetIterationTime(run.readyMs / 1000.0);
         window = run.windowMs;
         ready = run.readyMs;
@@ -324,10 +332,8 @@ static void ResidentMemory(benchmark::State& state)
     double kb = 0;
     for (auto _ : state) {
         Run run(gDisplay);
-        if (!run.start(kTemplate)) {
-            state.SkipWithError("corvplay did not get ready within 10 s");
+        if (!StartOrSkip(run, state))
             return;
-        }
         WaitMs(run, 1000);
         kb = run.residentKb();
     }
@@ -341,10 +347,8 @@ static void IdleCpu(benchmark::State& state)
     double share = 0;
     for (auto _ : state) {
         Run run(gDisplay);
-        if (!run.start(kTemplate)) {
-            state.SkipWithError("corvplay did not get ready within 10 s");
+        if (!StartOrSkip(run, state))
             return;
-        }
         // Start-up work is over before the measured span begins.
         WaitMs(run, 1000);
         const double wall0 = NowMs();
@@ -364,10 +368,8 @@ static void ScriptFlood(benchmark::State& state)
     long long lines = 0;
     for (auto _ : state) {
         Run run(gDisplay);
-        if (!run.start(kTemplate)) {
-            state.SkipWithError("corvplay did not get ready within 10 s");
+        if (!StartOrSkip(run, state))
             return;
-        }
         WaitMs(run, 1000);
         before = run.residentKb();
         lines = run.flood("wait 3600000\n", "press 1\n", seconds * 1000);

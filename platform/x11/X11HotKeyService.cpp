@@ -8,7 +8,6 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 #include <algorithm>
-#include <cstdio>
 
 namespace corv
 {
@@ -76,9 +75,7 @@ void X11HotKeyService::connectionLost()
 {
     // Called inside Xlib, possibly in the middle of a grab or of readEvents:
     // only flags change here. The grabs went with the server.
-    std::fprintf(stderr, "corvane: lost the X display %s; hot keys no longer work\n",
-                 qPrintable(connection_.name()));
-    std::fflush(stderr);
+    qWarning("lost the X display %s; hot keys no longer work", qPrintable(connection_.name()));
     if (notifier_)
         notifier_->setEnabled(false);
 }

@@ -9,7 +9,6 @@
 #include <X11/keysym.h>
 #include <algorithm>
 #include <bit>
-#include <cstdio>
 
 namespace corv
 {
@@ -76,9 +75,7 @@ XTestKeyInjector::~XTestKeyInjector()
 
 void XTestKeyInjector::connectionLost()
 {
-    std::fprintf(stderr, "corvane: lost the X display %s; keys can no longer be typed\n",
-                 qPrintable(connection_->name()));
-    std::fflush(stderr);
+    qWarning("lost the X display %s; keys can no longer be typed", qPrintable(connection_->name()));
     notifier_->setEnabled(false);
     reportLost();
 }

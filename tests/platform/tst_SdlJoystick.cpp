@@ -1,15 +1,15 @@
 #include "sdl/JoystickScript.h"
 #include "sdl/SdlJoystick.h"
 
+#include "ScriptPipe.h"
+
 #include <QEventLoop>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <SDL.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using corv::JoyInfo;
 using corv::Joystick;
@@ -51,32 +51,6 @@ public:
 
     SDL_Joystick* joy = nullptr;
     SDL_JoystickID instance = -1;
-};
-
-// A named pipe that feeds a virtual joystick's script in stages.
-class ScriptPipe
-{
-public:
-    ScriptPipe()
-    {
-        path = dir.filePath(QStringLiteral("joy"));
-        if (::mkfifo(QFile::encodeName(path).constData(), 0600) == 0)
-            fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
-    }
-    ~ScriptPipe()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    bool send(const QByteArray& lines) const
-    {
-        return ::write(fd, lines.constData(), size_t(lines.size())) == lines.size();
-    }
-    QString spec() const { return QStringLiteral("virtual:") + path; }
-
-    QTemporaryDir dir;
-    QString path;
-    int fd = -1;
 };
 
 // Timers of the joystick that wake the program more often than the slow

@@ -1,3 +1,4 @@
+#include "PlayerService.h"
 #include "PlayerTest.h"
 #include "TSuperTimer.h"
 #include "TSysHotKey.h"
@@ -272,7 +273,8 @@ void TestStartup::badColourIsReportedAndStartupFinishes()
 void TestStartup::shutdownRequestedDuringStartup_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("command"); // "signal", or the tray menu item chosen
+    // "signal", the tray menu item chosen, or the D-Bus method called
+    QTest::addColumn<QString>("command");
     const QStringList badColour{writeFile(
         "stopcolour.joy",
         "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\nMODE_SWITCH_KEY=112\nBACKCOLOURS=clPlaid\n")};
@@ -285,15 +287,20 @@ void TestStartup::shutdownRequestedDuringStartup_data()
     QTest::newRow("Shutdown, open dialog") << QStringList{} << "Shutdown";
     QTest::newRow("Shutdown, colour error box") << badColour << "Shutdown";
     QTest::newRow("Disable, colour error box") << badColour << "Disable";
+    QTest::newRow("D-Bus Quit, colour error box") << badColour << "D-Bus Quit";
+    QTest::newRow("D-Bus Disable, colour error box") << badColour << "D-Bus Disable";
 }
 
 // SIGINT, SIGTERM or Shutdown while a box or the dialog waits for the user:
 // it goes away, start-up ends at once, and the stored position is left
 // alone. Disable there leaves the player disabled once start-up has ended.
+// The D-Bus methods do what the menu's items do.
 void TestStartup::shutdownRequestedDuringStartup()
 {
     QFETCH(QStringList, args);
     QFETCH(QString, command);
+    auto* service = new PlayerService(frm.get());
+    const bool disabled = command.endsWith(u"Disable");
     closer.reset();
     const int width = QGuiApplication::primaryScreen()->geometry().width();
     QVERIFY(TfrmMain::WritePosition(width, {12, 34}));
@@ -309,17 +316,20 @@ void TestStartup::shutdownRequestedDuringStartup()
             modal->reject();
         if (polls != 0)
             return;
-        if (++modals > 1 || command == u"Disable")
+        if (++modals > 1 || disabled)
             modal->reject();
         else if (command == u"signal")
             frm->RequestShutdown();
+        else if (command == u"D-Bus Quit")
+            service->Quit();
         else
             frm->Shutdown1->trigger();
         if (command == u"Disable")
             frm->Disable1->trigger();
+        else if (command == u"D-Bus Disable")
+            service->Disable();
     });
     poll.start(10);
-    const bool disabled = command == u"Disable";
     QCOMPARE(start(args), disabled);
     QCOMPARE(modals, 1);
     QCOMPARE(frm->Started, disabled);

@@ -7,6 +7,35 @@
 
 using namespace corv;
 
+namespace
+{
+
+struct Report {
+    TemplateReport::Status status = TemplateReport::Valid;
+    QString out;
+    QString err;
+};
+
+Report report(const QString& path, bool strict = false)
+{
+    Report r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.status = TemplateReport::Run(path, out, err, strict);
+    return r;
+}
+
+// Writes content to t.joy in dir, which becomes the current folder: the
+// report names the file as it was given.
+bool writeTemplate(const QTemporaryDir& dir, const QByteArray& content)
+{
+    QDir::setCurrent(dir.path());
+    QFile f(QStringLiteral("t.joy"));
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+} // namespace
+
 class TestTemplateReport : public QObject
 {
     Q_OBJECT
@@ -22,13 +51,10 @@ private slots:
 void TestTemplateReport::flightExample()
 {
     const QString path = qEnvironmentVariable("CORV_SOURCE_DIR") + "/examples/flight.joy";
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    QCOMPARE(TemplateReport::Run(path, outStream, errStream, true), TemplateReport::Valid);
-    QVERIFY(err.isEmpty());
-    QStringList lines = out.split(u'\n');
+    const Report r = report(path, true);
+    QCOMPARE(r.status, TemplateReport::Valid);
+    QVERIFY(r.err.isEmpty());
+    QStringList lines = r.out.split(u'\n');
     QCOMPARE(lines.takeFirst(), "Template: " + QFileInfo(path).absoluteFilePath());
     QCOMPARE(lines,
              QStringList({"Description: Flight game", "Device: digital (polled)", "Response: 3",
@@ -72,22 +98,13 @@ void TestTemplateReport::statuses()
     QFETCH(QString, inErr);
 
     QTemporaryDir dir;
-    const QString path = dir.filePath("t.joy");
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
-    f.close();
-
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    QDir::setCurrent(dir.path()); // warnings name the file as it was given
-    QCOMPARE(int(TemplateReport::Run("t.joy", outStream, errStream)), status);
-    QVERIFY2(out.contains(inOut), qPrintable(out));
-    QVERIFY2(err.contains(inErr), qPrintable(err));
+    QVERIFY(writeTemplate(dir, content));
+    const Report r = report(QStringLiteral("t.joy"));
+    QCOMPARE(int(r.status), status);
+    QVERIFY2(r.out.contains(inOut), qPrintable(r.out));
+    QVERIFY2(r.err.contains(inErr), qPrintable(r.err));
     if (inErr.isEmpty())
-        QVERIFY(err.isEmpty());
+        QVERIFY(r.err.isEmpty());
 }
 
 void TestTemplateReport::warnings_data()
@@ -156,19 +173,12 @@ void TestTemplateReport::warnings()
     QFETCH(QByteArray, body);
     QFETCH(QString, warning);
     QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-    QFile f("t.joy");
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("[GLOBAL]\nBUTTONS=2\nMODES=1\nMODE_SWITCH_BUTTON=4\nMODE1NAME=A\n" + body);
-    f.close();
+    QVERIFY(writeTemplate(dir, "[GLOBAL]\nBUTTONS=2\nMODES=1\nMODE_SWITCH_BUTTON=4\nMODE1NAME=A\n" +
+                                   body));
     for (bool strict : {false, true}) {
-        QString out;
-        QString err;
-        QTextStream outStream(&out);
-        QTextStream errStream(&err);
-        QCOMPARE(TemplateReport::Run("t.joy", outStream, errStream, strict),
-                 strict ? TemplateReport::LoadError : TemplateReport::Valid);
-        QVERIFY2(err.split(u'\n').contains("t.joy:" + warning), qPrintable(err));
+        const Report r = report(QStringLiteral("t.joy"), strict);
+        QCOMPARE(r.status, strict ? TemplateReport::LoadError : TemplateReport::Valid);
+        QVERIFY2(r.err.split(u'\n').contains("t.joy:" + warning), qPrintable(r.err));
     }
 }
 

@@ -2,40 +2,55 @@
 
 // The real corvplay process driven through a virtual joystick fed from a
 // named pipe, with its settings in a private directory.
+#include "ScriptPipe.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QSet>
 
 constexpr int kTimeout = 10000;
+
+// The worked example on an analog device, known by its button messages:
+// button 1 (257) fires Ctrl+Shift+A, repeating; button 2 (514) jumps.
+inline const QList<std::pair<QString, QString>> AnalogExample = {
+    {QStringLiteral("DIGITAL"), QStringLiteral("0")},
+    {QStringLiteral("BUTTON1"), QStringLiteral("257")},
+    {QStringLiteral("BUTTON2"), QStringLiteral("514")},
+    {QStringLiteral("BUTTON3"), QStringLiteral("1028")}};
+
+// The codes of a dry run's lines that went down and have not come up since.
+inline QSet<QString> keysDown(const QStringList& lines)
+{
+    QSet<QString> down;
+    for (const QString& line : lines) {
+        const QStringList parts = line.split(u' ');
+        if (parts.size() >= 3 && parts[0] == u"key") {
+            if (parts[2] == u"down")
+                down.insert(parts[1]);
+            else
+                down.remove(parts[1]);
+        }
+    }
+    return down;
+}
 
 inline QString sourceFile(const QString& relative)
 {
     return qEnvironmentVariable("CORV_SOURCE_DIR") + QLatin1Char('/') + relative;
 }
 
-// One run of corvplay with its own settings directory and joystick pipe.
-class CorvplayProcess
+// One run of corvplay with its own settings directory (the pipe's folder)
+// and joystick pipe.
+class CorvplayProcess : public ScriptPipe
 {
 public:
-    CorvplayProcess()
-    {
-        fifoPath = dir.filePath(QStringLiteral("joy"));
-        if (::mkfifo(QFile::encodeName(fifoPath).constData(), 0600) == 0)
-            // Held open both ways so that writes never block nor find no reader.
-            fifo = ::open(QFile::encodeName(fifoPath).constData(), O_RDWR | O_CLOEXEC);
-    }
     ~CorvplayProcess()
     {
         if (process.state() != QProcess::NotRunning) {
             process.kill();
             process.waitForFinished(kTimeout);
         }
-        if (fifo >= 0)
-            ::close(fifo);
     }
 
     // A copy of the worked example with some [GLOBAL] values replaced.
@@ -77,27 +92,24 @@ public:
     void startIn(const QProcessEnvironment& env, const QString& keys, const QString& joy,
                  const QStringList& more = {})
     {
-        startWith(env,
-                  QStringList{QStringLiteral("--joystick"), QStringLiteral("virtual:") + fifoPath,
-                              QStringLiteral("--keys"), keys, joy} +
-                      more);
+        startWith(env, QStringList{QStringLiteral("--joystick"), spec(), QStringLiteral("--keys"),
+                                   keys, joy} +
+                           more);
     }
 
-    // Plays joy on the platform below, without a session bus: the tray icon
-    // must use the X tray protocol, not a desktop's D-Bus host.
-    void start(const QString& keys, const QString& joy)
+    // The environment on the platform below, without a session bus: no other
+    // player can be found, and the tray icon must use the X tray protocol,
+    // not a desktop's D-Bus host.
+    QProcessEnvironment playEnvironment() const
     {
         QProcessEnvironment env = environment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-        startIn(env, keys, joy);
+        return env;
     }
 
-    bool send(const QByteArray& script) const
-    {
-        return fifo >= 0 &&
-               ::write(fifo, script.constData(), size_t(script.size())) == ssize_t(script.size());
-    }
+    // Plays joy in playEnvironment().
+    void start(const QString& keys, const QString& joy) { startIn(playEnvironment(), keys, joy); }
 
     // Standard output so far, one line each.
     QStringList lines()
@@ -114,20 +126,7 @@ public:
     }
 
     // Keys pressed and not yet released in the output so far.
-    QSet<QString> keysDown()
-    {
-        QSet<QString> down;
-        for (const QString& line : lines()) {
-            const QStringList parts = line.split(u' ');
-            if (parts.size() >= 3 && parts[0] == u"key") {
-                if (parts[2] == u"down")
-                    down.insert(parts[1]);
-                else
-                    down.remove(parts[1]);
-            }
-        }
-        return down;
-    }
+    QSet<QString> keysDown() { return ::keysDown(lines()); }
 
     QString settingsFile() const
     {
@@ -135,9 +134,6 @@ public:
     }
 
     QString platform = QStringLiteral("xcb");
-    QTemporaryDir dir;
-    QString fifoPath;
-    int fifo = -1;
     QProcess process;
     QByteArray output;
     QByteArray errors;

@@ -18,6 +18,19 @@ inline void tapKey(Display* dpy, KeySym sym)
     XSync(dpy, False);
 }
 
+// A right click at (x, y) of window w, as a user would.
+inline void rightClick(Display* dpy, Window w, int x, int y)
+{
+    int rootX = 0;
+    int rootY = 0;
+    Window child = 0;
+    XTranslateCoordinates(dpy, w, DefaultRootWindow(dpy), x, y, &rootX, &rootY, &child);
+    XTestFakeMotionEvent(dpy, DefaultScreen(dpy), rootX, rootY, CurrentTime);
+    XTestFakeButtonEvent(dpy, 3, True, CurrentTime);
+    XTestFakeButtonEvent(dpy, 3, False, CurrentTime);
+    XSync(dpy, False);
+}
+
 // A popup of the process, such as its menu, is on screen.
 inline bool popupShown(Display* dpy, qint64 pid)
 {

@@ -60,6 +60,13 @@ bool playing()
     return corvplay({QStringLiteral("--status")}).out.contains(QStringLiteral("state: enabled"));
 }
 
+// Plays joy headless on the test's session bus; true once it is playing.
+bool startPlaying(CorvplayProcess& run, const QString& joy)
+{
+    run.startIn(headless(run.environment()), QStringLiteral("print"), joy);
+    return QTest::qWaitFor(playing, kTimeout);
+}
+
 } // namespace
 
 class TestCorvplayDbus : public QObject
@@ -114,8 +121,7 @@ void TestCorvplayDbus::switchesModes()
 {
     CorvplayProcess run;
     const QString joy = run.templateWith({{QStringLiteral("MODES"), QStringLiteral("3")}});
-    run.startIn(headless(run.environment()), QStringLiteral("print"), joy);
-    QTRY_VERIFY_WITH_TIMEOUT(playing(), kTimeout);
+    QVERIFY(startPlaying(run, joy));
     ModeListener listener;
     QSignalSpy changed(&listener, &ModeListener::changed);
 
@@ -141,9 +147,7 @@ void TestCorvplayDbus::switchesModes()
 void TestCorvplayDbus::disableStopsTypingUntilEnable()
 {
     CorvplayProcess run;
-    run.startIn(headless(run.environment()), QStringLiteral("print"),
-                sourceFile(QStringLiteral("examples/flight.joy")));
-    QTRY_VERIFY_WITH_TIMEOUT(playing(), kTimeout);
+    QVERIFY(startPlaying(run, sourceFile(QStringLiteral("examples/flight.joy"))));
 
     QCOMPARE(corvplay({QStringLiteral("--disable")}).status, 0);
     QVERIFY(corvplay({QStringLiteral("--status")}).out.contains(QStringLiteral("disabled")));
@@ -163,9 +167,7 @@ void TestCorvplayDbus::disableStopsTypingUntilEnable()
 void TestCorvplayDbus::quitReleasesEveryKey()
 {
     CorvplayProcess run;
-    run.startIn(headless(run.environment()), QStringLiteral("print"),
-                sourceFile(QStringLiteral("examples/flight.joy")));
-    QTRY_VERIFY_WITH_TIMEOUT(playing(), kTimeout);
+    QVERIFY(startPlaying(run, sourceFile(QStringLiteral("examples/flight.joy"))));
     // Fire repeats while held; quit in the middle of it.
     QVERIFY(run.send("press 1\n"));
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().count(QStringLiteral("key 65 up a")) >= 2, kTimeout);
@@ -183,8 +185,7 @@ void TestCorvplayDbus::secondPlayerRefusedReplaceTakesOver()
 {
     CorvplayProcess first;
     const QString joy = first.templateWith({});
-    first.startIn(headless(first.environment()), QStringLiteral("print"), joy);
-    QTRY_VERIFY_WITH_TIMEOUT(playing(), kTimeout);
+    QVERIFY(startPlaying(first, joy));
 
     CorvplayProcess second;
     second.startIn(headless(second.environment()), QStringLiteral("print"), joy);

@@ -11,21 +11,10 @@
 
 #include "CorvplayWindows.h"
 
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace
 {
-
-// The test's environment on its X server, with no session bus: no other
-// player can be found there, and the tray icon uses the X tray protocol.
-QProcessEnvironment environmentOf(const Corvplay& run)
-{
-    QProcessEnvironment env = run.environment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-    return env;
-}
 
 // A dry run's line for a key, whatever follows the code and the direction.
 bool typed(Corvplay& run, const QString& line)
@@ -111,8 +100,8 @@ void TestCorvplayHelp::initTestCase()
 void TestCorvplayHelp::watchPrintsTheNumbersOfATemplate()
 {
     Corvplay watch;
-    watch.startWith(environmentOf(watch), {QStringLiteral("--watch"), QStringLiteral("--joystick"),
-                                           QStringLiteral("virtual:") + watch.fifoPath});
+    watch.startWith(watch.playEnvironment(),
+                    {QStringLiteral("--watch"), QStringLiteral("--joystick"), watch.spec()});
     QTRY_VERIFY_WITH_TIMEOUT(!watch.lines().isEmpty(), kTimeout);
     // Far apart enough for every change to meet a poll.
     QByteArray script = "press 1\nwait 300\nrelease 1\nwait 300\npress 3\nwait 300\nrelease 3\n"
@@ -293,7 +282,7 @@ void TestCorvplayHelp::startupFailuresSayWhatToDo()
     QFETCH(QString, second);
 
     Corvplay run;
-    QProcessEnvironment environment = environmentOf(run);
+    QProcessEnvironment environment = run.playEnvironment();
     for (const QString& change : env) {
         if (change.contains(u'='))
             environment.insert(change.section(u'=', 0, 0), change.section(u'=', 1));
@@ -320,7 +309,7 @@ void TestCorvplayHelp::startupFailuresSayWhatToDo()
 void TestCorvplayHelp::waylandWithoutPluginRunsWithoutWindow()
 {
     Corvplay run;
-    QProcessEnvironment env = environmentOf(run);
+    QProcessEnvironment env = run.playEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("corvane-test-none"));
@@ -351,36 +340,16 @@ void TestCorvplayHelp::noNotificationAreaKeepsTheWindowToClick()
         run.errorLines().contains(
             "corvplay: no notification area; right-click the mode window for its menu"),
         kTimeout);
-    const auto tap = [&](KeySym sym) {
-        const KeyCode code = XKeysymToKeycode(dpy, sym);
-        XTestFakeKeyEvent(dpy, code, True, CurrentTime);
-        XTestFakeKeyEvent(dpy, code, False, CurrentTime);
-        XSync(dpy, False);
-    };
     // From nothing chosen, Up goes to the last item: Cancel, Shutdown,
     // then (past the separators) Disable, then Enable.
     const auto choose = [&](int ups) {
-        const Window window = run.modeWindow(dpy);
-        int x = 0;
-        int y = 0;
-        Window child = 0;
-        XTranslateCoordinates(dpy, window, DefaultRootWindow(dpy), 10, 5, &x, &y, &child);
-        XTestFakeMotionEvent(dpy, DefaultScreen(dpy), x, y, CurrentTime);
-        XTestFakeButtonEvent(dpy, 3, True, CurrentTime);
-        XTestFakeButtonEvent(dpy, 3, False, CurrentTime);
-        XSync(dpy, False);
-        const auto menuShown = [&] {
-            for (Window w : windowsOfPid(dpy, DefaultRootWindow(dpy), run.process.processId())) {
-                if (viewable(dpy, w) && overrideRedirect(dpy, w))
-                    return true;
-            }
-            return false;
-        };
+        rightClick(dpy, run.modeWindow(dpy), 10, 5);
+        const auto menuShown = [&] { return popupShown(dpy, run.process.processId()); };
         if (!QTest::qWaitFor(menuShown, kTimeout))
             return false;
         for (int i = 0; i < ups; ++i)
-            tap(XK_Up);
-        tap(XK_Return);
+            tapKey(dpy, XK_Up);
+        tapKey(dpy, XK_Return);
         return QTest::qWaitFor([&] { return !menuShown(); }, kTimeout);
     };
 

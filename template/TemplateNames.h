@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ProfileFile.h"
+
+#include <QString>
+
+// The section and key names of a template file, for the code that reads,
+// writes and checks it.
+namespace corv::TemplateNames
+{
+
+inline const QString Global = QStringLiteral("GLOBAL");
+inline const QString Identified = QStringLiteral("IDENTIFIED BUTTONS");
+inline const QString MappingSection = QStringLiteral("MAPPING");
+inline const QString DescriptionSection = QStringLiteral("DESCRIPTION");
+// The fallback of every presence test: a key whose value is this reads as
+// absent.
+inline const QString Missing = QStringLiteral("ERROR");
+
+inline QString modeSection(int m)
+{
+    return QStringLiteral("MODE%1").arg(m);
+}
+inline QString modeNameKey(int m)
+{
+    return QStringLiteral("MODE%1NAME").arg(m);
+}
+inline QString buttonKey(int n)
+{
+    return QStringLiteral("BUTTON%1").arg(n);
+}
+
+inline bool present(const ProfileFile& file, const QString& section, const QString& key)
+{
+    return file.readString(section, key, Missing) != Missing;
+}
+
+} // namespace corv::TemplateNames
