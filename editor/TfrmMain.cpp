@@ -84,11 +84,6 @@ const QString KeyHint =
                    "and select [NONE] from the list");
 const QString SelectionLabel = QStringLiteral("[ Double Click for Selection ]");
 
-QString DefaultModeName(int mode)
-{
-    return QStringLiteral("Mode %1").arg(mode);
-}
-
 // A 16 x 16 toolbar image drawn from its SVG source; the transparent
 // top-left pixel is what the button leaves out.
 QImage ToolbarImage(const QString& name)
@@ -462,7 +457,7 @@ void TfrmMain::buildButtonsPage()
     cmbMode->setToolTip(QStringLiteral("Use this to select which mode you are currently "
                                        "programming the joystick buttons for"));
     for (int n = 1; n <= Template::ModeCount; ++n)
-        cmbMode->addItem(DefaultModeName(n));
+        cmbMode->addItem(Template::DefaultModeName(n));
     txtButtonPurpose = Field("txtButtonPurpose",
                              QStringLiteral("Type a meaningful description for what this button "
                                             "press does (eg fire gun, start engines)"),
@@ -786,10 +781,8 @@ QString TfrmMain::MappingLine(const QString& buttonId, const QString& descriptio
 void TfrmMain::RefreshModeNames()
 {
     const int index = cmbMode->currentIndex();
-    for (int n = 1; n <= Template::ModeCount; ++n) {
-        const QString& name = Doc.ModeNames[size_t(n - 1)];
-        cmbMode->setItemText(n - 1, name.isEmpty() ? DefaultModeName(n) : name);
-    }
+    for (int n = 1; n <= Template::ModeCount; ++n)
+        cmbMode->setItemText(n - 1, Doc.ModeNameOrDefault(n));
     cmbMode->setCurrentIndex(index);
 }
 

@@ -29,10 +29,6 @@ namespace
 constexpr int MaxDescriptionLength = 255;
 constexpr int MaxFontNameLength = 255;
 
-QString defaultModeName(int m)
-{
-    return QStringLiteral("Mode %1").arg(m);
-}
 QString bit(bool b)
 {
     return b ? QStringLiteral("1") : QStringLiteral("0");
@@ -173,10 +169,8 @@ bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error)
                          b.ButtonId + QLatin1Char(',') + b.Description);
     }
 
-    for (int m = 1; m <= Template::ModeCount; ++m) {
-        const QString& name = tmpl.ModeNames[m - 1];
-        file.writeString(Global, modeNameKey(m), name.isEmpty() ? defaultModeName(m) : name);
-    }
+    for (int m = 1; m <= Template::ModeCount; ++m)
+        file.writeString(Global, modeNameKey(m), tmpl.ModeNameOrDefault(m));
 
     QHash<QString, int> numbers;
     int buttons = 0;
@@ -315,7 +309,8 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
     }
 
     for (int m = 1; m <= Template::ModeCount; ++m)
-        tmpl.ModeNames[m - 1] = file.readString(Global, modeNameKey(m), defaultModeName(m));
+        tmpl.ModeNames[m - 1] =
+            file.readString(Global, modeNameKey(m), Template::DefaultModeName(m));
     tmpl.DigitalDevice = file.readBool(Global, QStringLiteral("DIGITAL"), true);
     tmpl.ModeSwitchButton =
         file.readString(Global, QStringLiteral("MODE_SWITCH_BUTTON"), QString());
@@ -384,7 +379,7 @@ RuntimeReadResult ReadRuntimeTemplate(const ProfileFile& file, RuntimeTemplate& 
         t.ButtonIds[k - 1] = file.readInt(MappingSection, buttonKey(k), 0);
     for (int m = 1; m <= RuntimeTemplate::MaxModes; ++m) {
         const QString name = file.readString(Global, modeNameKey(m), QString());
-        t.ModeNames[m - 1] = name.isEmpty() ? defaultModeName(m) : name;
+        t.ModeNames[m - 1] = name.isEmpty() ? Template::DefaultModeName(m) : name;
     }
 
     for (int m = 1; m <= t.ModeCount; ++m) {
