@@ -625,28 +625,11 @@ bool TfrmMain::FormCreate()
 int TfrmMain::CaptureJoystick()
 {
     const int result = joystick_ ? joystick_->capture() : int(Joystick::NoDriver);
-    QString text;
-    switch (result) {
-    case Joystick::Captured:
-        break;
-    case Joystick::NoDriver:
-    case Joystick::BadDevice:
-        text = QStringLiteral("Cannot detect a joystick driver");
-        break;
-    case Joystick::CannotCapture:
-        text = QStringLiteral("Cannot capture joystick input");
-        break;
-    case Joystick::Unplugged:
-        text = QStringLiteral("Cannot detect a connected joystick");
-        break;
-    default:
-        text = QStringLiteral("Undetermined joystick error");
-        break;
-    }
-    if (text.isEmpty()) {
+    if (result == Joystick::Captured) {
         joystick_->poll();
         return result;
     }
+    const QString text = Joystick::captureMessage(result);
     // Also for a start from a terminal or a script.
     std::fprintf(stderr, "corvedit: %s\n", qPrintable(text));
     ShowMessage(QMessageBox::Critical, Error, text);
