@@ -104,6 +104,11 @@ QString TemplateCheckCause(const QString& path)
             .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     if (S_ISDIR(st.st_mode))
         return QStringLiteral("%1: is a directory; name a .joy file").arg(path);
+    // Not opened: a FIFO would block until something writes to it.
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("%1: is a pipe, socket or device; name a .joy file").arg(path);
+    if (st.st_size > ProfileFile::MaxFileSize)
+        return QStringLiteral("%1: is over 1 MiB, far larger than any template").arg(path);
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return QStringLiteral("%1: %2; make it readable (chmod u+r)")
@@ -239,8 +244,9 @@ bool WriteTemplate(const Template& tmpl, const QString& path, QString* error)
 {
     ProfileFile file;
     // A file that exists but cannot be read must not be replaced: its
-    // other sections would be lost.
-    if (file.load(path) == ProfileFile::LoadStatus::Unreadable) {
+    // other sections would be lost. Nor may anything but a regular file.
+    const ProfileFile::LoadStatus status = file.load(path);
+    if (status != ProfileFile::LoadStatus::Loaded && status != ProfileFile::LoadStatus::Missing) {
         if (error)
             *error = QStringLiteral("Unable to write to %1").arg(path);
         return false;

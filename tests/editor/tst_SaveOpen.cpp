@@ -185,16 +185,21 @@ void TestSaveOpen::saveFailureKeepsFileNameAndSummary()
     const QStringList summary = lines(frm->lstCompleteSummary);
     QCOMPARE(summary.mid(summary.size() - 3), QStringList({"FILENAME:", path("a.joy"), ""}));
 
-    // A folder that does not exist cannot be written to.
-    const QString nowhere = path("no/such/folder/b.joy");
+    // A folder that does not exist cannot be written to; a FIFO is not
+    // opened, which would wait for a writer for ever.
+    const QString fifo = path("fifo.joy");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     frm->txtTemplateDesc->setText("changed");
-    closer.fileToChoose = nowhere;
-    frm->SaveTemplateFile();
-    QCOMPARE(boxes.size(), 1);
-    QCOMPARE(boxes[0].caption, QStringLiteral("Error"));
-    QCOMPARE(lastBox(), QStringLiteral("Unable to write to %1").arg(nowhere));
-    QCOMPARE(frm->TemplateFileName, path("a.joy"));
-    QCOMPARE(lines(frm->lstCompleteSummary), summary);
+    for (const QString& target : {path("no/such/folder/b.joy"), fifo}) {
+        boxes.clear();
+        closer.fileToChoose = target;
+        frm->SaveTemplateFile();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].caption, QStringLiteral("Error"));
+        QCOMPARE(lastBox(), QStringLiteral("Unable to write to %1").arg(target));
+        QCOMPARE(frm->TemplateFileName, path("a.joy"));
+        QCOMPARE(lines(frm->lstCompleteSummary), summary);
+    }
 }
 
 void TestSaveOpen::openThenSaveElsewhereIsTheSameFile()

@@ -1,3 +1,4 @@
+#include "ProfileFile.h"
 #include "Template.h"
 #include "TemplateFile.h"
 #include "TemplateStore.h"
@@ -119,7 +120,7 @@ void tst_TemplateStore::refusedFileKeepsDocument_data()
     const QString fifo = m_dir.filePath(QStringLiteral("fifo.joy"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString big = file("big.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=x\n");
-    QVERIFY(QFile::resize(big, MaxTemplateFileSize + 1));
+    QVERIFY(QFile::resize(big, ProfileFile::MaxFileSize + 1));
 
     QTest::newRow("missing") << m_dir.filePath(QStringLiteral("none.joy"))
                              << int(QMessageBox::Critical) << "Error" << notATemplate;
