@@ -84,6 +84,16 @@ const QString KeyHint =
                    "and select [NONE] from the list");
 const QString SelectionLabel = QStringLiteral("[ Double Click for Selection ]");
 
+// The ButtonIds of identified buttons or of mappings, in their order.
+template <typename Entry> QStringList ButtonIds(const QList<Entry>& entries)
+{
+    QStringList ids;
+    ids.reserve(entries.size());
+    for (const Entry& entry : entries)
+        ids << entry.ButtonId;
+    return ids;
+}
+
 // A 16 x 16 toolbar image drawn from its SVG source; the transparent
 // top-left pixel is what the button leaves out.
 QImage ToolbarImage(const QString& name)
@@ -725,9 +735,8 @@ void TfrmMain::ShowPressOnButtonsPage(const QString& id)
     // Loads the mapping when the Id changes; the same Id keeps what was typed.
     txtButtonId->setText(id);
     txtButtonDesc->setText(Doc.DescriptionOf(id));
-    const int i = IndexOfText(Lines(lstButtonSummary), MappingLine(id, txtButtonDesc->text()));
-    const bool repeat = i >= 0 && i < CurrentMappings().size() && CurrentMappings()[i].Repeat;
-    cmbRepeat->setCurrentIndex(repeat ? 1 : 0);
+    const int i = MappingIndex(id);
+    cmbRepeat->setCurrentIndex(i >= 0 && CurrentMappings()[i].Repeat ? 1 : 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -749,14 +758,15 @@ QStringList TfrmMain::Lines(const QListWidget* list)
 
 int TfrmMain::IdentifiedIndex(const QString& buttonId) const
 {
-    for (qsizetype i = Doc.IdentifiedButtons.size() - 1; i >= 0; --i) {
-        if (Doc.IdentifiedButtons[i].ButtonId == buttonId)
-            return int(i);
-    }
-    return -1;
+    return IndexOfText(ButtonIds(Doc.IdentifiedButtons), buttonId);
 }
 
-QString TfrmMain::MappingLine(const QString& buttonId, const QString& description) const
+int TfrmMain::MappingIndex(const QString& buttonId) const
+{
+    return IndexOfText(ButtonIds(Doc.Mappings[size_t(CurrentMode - 1)]), buttonId);
+}
+
+QString TfrmMain::MappingLine(const QString& buttonId, const QString& description)
 {
     return buttonId + QLatin1Char('\t') + description;
 }
@@ -933,12 +943,13 @@ void TfrmMain::AddIdentifiedButton()
 void TfrmMain::DeleteIdentifiedButton()
 {
     const QString id = txtIdentifyId->text();
+    const int i = IdentifiedIndex(id);
     QString refusal;
     if (Doc.IdentifiedButtons.isEmpty())
         refusal = QStringLiteral("There are no buttons to delete");
     else if (id.isEmpty())
         refusal = QStringLiteral("No button selected, you must select a button first");
-    else if (IdentifiedIndex(id) < 0)
+    else if (i < 0)
         refusal = QStringLiteral("This button has not been added yet");
     else if (Doc.IsButtonProgrammed(id))
         refusal = QStringLiteral(
@@ -953,11 +964,9 @@ void TfrmMain::DeleteIdentifiedButton()
     if (ShowMessage(QMessageBox::Question, Confirm, QStringLiteral("Delete this button")) !=
         QMessageBox::Ok)
         return;
-    // A press during the question may have changed the field: delete the
-    // button that passed the checks.
-    const int i = IdentifiedIndex(id);
-    if (i >= 0)
-        Doc.IdentifiedButtons.removeAt(i);
+    // A press during the question may have changed the field, not the
+    // document: delete the button that passed the checks.
+    Doc.IdentifiedButtons.removeAt(i);
     ShowIdentifiedList();
     btnClearClick();
 }
@@ -978,9 +987,8 @@ void TfrmMain::AddOrModifyMapping()
         txtKey[0]->setFocus();
         return;
     }
-    const QString line = MappingLine(id, txtButtonDesc->text());
-    const int i = IndexOfText(Lines(lstButtonSummary), line);
-    if (i < 0 && lstButtonSummary->count() >= MaxMappings) {
+    const int i = MappingIndex(id);
+    if (i < 0 && CurrentMappings().size() >= MaxMappings) {
         ShowMessage(QMessageBox::Information, Information,
                     QStringLiteral("Maximum of %1 buttons allowed").arg(MaxMappings));
         return;
@@ -992,7 +1000,8 @@ void TfrmMain::AddOrModifyMapping()
     mapping.Repeat = cmbRepeat->currentIndex() != 0;
     for (int k = 0; k < ButtonMapping::SlotCount; ++k)
         mapping.Keystrokes[size_t(k)] = txtKey[size_t(k)]->text();
-    if (i < 0 || i >= CurrentMappings().size()) {
+    const QString line = MappingLine(id, txtButtonDesc->text());
+    if (i < 0) {
         CurrentMappings().append(mapping);
         lstButtonSummary->addItem(line);
     } else {
@@ -1005,13 +1014,14 @@ void TfrmMain::AddOrModifyMapping()
 
 void TfrmMain::DeleteMapping()
 {
-    const QString line = MappingLine(txtButtonId->text(), txtButtonDesc->text());
+    const QString id = txtButtonId->text();
+    const int i = MappingIndex(id);
     QString refusal;
-    if (lstButtonSummary->count() == 0)
+    if (CurrentMappings().isEmpty())
         refusal = QStringLiteral("There are no buttons to delete in this mode");
-    else if (txtButtonId->text().isEmpty())
+    else if (id.isEmpty())
         refusal = QStringLiteral("No button selected, you must select a button first");
-    else if (IndexOfText(Lines(lstButtonSummary), line) < 0)
+    else if (i < 0)
         refusal = QStringLiteral("This button has not been added yet");
     if (!refusal.isEmpty()) {
         ShowMessage(QMessageBox::Information, Information, refusal);
@@ -1020,12 +1030,9 @@ void TfrmMain::DeleteMapping()
     if (ShowMessage(QMessageBox::Question, Confirm,
                     QStringLiteral("Delete this button for this mode")) != QMessageBox::Ok)
         return;
-    // The line that passed the checks, whatever a press did to the fields.
-    const int i = IndexOfText(Lines(lstButtonSummary), line);
-    if (i >= 0 && i < CurrentMappings().size()) {
-        delete lstButtonSummary->takeItem(i);
-        CurrentMappings().removeAt(i);
-    }
+    // The mapping that passed the checks, whatever a press did to the fields.
+    delete lstButtonSummary->takeItem(i);
+    CurrentMappings().removeAt(i);
     EmptyButtonFields();
     txtButtonPurpose->setFocus();
 }
