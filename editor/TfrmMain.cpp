@@ -664,7 +664,8 @@ void TfrmMain::Timer1Timer()
     if (!self || PollBusy || !Doc.DigitalDevice || !Timer1->isActive() || !joystick_)
         return;
     const JoyInfo info = joystick_->poll();
-    if (info.dwButtons == 0 && (info.dwPOV == PovCentered || info.dwPOV == PovCenteredAll)) {
+    if (info.dwButtons == 0 &&
+        (info.dwPOV == JoyInfo::PovCentered || info.dwPOV == PovCenteredAll)) {
         ButtonHeld = false;
         return;
     }

@@ -47,7 +47,7 @@ class TfrmMain : public QWidget
 public:
     static constexpr int MaxMappings = 32; // per mode
     static constexpr int PollInterval = 100;
-    static constexpr uint32_t PovCentered = 0xFFFF;
+    // The centred hat as some drivers report it, besides JoyInfo::PovCentered.
     static constexpr uint32_t PovCenteredAll = 0xFFFFFFFF;
     // What the text fields take, so that a save never loses text: a file
     // value is read back to 1023 characters, a button's description to 255.
