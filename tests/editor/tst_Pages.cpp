@@ -201,7 +201,7 @@ void TestPages::appearance()
     QCOMPARE(frm->Doc.ForeIndex, 15);
     QCOMPARE(frm->Doc.BackColour, 0x800000u);
 
-    DialogCloser closer;
+    ModalCloser closer;
     const QFont before = frm->pnlExample->font();
     frm->btnFont->click();
     QCOMPARE(closer.seen.size(), 1);

@@ -120,11 +120,11 @@ void TestSaveOpen::saveRefusalsComeBeforeTheDialog()
         }
     }
 
-    DialogCloser closer; // cancels the dialog
+    ModalCloser closer; // cancels the dialog
     frm->btnSave->OnClick(frm->btnSave);
     if (refusal.isEmpty()) {
         QVERIFY(boxes.isEmpty());
-        QCOMPARE(closer.seen, QStringList{"Save Joystick Template"});
+        QCOMPARE(closer.titles(), QStringList{"Save Joystick Template"});
     } else {
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].caption, QStringLiteral("Information"));
@@ -138,7 +138,7 @@ void TestSaveOpen::saveRefusalsComeBeforeTheDialog()
 void TestSaveOpen::workedExampleSavesTheExampleFile()
 {
     enterFlightExample();
-    DialogCloser closer;
+    ModalCloser closer;
     closer.fileToChoose = path("flight"); // the suffix is added
     frm->SaveTemplateFile();
     const QString saved = path("flight.joy");
@@ -149,7 +149,8 @@ void TestSaveOpen::workedExampleSavesTheExampleFile()
     // Saving over it again, by the name without its suffix, asks first.
     frm->SaveTemplateFile();
     QCOMPARE(closer.seen.size(), 3);
-    QVERIFY2(closer.seen[2].contains("flight.joy already exists"), qPrintable(closer.seen[2]));
+    QVERIFY2(closer.seen[2].text.contains("flight.joy already exists"),
+             qPrintable(closer.seen[2].text));
     QCOMPARE(readAll(saved), readAll(example));
 }
 
@@ -162,7 +163,7 @@ void TestSaveOpen::saveWritesWhatWasChecked()
     program("2", {"b"});
     showPage(frm->tabMode);
     frm->txtSwitchKey->setText("F1");
-    DialogCloser closer;
+    ModalCloser closer;
     closer.fileToChoose = path("t.joy");
     // A press on the Mode page while the dialog is up adds a switch button,
     // which the checks would have refused.
@@ -178,7 +179,7 @@ void TestSaveOpen::saveWritesWhatWasChecked()
 void TestSaveOpen::saveFailureKeepsFileNameAndSummary()
 {
     identify("1", "Trigger");
-    DialogCloser closer;
+    ModalCloser closer;
     closer.fileToChoose = path("a.joy");
     frm->SaveTemplateFile();
     QCOMPARE(frm->TemplateFileName, path("a.joy"));
@@ -207,10 +208,10 @@ void TestSaveOpen::openThenSaveElsewhereIsTheSameFile()
     const QString example = qEnvironmentVariable("CORV_SOURCE_DIR") + "/examples/flight.joy";
     showPage(frm->tabButtons);
     chooseMode(3);
-    DialogCloser closer;
+    ModalCloser closer;
     closer.fileToChoose = example;
     frm->btnOpen->OnClick(frm->btnOpen);
-    QCOMPARE(closer.seen, QStringList{"Open Joystick Template"});
+    QCOMPARE(closer.titles(), QStringList{"Open Joystick Template"});
     QVERIFY(boxes.isEmpty());
     QCOMPARE(frm->TemplateFileName, example);
     // Mode 1 is shown, with its mappings and the names of the file.
@@ -277,7 +278,7 @@ void TestSaveOpen::unidentifiedSwitchButtonSurvives()
     QCOMPARE(frm->lblResponseValue->text(), QStringLiteral("Normal"));
     showPage(frm->tabMode);
     QVERIFY(frm->txtSwitchDesc->text().isEmpty());
-    DialogCloser closer;
+    ModalCloser closer;
     closer.fileToChoose = path("resaved.joy");
     frm->SaveTemplateFile();
     Template resaved;
@@ -326,7 +327,7 @@ void TestSaveOpen::printingWithoutPrinterOffersPdf()
     frm->txtTemplateDesc->setText("Flight");
     boxes.clear();
     answers << QMessageBox::Cancel;
-    DialogCloser closer;
+    ModalCloser closer;
     frm->btnPrintClick();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].kind, QMessageBox::Question);
@@ -336,7 +337,7 @@ void TestSaveOpen::printingWithoutPrinterOffersPdf()
     // The summary as the document holds it now, without visiting the page.
     closer.fileToChoose = path("summary");
     frm->btnPrintClick();
-    QCOMPARE(closer.seen, QStringList{"Save Summary as PDF"});
+    QCOMPARE(closer.titles(), QStringList{"Save Summary as PDF"});
     QProcess text;
     text.start("pdftotext", {"-layout", path("summary.pdf"), "-"});
     QVERIFY(text.waitForFinished(30000));
