@@ -31,11 +31,6 @@ ButtonMapping mapping(const QString& id)
     return ButtonMapping{id, QString(), false, {QStringLiteral("a")}};
 }
 
-QString examplePath()
-{
-    return qEnvironmentVariable("CORV_SOURCE_DIR") + QStringLiteral("/examples/flight.joy");
-}
-
 } // namespace
 
 class tst_TemplateStore : public QObject
@@ -46,7 +41,6 @@ class tst_TemplateStore : public QObject
 private slots:
     void checkBeforeSave_data();
     void checkBeforeSave();
-    void opensTemplate();
     void refusedFileKeepsDocument_data();
     void refusedFileKeepsDocument();
 };
@@ -90,16 +84,6 @@ void tst_TemplateStore::checkBeforeSave()
     t.ModeSwitchButton = switchButton;
     t.ModeSwitchKey = switchKey;
     QTEST(CheckBeforeSave(t), "message");
-}
-
-void tst_TemplateStore::opensTemplate()
-{
-    Template doc;
-    doc.Description = QStringLiteral("unsaved work");
-    QCOMPARE(OpenForEditing(examplePath(), doc).status, OpenResult::Opened);
-    Template expected;
-    QVERIFY(ReadTemplate(examplePath(), expected));
-    QCOMPARE(doc, expected);
 }
 
 void tst_TemplateStore::refusedFileKeepsDocument_data()
