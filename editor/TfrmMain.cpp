@@ -1254,7 +1254,8 @@ void TfrmMain::ColorGrid1Change()
 void TfrmMain::SetExampleFont(const QString& family, int pointSize, bool bold, bool italic)
 {
     QFont f(family);
-    // A size the font cannot take (a hand-edited file) falls back to the window's.
+    // A size the font cannot take (a hand-edited file, a font given in
+    // pixels) falls back to the window's.
     f.setPointSize(pointSize > 0 ? pointSize : font().pointSize());
     f.setBold(bold);
     f.setItalic(italic);
@@ -1272,9 +1273,7 @@ void TfrmMain::btnFontClick()
         return; // the font stays as it was given to the dialog
     // Only what the template keeps; the colour stays the grid's.
     const QFont chosen = FontDialog1->selectedFont();
-    SetExampleFont(chosen.family(),
-                   chosen.pointSize() > 0 ? chosen.pointSize() : pnlExample->font().pointSize(),
-                   chosen.bold(), chosen.italic());
+    SetExampleFont(chosen.family(), chosen.pointSize(), chosen.bold(), chosen.italic());
 }
 
 void TfrmMain::btnDefaultClick()
@@ -1367,10 +1366,9 @@ void TfrmMain::SaveTemplateFile()
     if (dlgSave->exec() != QDialog::Accepted || dlgSave->selectedFiles().isEmpty())
         return;
     const QString path = dlgSave->selectedFiles().constFirst();
-    QString error;
+    QString error; // "Unable to write to" and the path
     if (!WriteTemplate(snapshot, path, &error)) {
-        ShowMessage(QMessageBox::Critical, Error,
-                    error.isEmpty() ? QStringLiteral("Unable to write to %1").arg(path) : error);
+        ShowMessage(QMessageBox::Critical, Error, error);
         return;
     }
     TemplateFileName = path;
