@@ -21,11 +21,8 @@ QStringList BuildSummaryLines(const Template& doc, const QString& fileName)
     QStringList lines{doc.Description, QString(), QString()};
 
     for (int n = 1; n <= doc.HighestUsedMode(); ++n) {
-        // The name as the mode list shows it: an empty name is the default one.
-        const QString& name = doc.ModeNames[n - 1];
-        lines << QStringLiteral("Mode %1 Name: %2:")
-                     .arg(n)
-                     .arg(name.isEmpty() ? QStringLiteral("Mode %1").arg(n) : name)
+        // The name as the mode list shows it.
+        lines << QStringLiteral("Mode %1 Name: %2:").arg(n).arg(doc.ModeNameOrDefault(n))
               << QString();
         for (const ButtonMapping& mapping : doc.Mappings[n - 1]) {
             QString line = doc.DescriptionOf(mapping.ButtonId) + u'\t' + mapping.Purpose;

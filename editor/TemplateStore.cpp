@@ -4,11 +4,7 @@
 #include "Template.h"
 #include "TemplateFile.h"
 
-#include <QFile>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QFileInfo>
 
 namespace corv::editor
 {
@@ -55,40 +51,25 @@ QString CheckBeforeSave(const Template& doc)
 OpenResult OpenForEditing(const QString& path, Template& doc)
 {
     const QString notATemplate = TemplateCheckMessage(TemplateCheck::NotATemplate);
-    // Opened without blocking and checked on the open handle, so that neither
-    // a FIFO nor a file swapped after the check can hang the editor.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        // A missing or unreadable file is not a template the editor can open.
+    ProfileFile profile;
+    switch (profile.load(path)) {
+    case ProfileFile::LoadStatus::Loaded:
+        break;
+    case ProfileFile::LoadStatus::Missing:
+    case ProfileFile::LoadStatus::Unreadable:
+        // Not a template the editor can open.
         return error(notATemplate);
-    }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return error(notATemplate);
-    }
-    struct stat st;
-    if (::fstat(fd, &st) != 0)
-        return error(notATemplate);
-    if (S_ISDIR(st.st_mode))
-        return error(QStringLiteral("\"%1\" is a folder, not a template file.").arg(path));
-    if (!S_ISREG(st.st_mode)) {
+    case ProfileFile::LoadStatus::NotAFile:
+        if (QFileInfo(path).isDir())
+            return error(QStringLiteral("\"%1\" is a folder, not a template file.").arg(path));
         return error(QStringLiteral("\"%1\" is not a regular file (it is a pipe, socket or "
                                     "device), so it cannot be a template.")
                          .arg(path));
+    case ProfileFile::LoadStatus::TooLarge:
+        return error(
+            QStringLiteral("\"%1\" is too large to be a template (over 1 MiB).").arg(path));
     }
-    const QString tooLarge =
-        QStringLiteral("\"%1\" is too large to be a template (over 1 MiB).").arg(path);
-    if (st.st_size > MaxTemplateFileSize)
-        return error(tooLarge);
-    // The size may still grow after the check; never read past the cap.
-    const QByteArray bytes = file.read(MaxTemplateFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        return error(notATemplate);
-    if (bytes.size() > MaxTemplateFileSize)
-        return error(tooLarge);
 
-    const ProfileFile profile = ProfileFile::fromBytes(bytes);
     switch (CheckTemplate(profile)) {
     case TemplateCheck::NotATemplate:
         return error(notATemplate);

@@ -11,9 +11,6 @@ struct Template;
 namespace corv::editor
 {
 
-// The largest file Open reads; templates are a few kilobytes.
-inline constexpr qint64 MaxTemplateFileSize = 1024 * 1024;
-
 // Why the document may not be saved, as the message to show; empty when it
 // may. The mode-switch rules come first, then the "MAPPING" limit. Check the
 // very copy that is then written: a joystick press handled while the save
@@ -29,8 +26,8 @@ struct OpenResult {
 
 // Reads the template at path into doc. doc is replaced only when the file
 // opens; a refused file leaves it as it was, and the result carries the box
-// to show. Only regular files up to MaxTemplateFileSize are read, so a FIFO
-// or a device cannot block the editor.
+// to show. Only regular files up to ProfileFile::MaxFileSize are read, so a
+// FIFO or a device cannot block the editor.
 OpenResult OpenForEditing(const QString& path, Template& doc);
 
 } // namespace corv::editor

@@ -84,9 +84,14 @@ const QString KeyHint =
                    "and select [NONE] from the list");
 const QString SelectionLabel = QStringLiteral("[ Double Click for Selection ]");
 
-QString DefaultModeName(int mode)
+// The ButtonIds of identified buttons or of mappings, in their order.
+template <typename Entry> QStringList ButtonIds(const QList<Entry>& entries)
 {
-    return QStringLiteral("Mode %1").arg(mode);
+    QStringList ids;
+    ids.reserve(entries.size());
+    for (const Entry& entry : entries)
+        ids << entry.ButtonId;
+    return ids;
 }
 
 // A 16 x 16 toolbar image drawn from its SVG source; the transparent
@@ -462,7 +467,7 @@ void TfrmMain::buildButtonsPage()
     cmbMode->setToolTip(QStringLiteral("Use this to select which mode you are currently "
                                        "programming the joystick buttons for"));
     for (int n = 1; n <= Template::ModeCount; ++n)
-        cmbMode->addItem(DefaultModeName(n));
+        cmbMode->addItem(Template::DefaultModeName(n));
     txtButtonPurpose = Field("txtButtonPurpose",
                              QStringLiteral("Type a meaningful description for what this button "
                                             "press does (eg fire gun, start engines)"),
@@ -630,28 +635,11 @@ bool TfrmMain::FormCreate()
 int TfrmMain::CaptureJoystick()
 {
     const int result = joystick_ ? joystick_->capture() : int(Joystick::NoDriver);
-    QString text;
-    switch (result) {
-    case Joystick::Captured:
-        break;
-    case Joystick::NoDriver:
-    case Joystick::BadDevice:
-        text = QStringLiteral("Cannot detect a joystick driver");
-        break;
-    case Joystick::CannotCapture:
-        text = QStringLiteral("Cannot capture joystick input");
-        break;
-    case Joystick::Unplugged:
-        text = QStringLiteral("Cannot detect a connected joystick");
-        break;
-    default:
-        text = QStringLiteral("Undetermined joystick error");
-        break;
-    }
-    if (text.isEmpty()) {
+    if (result == Joystick::Captured) {
         joystick_->poll();
         return result;
     }
+    const QString text = Joystick::captureMessage(result);
     // Also for a start from a terminal or a script.
     std::fprintf(stderr, "corvedit: %s\n", qPrintable(text));
     ShowMessage(QMessageBox::Critical, Error, text);
@@ -676,7 +664,8 @@ void TfrmMain::Timer1Timer()
     if (!self || PollBusy || !Doc.DigitalDevice || !Timer1->isActive() || !joystick_)
         return;
     const JoyInfo info = joystick_->poll();
-    if (info.dwButtons == 0 && (info.dwPOV == PovCentered || info.dwPOV == PovCenteredAll)) {
+    if (info.dwButtons == 0 &&
+        (info.dwPOV == JoyInfo::PovCentered || info.dwPOV == PovCenteredAll)) {
         ButtonHeld = false;
         return;
     }
@@ -747,9 +736,8 @@ void TfrmMain::ShowPressOnButtonsPage(const QString& id)
     // Loads the mapping when the Id changes; the same Id keeps what was typed.
     txtButtonId->setText(id);
     txtButtonDesc->setText(Doc.DescriptionOf(id));
-    const int i = IndexOfText(Lines(lstButtonSummary), MappingLine(id, txtButtonDesc->text()));
-    const bool repeat = i >= 0 && i < CurrentMappings().size() && CurrentMappings()[i].Repeat;
-    cmbRepeat->setCurrentIndex(repeat ? 1 : 0);
+    const int i = MappingIndex(id);
+    cmbRepeat->setCurrentIndex(i >= 0 && CurrentMappings()[i].Repeat ? 1 : 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -771,14 +759,15 @@ QStringList TfrmMain::Lines(const QListWidget* list)
 
 int TfrmMain::IdentifiedIndex(const QString& buttonId) const
 {
-    for (qsizetype i = Doc.IdentifiedButtons.size() - 1; i >= 0; --i) {
-        if (Doc.IdentifiedButtons[i].ButtonId == buttonId)
-            return int(i);
-    }
-    return -1;
+    return IndexOfText(ButtonIds(Doc.IdentifiedButtons), buttonId);
 }
 
-QString TfrmMain::MappingLine(const QString& buttonId, const QString& description) const
+int TfrmMain::MappingIndex(const QString& buttonId) const
+{
+    return IndexOfText(ButtonIds(Doc.Mappings[size_t(CurrentMode - 1)]), buttonId);
+}
+
+QString TfrmMain::MappingLine(const QString& buttonId, const QString& description)
 {
     return buttonId + QLatin1Char('\t') + description;
 }
@@ -786,10 +775,8 @@ QString TfrmMain::MappingLine(const QString& buttonId, const QString& descriptio
 void TfrmMain::RefreshModeNames()
 {
     const int index = cmbMode->currentIndex();
-    for (int n = 1; n <= Template::ModeCount; ++n) {
-        const QString& name = Doc.ModeNames[size_t(n - 1)];
-        cmbMode->setItemText(n - 1, name.isEmpty() ? DefaultModeName(n) : name);
-    }
+    for (int n = 1; n <= Template::ModeCount; ++n)
+        cmbMode->setItemText(n - 1, Doc.ModeNameOrDefault(n));
     cmbMode->setCurrentIndex(index);
 }
 
@@ -957,12 +944,13 @@ void TfrmMain::AddIdentifiedButton()
 void TfrmMain::DeleteIdentifiedButton()
 {
     const QString id = txtIdentifyId->text();
+    const int i = IdentifiedIndex(id);
     QString refusal;
     if (Doc.IdentifiedButtons.isEmpty())
         refusal = QStringLiteral("There are no buttons to delete");
     else if (id.isEmpty())
         refusal = QStringLiteral("No button selected, you must select a button first");
-    else if (IdentifiedIndex(id) < 0)
+    else if (i < 0)
         refusal = QStringLiteral("This button has not been added yet");
     else if (Doc.IsButtonProgrammed(id))
         refusal = QStringLiteral(
@@ -977,11 +965,9 @@ void TfrmMain::DeleteIdentifiedButton()
     if (ShowMessage(QMessageBox::Question, Confirm, QStringLiteral("Delete this button")) !=
         QMessageBox::Ok)
         return;
-    // A press during the question may have changed the field: delete the
-    // button that passed the checks.
-    const int i = IdentifiedIndex(id);
-    if (i >= 0)
-        Doc.IdentifiedButtons.removeAt(i);
+    // A press during the question may have changed the field, not the
+    // document: delete the button that passed the checks.
+    Doc.IdentifiedButtons.removeAt(i);
     ShowIdentifiedList();
     btnClearClick();
 }
@@ -1002,9 +988,8 @@ void TfrmMain::AddOrModifyMapping()
         txtKey[0]->setFocus();
         return;
     }
-    const QString line = MappingLine(id, txtButtonDesc->text());
-    const int i = IndexOfText(Lines(lstButtonSummary), line);
-    if (i < 0 && lstButtonSummary->count() >= MaxMappings) {
+    const int i = MappingIndex(id);
+    if (i < 0 && CurrentMappings().size() >= MaxMappings) {
         ShowMessage(QMessageBox::Information, Information,
                     QStringLiteral("Maximum of %1 buttons allowed").arg(MaxMappings));
         return;
@@ -1016,7 +1001,8 @@ void TfrmMain::AddOrModifyMapping()
     mapping.Repeat = cmbRepeat->currentIndex() != 0;
     for (int k = 0; k < ButtonMapping::SlotCount; ++k)
         mapping.Keystrokes[size_t(k)] = txtKey[size_t(k)]->text();
-    if (i < 0 || i >= CurrentMappings().size()) {
+    const QString line = MappingLine(id, txtButtonDesc->text());
+    if (i < 0) {
         CurrentMappings().append(mapping);
         lstButtonSummary->addItem(line);
     } else {
@@ -1029,13 +1015,14 @@ void TfrmMain::AddOrModifyMapping()
 
 void TfrmMain::DeleteMapping()
 {
-    const QString line = MappingLine(txtButtonId->text(), txtButtonDesc->text());
+    const QString id = txtButtonId->text();
+    const int i = MappingIndex(id);
     QString refusal;
-    if (lstButtonSummary->count() == 0)
+    if (CurrentMappings().isEmpty())
         refusal = QStringLiteral("There are no buttons to delete in this mode");
-    else if (txtButtonId->text().isEmpty())
+    else if (id.isEmpty())
         refusal = QStringLiteral("No button selected, you must select a button first");
-    else if (IndexOfText(Lines(lstButtonSummary), line) < 0)
+    else if (i < 0)
         refusal = QStringLiteral("This button has not been added yet");
     if (!refusal.isEmpty()) {
         ShowMessage(QMessageBox::Information, Information, refusal);
@@ -1044,12 +1031,9 @@ void TfrmMain::DeleteMapping()
     if (ShowMessage(QMessageBox::Question, Confirm,
                     QStringLiteral("Delete this button for this mode")) != QMessageBox::Ok)
         return;
-    // The line that passed the checks, whatever a press did to the fields.
-    const int i = IndexOfText(Lines(lstButtonSummary), line);
-    if (i >= 0 && i < CurrentMappings().size()) {
-        delete lstButtonSummary->takeItem(i);
-        CurrentMappings().removeAt(i);
-    }
+    // The mapping that passed the checks, whatever a press did to the fields.
+    delete lstButtonSummary->takeItem(i);
+    CurrentMappings().removeAt(i);
     EmptyButtonFields();
     txtButtonPurpose->setFocus();
 }
@@ -1270,7 +1254,8 @@ void TfrmMain::ColorGrid1Change()
 void TfrmMain::SetExampleFont(const QString& family, int pointSize, bool bold, bool italic)
 {
     QFont f(family);
-    // A size the font cannot take (a hand-edited file) falls back to the window's.
+    // A size the font cannot take (a hand-edited file, a font given in
+    // pixels) falls back to the window's.
     f.setPointSize(pointSize > 0 ? pointSize : font().pointSize());
     f.setBold(bold);
     f.setItalic(italic);
@@ -1288,9 +1273,7 @@ void TfrmMain::btnFontClick()
         return; // the font stays as it was given to the dialog
     // Only what the template keeps; the colour stays the grid's.
     const QFont chosen = FontDialog1->selectedFont();
-    SetExampleFont(chosen.family(),
-                   chosen.pointSize() > 0 ? chosen.pointSize() : pnlExample->font().pointSize(),
-                   chosen.bold(), chosen.italic());
+    SetExampleFont(chosen.family(), chosen.pointSize(), chosen.bold(), chosen.italic());
 }
 
 void TfrmMain::btnDefaultClick()
@@ -1383,10 +1366,9 @@ void TfrmMain::SaveTemplateFile()
     if (dlgSave->exec() != QDialog::Accepted || dlgSave->selectedFiles().isEmpty())
         return;
     const QString path = dlgSave->selectedFiles().constFirst();
-    QString error;
+    QString error; // "Unable to write to" and the path
     if (!WriteTemplate(snapshot, path, &error)) {
-        ShowMessage(QMessageBox::Critical, Error,
-                    error.isEmpty() ? QStringLiteral("Unable to write to %1").arg(path) : error);
+        ShowMessage(QMessageBox::Critical, Error, error);
         return;
     }
     TemplateFileName = path;

@@ -47,7 +47,7 @@ class TfrmMain : public QWidget
 public:
     static constexpr int MaxMappings = 32; // per mode
     static constexpr int PollInterval = 100;
-    static constexpr uint32_t PovCentered = 0xFFFF;
+    // The centred hat as some drivers report it, besides JoyInfo::PovCentered.
     static constexpr uint32_t PovCenteredAll = 0xFFFFFFFF;
     // What the text fields take, so that a save never loses text: a file
     // value is read back to 1023 characters, a button's description to 255.
@@ -150,10 +150,12 @@ public:
     // The index of the last line equal to text (whole, case-sensitive), or -1.
     static int IndexOfText(const QStringList& lines, const QString& text);
     static QStringList Lines(const QListWidget* list);
-    // Where a ButtonId stands among the identified buttons, or -1. The
+    // Where a ButtonId stands among the identified buttons, or among the
+    // current mode's mappings (the lines of lstButtonSummary), or -1. The
     // document's DescriptionOf, HighestUsedMode and IsButtonProgrammed give
     // the rest.
     int IdentifiedIndex(const QString& buttonId) const;
+    int MappingIndex(const QString& buttonId) const;
 
     // Button operations.
     void btnAddClick();
@@ -237,7 +239,8 @@ private:
     void SetExampleFont(const QString& family, int pointSize, bool bold, bool italic);
     void EmptyButtonFields();
     void ShowIdentifiedList();
-    QString MappingLine(const QString& buttonId, const QString& description) const;
+    // A line of lstIdentify or lstButtonSummary.
+    static QString MappingLine(const QString& buttonId, const QString& description);
     QList<ButtonMapping>& CurrentMappings() { return Doc.Mappings[size_t(CurrentMode - 1)]; }
     void ChangeDeviceType(bool digital);
     // The object as one of the fields the keystroke dialog fills, or null.

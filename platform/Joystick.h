@@ -31,6 +31,24 @@ public:
     using QObject::QObject;
     ~Joystick() override = default;
 
+    // What both programs tell the user when capture() fails; empty for Captured.
+    static QString captureMessage(int result)
+    {
+        switch (result) {
+        case Captured:
+            return {};
+        case NoDriver:
+        case BadDevice:
+            return QStringLiteral("Cannot detect a joystick driver");
+        case CannotCapture:
+            return QStringLiteral("Cannot capture joystick input");
+        case Unplugged:
+            return QStringLiteral("Cannot detect a connected joystick");
+        default:
+            return QStringLiteral("Undetermined joystick error");
+        }
+    }
+
     virtual int capture() = 0;
     virtual JoyInfo poll() = 0;
     // The button messages below are sent only while someone wants them (an

@@ -119,19 +119,7 @@ void TfrmMain::LoadTables(const RuntimeTemplate& t)
 
 QString TfrmMain::CaptureResultText(int32_t code)
 {
-    switch (code) {
-    case Joystick::Captured:
-        return QStringLiteral("OK");
-    case Joystick::NoDriver:
-    case Joystick::BadDevice:
-        return QStringLiteral("Cannot detect a joystick driver");
-    case Joystick::CannotCapture:
-        return QStringLiteral("Cannot capture joystick input");
-    case Joystick::Unplugged:
-        return QStringLiteral("Cannot detect a connected joystick");
-    default:
-        return QStringLiteral("Undetermined joystick error");
-    }
+    return code == Joystick::Captured ? QStringLiteral("OK") : Joystick::captureMessage(code);
 }
 
 int32_t TfrmMain::CaptureJoystick()

@@ -7,6 +7,9 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace corv
 {
@@ -180,14 +183,32 @@ ProfileFile ProfileFile::fromBytes(const QByteArray& bytes)
 ProfileFile::LoadStatus ProfileFile::load(const QString& path)
 {
     *this = ProfileFile();
-    QFile f(path);
-    if (!f.exists())
+    if (!QFileInfo::exists(path))
         return LoadStatus::Missing;
-    if (!f.open(QIODevice::ReadOnly))
+    // Opened without blocking and looked at through the open handle, so that
+    // neither a FIFO nor a file swapped after the look can hang the caller.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return LoadStatus::Unreadable;
-    const QByteArray bytes = f.readAll();
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return LoadStatus::Unreadable;
+    }
+    struct stat st {
+    };
+    if (::fstat(fd, &st) != 0)
+        return LoadStatus::Unreadable;
+    if (!S_ISREG(st.st_mode))
+        return LoadStatus::NotAFile;
+    if (st.st_size > MaxFileSize)
+        return LoadStatus::TooLarge;
+    // The file may still grow after the look; never read past the cap.
+    const QByteArray bytes = f.read(MaxFileSize + 1);
     if (f.error() != QFileDevice::NoError)
         return LoadStatus::Unreadable;
+    if (bytes.size() > MaxFileSize)
+        return LoadStatus::TooLarge;
     *this = fromBytes(bytes);
     return LoadStatus::Loaded;
 }

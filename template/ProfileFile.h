@@ -26,16 +26,21 @@ size_t qHash(const ProfileName& name, size_t seed);
 class ProfileFile
 {
 public:
-    enum class LoadStatus { Loaded, Missing, Unreadable };
+    // NotAFile: a folder, FIFO, socket or device; TooLarge: over MaxFileSize.
+    enum class LoadStatus { Loaded, Missing, Unreadable, NotAFile, TooLarge };
 
     // Longest value a read returns; longer values are cut.
     static constexpr int MaxValueLength = 1023;
+    // The largest file load reads; templates are a few kilobytes.
+    static constexpr qint64 MaxFileSize = 1024 * 1024;
 
     ProfileFile() = default;
 
     // Decodes as UTF-8 when the bytes are valid UTF-8, else as Windows-1252.
     static ProfileFile fromBytes(const QByteArray& bytes);
-    // A missing file gives an empty profile (a save then creates it).
+    // A missing file gives an empty profile (a save then creates it). Only a
+    // regular file up to MaxFileSize is read, so that a FIFO or a device
+    // cannot block or never end.
     LoadStatus load(const QString& path);
 
     QString readString(const QString& section, const QString& key, const QString& fallback) const;

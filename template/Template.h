@@ -52,6 +52,15 @@ struct Template {
     bool FontItalic = false;
     std::array<QList<ButtonMapping>, ModeCount> Mappings; // mode m is Mappings[m - 1]
 
+    // "Mode 1" .. "Mode 5".
+    static QString DefaultModeName(int mode) { return QStringLiteral("Mode %1").arg(mode); }
+    // The name of mode 1..5 as it is shown and saved: an empty name stands
+    // for the default one.
+    QString ModeNameOrDefault(int mode) const
+    {
+        const QString& name = ModeNames[size_t(mode - 1)];
+        return name.isEmpty() ? DefaultModeName(mode) : name;
+    }
     // The identified description of a ButtonId; empty when it is not identified.
     QString DescriptionOf(const QString& buttonId) const
     {

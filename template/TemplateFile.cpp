@@ -29,10 +29,6 @@ namespace
 constexpr int MaxDescriptionLength = 255;
 constexpr int MaxFontNameLength = 255;
 
-QString defaultModeName(int m)
-{
-    return QStringLiteral("Mode %1").arg(m);
-}
 QString bit(bool b)
 {
     return b ? QStringLiteral("1") : QStringLiteral("0");
@@ -108,6 +104,11 @@ QString TemplateCheckCause(const QString& path)
             .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     if (S_ISDIR(st.st_mode))
         return QStringLiteral("%1: is a directory; name a .joy file").arg(path);
+    // Not opened: a FIFO would block until something writes to it.
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("%1: is a pipe, socket or device; name a .joy file").arg(path);
+    if (st.st_size > ProfileFile::MaxFileSize)
+        return QStringLiteral("%1: is over 1 MiB, far larger than any template").arg(path);
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return QStringLiteral("%1: %2; make it readable (chmod u+r)")
@@ -173,10 +174,8 @@ bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error)
                          b.ButtonId + QLatin1Char(',') + b.Description);
     }
 
-    for (int m = 1; m <= Template::ModeCount; ++m) {
-        const QString& name = tmpl.ModeNames[m - 1];
-        file.writeString(Global, modeNameKey(m), name.isEmpty() ? defaultModeName(m) : name);
-    }
+    for (int m = 1; m <= Template::ModeCount; ++m)
+        file.writeString(Global, modeNameKey(m), tmpl.ModeNameOrDefault(m));
 
     QHash<QString, int> numbers;
     int buttons = 0;
@@ -245,8 +244,9 @@ bool WriteTemplate(const Template& tmpl, const QString& path, QString* error)
 {
     ProfileFile file;
     // A file that exists but cannot be read must not be replaced: its
-    // other sections would be lost.
-    if (file.load(path) == ProfileFile::LoadStatus::Unreadable) {
+    // other sections would be lost. Nor may anything but a regular file.
+    const ProfileFile::LoadStatus status = file.load(path);
+    if (status != ProfileFile::LoadStatus::Loaded && status != ProfileFile::LoadStatus::Missing) {
         if (error)
             *error = QStringLiteral("Unable to write to %1").arg(path);
         return false;
@@ -315,7 +315,8 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
     }
 
     for (int m = 1; m <= Template::ModeCount; ++m)
-        tmpl.ModeNames[m - 1] = file.readString(Global, modeNameKey(m), defaultModeName(m));
+        tmpl.ModeNames[m - 1] =
+            file.readString(Global, modeNameKey(m), Template::DefaultModeName(m));
     tmpl.DigitalDevice = file.readBool(Global, QStringLiteral("DIGITAL"), true);
     tmpl.ModeSwitchButton =
         file.readString(Global, QStringLiteral("MODE_SWITCH_BUTTON"), QString());
@@ -384,7 +385,7 @@ RuntimeReadResult ReadRuntimeTemplate(const ProfileFile& file, RuntimeTemplate& 
         t.ButtonIds[k - 1] = file.readInt(MappingSection, buttonKey(k), 0);
     for (int m = 1; m <= RuntimeTemplate::MaxModes; ++m) {
         const QString name = file.readString(Global, modeNameKey(m), QString());
-        t.ModeNames[m - 1] = name.isEmpty() ? defaultModeName(m) : name;
+        t.ModeNames[m - 1] = name.isEmpty() ? Template::DefaultModeName(m) : name;
     }
 
     for (int m = 1; m <= t.ModeCount; ++m) {

@@ -2,78 +2,22 @@
 
 #include "FakeJoystick.h"
 #include "MessageBox.h"
+#include "ModalCloser.h"
 #include "TfrmMain.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
-#include <QFontDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <memory>
-#include <optional>
 
 // A box the editor showed.
 struct Box {
     QMessageBox::Icon kind;
     QString caption;
     QString text;
-};
-
-// Answers the Qt dialogs a test provokes, from a timer: a file dialog takes
-// fileToChoose (typed as a whole path) or is cancelled when it is empty; its
-// own overwrite question is answered Yes; a font dialog takes fontToChoose or
-// is cancelled. Each dialog's title and each question's text are kept.
-class DialogCloser : public QObject
-{
-public:
-    QString fileToChoose;
-    std::optional<QFont> fontToChoose;
-    QStringList seen;
-    std::function<void()> whileFileDialogIsUp;
-
-    DialogCloser()
-    {
-        connect(&timer_, &QTimer::timeout, this, &DialogCloser::answer);
-        timer_.start(10);
-    }
-
-private:
-    void answer()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            seen << box->text();
-            box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes)->click() : box->accept();
-        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            seen << dialog->windowTitle();
-            if (whileFileDialogIsUp)
-                std::exchange(whileFileDialogIsUp, nullptr)();
-            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            if (fileToChoose.isEmpty() || !name) {
-                dialog->reject();
-                return;
-            }
-            name->setText(fileToChoose);
-            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-        } else if (auto* font = qobject_cast<QFontDialog*>(modal)) {
-            seen << font->windowTitle();
-            if (!fontToChoose) {
-                font->reject();
-                return;
-            }
-            font->setCurrentFont(*fontToChoose);
-            font->accept();
-        }
-    }
-
-    QTimer timer_;
 };
 
 // The editor's main window on a fake joystick. Every box is recorded and

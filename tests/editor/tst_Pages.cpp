@@ -1,16 +1,13 @@
-// The editor's frame: window, pages, toolbar, hints and the settings pages.
+// The editor's frame: New, the settings pages, hints and exit.
 #include "EditorTest.h"
 #include "TColorGrid.h"
 #include "TExplorerButton.h"
-#include "TUrlLabel.h"
 
 #include <QFontDatabase>
 #include <QHelpEvent>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSlider>
 #include <QToolTip>
 #include <QtTest>
@@ -26,7 +23,6 @@ private slots:
     void init() { createEditor(); }
     void cleanup() { destroyEditor(); }
 
-    void windowPagesAndToolbar();
     void newAsksAndMakesDigital();
     void deviceTypeChange_data();
     void deviceTypeChange();
@@ -57,40 +53,6 @@ private:
         return QToolTip::text() == w->toolTip();
     }
 };
-
-void TestPages::windowPagesAndToolbar()
-{
-    QCOMPARE(frm->windowTitle(), QStringLiteral("Corvane"));
-    QCOMPARE(frm->size(), QSize(529, 469));
-    QVERIFY(!(frm->windowFlags() & Qt::WindowMaximizeButtonHint));
-    const QPoint offCentre =
-        frm->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
-    QVERIFY(offCentre.manhattanLength() <= 4);
-    QStringList tabs;
-    for (int i = 0; i < frm->pagMain->count(); ++i)
-        tabs << frm->pagMain->tabText(i);
-    QCOMPARE(tabs, QStringList({"Description", "Type", "Identify", "Mode", "Buttons", "Response",
-                                "Appearance", "Summary"}));
-    QCOMPARE(frm->pagMain->currentWidget(), frm->tabDescription);
-
-    QStringList captions;
-    for (auto* b : frm->pnlToolbar->findChildren<TExplorerButton*>()) {
-        captions << b->Caption();
-        QVERIFY(!b->Hint().isEmpty());
-        QCOMPARE(b->Bitmap().size(), QSize(16, 16));
-        QVERIFY(b->Bitmap().pixelColor(8, 8).alpha() > 0 ||
-                b->Bitmap().pixelColor(7, 7).alpha() > 0);
-    }
-    QCOMPARE(captions, QStringList({"&New", "&Open", "&Save", "&Add", "&Delete", "&Clear", "&Print",
-                                    "H&ints", "E&xit", "&Help"}));
-    QCOMPARE(frm->btnHints->DropDownMenu(), frm->PopupMenu1);
-
-    // The version is the program's own; the links are the configured ones.
-    QCOMPARE(frm->lblVersion->text(), QStringLiteral("Version " CORVANE_VERSION));
-    QCOMPARE(frm->UrlLabel1->text(), QStringLiteral("Web Site"));
-    QVERIFY(frm->UrlLabel1->URL().startsWith(QLatin1String("http")));
-    QVERIFY(!frm->UrlLabel2->URL().isEmpty());
-}
 
 void TestPages::newAsksAndMakesDigital()
 {
@@ -201,7 +163,7 @@ void TestPages::appearance()
     QCOMPARE(frm->Doc.ForeIndex, 15);
     QCOMPARE(frm->Doc.BackColour, 0x800000u);
 
-    DialogCloser closer;
+    ModalCloser closer;
     const QFont before = frm->pnlExample->font();
     frm->btnFont->click();
     QCOMPARE(closer.seen.size(), 1);
@@ -233,6 +195,7 @@ void TestPages::appearance()
 
 void TestPages::hintsSwitch()
 {
+    QCOMPARE(frm->btnHints->DropDownMenu(), frm->PopupMenu1);
     QVERIFY(!frm->HintsShown());
     QVERIFY(frm->HintsOff1->isChecked());
     QVERIFY(!tooltipShows(frm->txtTemplateDesc));

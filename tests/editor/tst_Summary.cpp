@@ -27,7 +27,6 @@ private slots:
     void identifiedButNothingMapped();
     void mappingLines();
     void switchLinesUseCurrentDescriptions();
-    void responseNames();
 };
 
 void tst_Summary::flightExample()
@@ -104,15 +103,6 @@ void tst_Summary::switchLinesUseCurrentDescriptions()
 
     t.ModeSwitchButton = QStringLiteral("16"); // not identified
     QCOMPARE(BuildSummaryLines(t, QString()).at(3), QStringLiteral("Mode Switch Button:\t"));
-}
-
-void tst_Summary::responseNames()
-{
-    QStringList names;
-    for (int position = -1; position <= 7; ++position)
-        names << ResponseName(position);
-    QCOMPARE(names, QStringList(
-                        {"", "Lowest", "Lower", "Low", "Normal", "High", "Higher", "Highest", ""}));
 }
 
 QTEST_GUILESS_MAIN(tst_Summary)

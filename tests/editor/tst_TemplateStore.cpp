@@ -1,3 +1,4 @@
+#include "ProfileFile.h"
 #include "Template.h"
 #include "TemplateFile.h"
 #include "TemplateStore.h"
@@ -30,11 +31,6 @@ ButtonMapping mapping(const QString& id)
     return ButtonMapping{id, QString(), false, {QStringLiteral("a")}};
 }
 
-QString examplePath()
-{
-    return qEnvironmentVariable("CORV_SOURCE_DIR") + QStringLiteral("/examples/flight.joy");
-}
-
 } // namespace
 
 class tst_TemplateStore : public QObject
@@ -45,7 +41,6 @@ class tst_TemplateStore : public QObject
 private slots:
     void checkBeforeSave_data();
     void checkBeforeSave();
-    void opensTemplate();
     void refusedFileKeepsDocument_data();
     void refusedFileKeepsDocument();
 };
@@ -91,16 +86,6 @@ void tst_TemplateStore::checkBeforeSave()
     QTEST(CheckBeforeSave(t), "message");
 }
 
-void tst_TemplateStore::opensTemplate()
-{
-    Template doc;
-    doc.Description = QStringLiteral("unsaved work");
-    QCOMPARE(OpenForEditing(examplePath(), doc).status, OpenResult::Opened);
-    Template expected;
-    QVERIFY(ReadTemplate(examplePath(), expected));
-    QCOMPARE(doc, expected);
-}
-
 void tst_TemplateStore::refusedFileKeepsDocument_data()
 {
     QTest::addColumn<QString>("path");
@@ -119,7 +104,7 @@ void tst_TemplateStore::refusedFileKeepsDocument_data()
     const QString fifo = m_dir.filePath(QStringLiteral("fifo.joy"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString big = file("big.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=x\n");
-    QVERIFY(QFile::resize(big, MaxTemplateFileSize + 1));
+    QVERIFY(QFile::resize(big, ProfileFile::MaxFileSize + 1));
 
     QTest::newRow("missing") << m_dir.filePath(QStringLiteral("none.joy"))
                              << int(QMessageBox::Critical) << "Error" << notATemplate;

@@ -97,30 +97,50 @@ private slots:
         QVERIFY(frm->Doc == before);
     }
 
-    void deleteIdentifiedAsksAndActsOnCheckedId()
+    // Both deletes ask first. Cancel keeps the entry; OK deletes the one that
+    // passed the checks, though a press during the question shows another.
+    void deleteAsksAndActsOnCheckedId_data()
     {
-        for (const char* id : {"1", "2", "4"})
+        QTest::addColumn<bool>("mapping");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("identified button") << false << "Delete this button"
+                                           << "txtIdentifyDesc";
+        QTest::newRow("mapping") << true << "Delete this button for this mode"
+                                 << "txtButtonPurpose";
+    }
+    void deleteAsksAndActsOnCheckedId()
+    {
+        QFETCH(bool, mapping);
+        for (const char* id : {"1", "2", "4"}) {
             identify(id, QStringLiteral("B%1").arg(id));
-        frm->lstIdentify->setCurrentRow(1);
-        QCOMPARE(frm->txtIdentifyId->text(), QStringLiteral("2"));
+            if (mapping)
+                program(id, {"a"});
+        }
+        showPage(mapping ? frm->tabButtons : frm->tabIdentify);
+        QListWidget* list = mapping ? frm->lstButtonSummary : frm->lstIdentify;
+        QLineEdit* idField = mapping ? frm->txtButtonId : frm->txtIdentifyId;
+        list->setCurrentRow(1); // a click on a line loads it
+        QCOMPARE(idField->text(), QStringLiteral("2"));
         answers << QMessageBox::Cancel;
         frm->btnDeleteClick();
         QCOMPARE(boxes.last().caption, QStringLiteral("Confirm"));
-        QCOMPARE(lastBox(), QStringLiteral("Delete this button"));
-        QCOMPARE(frm->Doc.IdentifiedButtons.size(), 3);
+        QTEST(lastBox(), "question");
+        QCOMPARE(lines(list).size(), 3);
 
-        // A press while the question is up shows another button; the one
-        // asked about is deleted.
-        whileBoxIsUp = [this] { frm->ShowPressOnIdentifyPage("4"); };
+        whileBoxIsUp = [&] {
+            mapping ? frm->ShowPressOnButtonsPage("4") : frm->ShowPressOnIdentifyPage("4");
+        };
         frm->btnDeleteClick();
-        QCOMPARE(lines(frm->lstIdentify), QStringList({"1\tB1", "4\tB4"}));
-        QVERIFY(frm->txtIdentifyId->text().isEmpty());
-        QCOMPARE(frm->focusWidget(), frm->txtIdentifyDesc);
+        QCOMPARE(lines(list), QStringList({"1\tB1", "4\tB4"})); // in their order
+        QCOMPARE(mapping ? frm->Doc.Mappings[0].size() : frm->Doc.IdentifiedButtons.size(), 2);
+        QVERIFY(idField->text().isEmpty());
+        QTEST(frm->focusWidget()->objectName(), "focus");
     }
 
-    void mappingsAddModifyDelete()
+    void mappingsAddAndModify()
     {
-        for (const char* id : {"1", "2", "4"})
+        for (const char* id : {"1", "2", "4", "8"})
             identify(id, QStringLiteral("B%1").arg(id));
         program("1", {"", "", "", "Ctrl + a"}, "Fire", true);
         program("2", {"b"});
@@ -135,25 +155,10 @@ private slots:
         QCOMPARE(frm->Doc.Mappings[0].size(), 3);
         QCOMPARE(frm->Doc.Mappings[0][1].Keystrokes[1], QStringLiteral("y"));
 
-        // Deleting the middle one keeps the order of the rest.
-        frm->ShowPressOnButtonsPage("2");
-        frm->btnDeleteClick();
-        QCOMPARE(lastBox(), QStringLiteral("Delete this button for this mode"));
-        QCOMPARE(lines(frm->lstButtonSummary), QStringList({"1\tB1", "4\tB4"}));
-        QCOMPARE(frm->Doc.Mappings[0][1].ButtonId, QStringLiteral("4"));
-        QCOMPARE(frm->focusWidget(), frm->txtButtonPurpose);
-
-        // A mapping not added yet; Cancel; a press during the question.
-        frm->ShowPressOnButtonsPage("2");
+        frm->ShowPressOnButtonsPage("8"); // identified, not mapped
         frm->btnDeleteClick();
         QCOMPARE(lastBox(), QStringLiteral("This button has not been added yet"));
-        frm->ShowPressOnButtonsPage("1");
-        answers << QMessageBox::Cancel;
-        frm->btnDeleteClick();
-        QCOMPARE(frm->Doc.Mappings[0].size(), 2);
-        whileBoxIsUp = [this] { frm->ShowPressOnButtonsPage("4"); };
-        frm->btnDeleteClick();
-        QCOMPARE(lines(frm->lstButtonSummary), QStringList({"4\tB4"}));
+        QCOMPARE(frm->Doc.Mappings[0].size(), 3);
     }
 
     void thirtyTwoMappingsPerMode()

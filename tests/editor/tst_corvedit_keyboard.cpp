@@ -202,7 +202,7 @@ void TestCorveditKeyboard::programsAndSavesFromTheKeyboard()
     Corvedit editor;
     QVERIFY2(editor.start(dpy), editor.process.readAllStandardError().constData());
 
-    // The description first: its field has the keyboard at start.
+    // It starts on the Description page, whose field has the keyboard.
     QVERIFY(type(QStringLiteral("Flight")));
 
     // Identify, two pages on: each press is named and added, by Alt+A and by Enter.

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <csignal>
 #include <grp.h>
+#include <sys/stat.h>
 
 #include "CorvplayWindows.h"
 
@@ -221,6 +222,8 @@ void TestCorvplayHelp::startupFailuresSayWhatToDo_data()
     const QString missing = dir.filePath(QStringLiteral("missing.joy"));
     const QString folder = dir.filePath(QStringLiteral("folder"));
     QDir().mkpath(folder);
+    const QString fifo = dir.filePath(QStringLiteral("fifo.joy"));
+    ::mkfifo(QFile::encodeName(fifo).constData(), 0600);
     const QString empty = dir.filePath(QStringLiteral("empty.joy"));
     const QString locked = dir.filePath(QStringLiteral("locked.joy"));
     for (const QString& path : {empty, locked}) {
@@ -244,6 +247,8 @@ void TestCorvplayHelp::startupFailuresSayWhatToDo_data()
         << "corvplay: " + missing + ": No such file or directory; check the name";
     QTest::newRow("template is a directory") << args(idle, folder) << quiet << 1 << notValid
                                              << "corvplay: " + folder + ": is a directory";
+    QTest::newRow("template is a FIFO")
+        << args(idle, fifo) << quiet << 1 << notValid << "corvplay: " + fifo + ": is a pipe";
     QTest::newRow("template unreadable") << args(idle, locked) << quiet << 1 << notValid
                                          << "corvplay: " + locked + ": Permission denied";
     QTest::newRow("template empty")
