@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QDBusError>
+#include <QDBusMessage>
 #include <QFileInfo>
 
 namespace corv
@@ -21,7 +22,22 @@ void PlayerService::Publish(TfrmMain* player)
 
 PlayerService::PlayerService(TfrmMain* player) : QObject(player), player_(player)
 {
-    connect(player, &TfrmMain::ModeChanged, this, &PlayerService::ModeChanged);
+    connect(player, &TfrmMain::ModeChanged, this, [this](int32_t mode, const QString& name) {
+        announce({{QStringLiteral("Mode"), mode}, {QStringLiteral("ModeName"), name}});
+        emit ModeChanged(mode, name);
+    });
+    connect(player, &TfrmMain::EnabledChanged, this, [this](bool on) {
+        announce({{QStringLiteral("Enabled"), on}});
+    });
+}
+
+void PlayerService::announce(const QVariantMap& changed)
+{
+    QDBusMessage signal =
+        QDBusMessage::createSignal(ObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
+    signal << Interface << changed << QStringList();
+    QDBusConnection::sessionBus().send(signal);
 }
 
 int PlayerService::Mode() const

@@ -3,6 +3,7 @@
 #include <QDBusContext>
 #include <QObject>
 #include <QString>
+#include <QVariantMap>
 
 namespace corv
 {
@@ -58,6 +59,9 @@ private:
     // False, with the error sent, while the player is disabled: the hot key
     // does nothing then either.
     bool enabled();
+    // The standard change signal, which property caches (GDBus proxies,
+    // panel applets) rely on to stay current.
+    void announce(const QVariantMap& changed);
 
     TfrmMain* player_;
 };

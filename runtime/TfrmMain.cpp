@@ -438,6 +438,7 @@ bool TfrmMain::OpenTemplate()
     EchoMode();
     if (DigitalDevice)
         SuperTimer1->SetEnabled(true);
+    emit EnabledChanged(true);
     return true;
 }
 
@@ -543,6 +544,8 @@ void TfrmMain::Enable1Click(QObject*)
     SuperTimer1->SetEnabled(true);
     if (ModeSwitchKey != RuntimeTemplate::NoSwitchKey)
         SysHotKey1->SetActive(true);
+    if (wasOff)
+        emit EnabledChanged(true);
 }
 
 void TfrmMain::Disable1Click(QObject*)
@@ -553,6 +556,7 @@ void TfrmMain::Disable1Click(QObject*)
     Disable1->setChecked(true);
     if (!Started)
         return;
+    const bool wasOn = DispatchEnabled;
     DispatchEnabled = false;
     // Without a notification area the window is all there is to click: it
     // stays, greyed, and its menu enables again.
@@ -563,6 +567,8 @@ void TfrmMain::Disable1Click(QObject*)
     WinTaskbar1->SetIcon(CorvplayIcon(QIcon::Disabled));
     SuperTimer1->SetEnabled(false);
     SysHotKey1->SetActive(false);
+    if (wasOn)
+        emit EnabledChanged(false);
 }
 
 void TfrmMain::Shutdown1Click(QObject*)

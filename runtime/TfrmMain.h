@@ -167,6 +167,8 @@ public:
 signals:
     // After every mode switch, once the new name is on the label.
     void ModeChanged(int32_t mode, const QString& name);
+    // When dispatch is turned on or off once start-up has ended.
+    void EnabledChanged(bool enabled);
 
 protected:
     void closeEvent(QCloseEvent* event) override; // FormClose

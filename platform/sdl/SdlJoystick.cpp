@@ -70,6 +70,12 @@ QByteArray guidOf(int index)
            QByteArray(SDL_JoystickNameForIndex(index));
 }
 
+// "1 hat", "2 hats": these lines are read by people.
+QString countOf(int n, const char* one, const char* many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
 } // namespace
 
 SdlJoystick::SdlJoystick(const QString& spec, QObject* parent)
@@ -137,12 +143,11 @@ QStringList SdlJoystick::describeJoysticks(QString* error)
                          .arg(name, QString::fromUtf8(SDL_GetError()));
             continue;
         }
-        lines << QStringLiteral("%1: %2 (%3 buttons, %4 hats, %5 axes)")
+        lines << QStringLiteral("%1: %2 (%3, %4, %5)")
                      .arg(i)
-                     .arg(name)
-                     .arg(SDL_JoystickNumButtons(joy))
-                     .arg(SDL_JoystickNumHats(joy))
-                     .arg(SDL_JoystickNumAxes(joy));
+                     .arg(name, countOf(SDL_JoystickNumButtons(joy), "button", "buttons"),
+                          countOf(SDL_JoystickNumHats(joy), "hat", "hats"),
+                          countOf(SDL_JoystickNumAxes(joy), "axis", "axes"));
         SDL_JoystickClose(joy);
     }
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
@@ -183,13 +188,10 @@ QString SdlJoystick::description() const
 {
     if (!joy_)
         return {};
-    const auto count = [](int n, const char* what) {
-        return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(what)).arg(n == 1 ? "" : "s");
-    };
     return QStringLiteral("%1 (%2, %3)")
         .arg(QString::fromUtf8(SDL_JoystickName(joy_)),
-             count(SDL_JoystickNumButtons(joy_), "button"),
-             count(SDL_JoystickNumHats(joy_), "hat"));
+             countOf(SDL_JoystickNumButtons(joy_), "button", "buttons"),
+             countOf(SDL_JoystickNumHats(joy_), "hat", "hats"));
 }
 
 bool SdlJoystick::openDevice(int index)

@@ -500,7 +500,7 @@ private slots:
         QString error;
         const QStringList list = SdlJoystick::describeJoysticks(&error);
         QVERIFY(list.contains(
-            QStringLiteral("0: Corvane virtual joystick (32 buttons, 1 hats, 0 axes)")));
+            QStringLiteral("0: Corvane virtual joystick (32 buttons, 1 hat, 0 axes)")));
     }
 
     void scriptWaitsAndKeepsStateAtEnd()

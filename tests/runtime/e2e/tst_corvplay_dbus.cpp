@@ -9,22 +9,32 @@
 namespace
 {
 
-// Relays the player's D-Bus signal into a Qt one a spy can count.
+// Relays the player's D-Bus signals into Qt ones a spy can count.
 class ModeListener : public QObject
 {
     Q_OBJECT
 public:
     ModeListener()
     {
-        QDBusConnection::sessionBus().connect(
-            QStringLiteral("org.corvane.Player"), QStringLiteral("/org/corvane/Player"),
-            QStringLiteral("org.corvane.Player"), QStringLiteral("ModeChanged"), this,
-            SLOT(relay(int, QString)));
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        const QString service = QStringLiteral("org.corvane.Player");
+        const QString path = QStringLiteral("/org/corvane/Player");
+        bus.connect(service, path, service, QStringLiteral("ModeChanged"), this,
+                    SLOT(relay(int, QString)));
+        bus.connect(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                    QStringLiteral("PropertiesChanged"), this,
+                    SLOT(relayProperties(QString, QVariantMap, QStringList)));
     }
 signals:
     void changed(int mode, const QString& name);
+    void propertiesChanged(const QVariantMap& changed);
 private slots:
     void relay(int mode, const QString& name) { emit changed(mode, name); }
+    void relayProperties(const QString& interface, const QVariantMap& changed, const QStringList&)
+    {
+        if (interface == QLatin1String("org.corvane.Player"))
+            emit propertiesChanged(changed);
+    }
 };
 
 // No display: the player picks Qt's offscreen platform and shows no boxes.
@@ -124,6 +134,7 @@ void TestCorvplayDbus::switchesModes()
     QVERIFY(startPlaying(run, joy));
     ModeListener listener;
     QSignalSpy changed(&listener, &ModeListener::changed);
+    QSignalSpy properties(&listener, &ModeListener::propertiesChanged);
 
     QCOMPARE(corvplay({QStringLiteral("--next-mode")}).status, 0);
     QCOMPARE(corvplay({QStringLiteral("--mode"), QStringLiteral("3")}).status, 0);
@@ -132,6 +143,9 @@ void TestCorvplayDbus::switchesModes()
                               kTimeout);
     QTRY_COMPARE_WITH_TIMEOUT(changed.size(), 2, kTimeout);
     QCOMPARE(changed.last(), QVariantList({3, QStringLiteral("Mode 3")}));
+    QTRY_COMPARE_WITH_TIMEOUT(properties.size(), 2, kTimeout);
+    QCOMPARE(properties.last().first().toMap(),
+             QVariantMap({{"Mode", 3}, {"ModeName", QStringLiteral("Mode 3")}}));
     QCOMPARE(corvplay({QStringLiteral("--status")}).out,
              QStringLiteral("template: %1\nmode: 3 Mode 3\nstate: enabled\n").arg(joy));
 
@@ -148,6 +162,8 @@ void TestCorvplayDbus::disableStopsTypingUntilEnable()
 {
     CorvplayProcess run;
     QVERIFY(startPlaying(run, sourceFile(QStringLiteral("examples/flight.joy"))));
+    ModeListener listener;
+    QSignalSpy properties(&listener, &ModeListener::propertiesChanged);
 
     QCOMPARE(corvplay({QStringLiteral("--disable")}).status, 0);
     QVERIFY(corvplay({QStringLiteral("--status")}).out.contains(QStringLiteral("disabled")));
@@ -162,6 +178,11 @@ void TestCorvplayDbus::disableStopsTypingUntilEnable()
     QCOMPARE(corvplay({QStringLiteral("--enable")}).status, 0);
     QVERIFY(run.send("press 2\nwait 200\nrelease 2\n"));
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("key 32 down Space")), kTimeout);
+    // One change each way; a second Enable changes nothing.
+    QCOMPARE(corvplay({QStringLiteral("--enable")}).status, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(properties.size(), 2, kTimeout);
+    QCOMPARE(properties.at(0).first().toMap(), QVariantMap({{"Enabled", false}}));
+    QCOMPARE(properties.at(1).first().toMap(), QVariantMap({{"Enabled", true}}));
 }
 
 void TestCorvplayDbus::quitReleasesEveryKey()
