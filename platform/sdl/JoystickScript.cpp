@@ -200,7 +200,8 @@ void JoystickScript::takeLine(const QByteArray& line)
     if (command)
         pending_.push_back(*command);
     else if (!error.isEmpty() && ++badLines_ <= MaxWarnings)
-        qWarning("virtual joystick: line %d: %s", lineNumber_, qPrintable(error));
+        qWarning("virtual joystick: line %lld: %s", static_cast<long long>(lineNumber_),
+                 qPrintable(error));
 }
 
 void JoystickScript::finish()

@@ -59,7 +59,7 @@ private:
 
     int fd_ = -1;
     bool ownsFd_ = false;
-    int lineNumber_ = 0;
+    qint64 lineNumber_ = 0; // a pipe may be fed for weeks
     qint64 badLines_ = 0;
     QByteArray partial_;
     QSocketNotifier* notifier_ = nullptr;
