@@ -435,7 +435,7 @@ void TfrmMain::buildModePage()
                      "change the default names for each mode, edit the descriptions below."},
                     group);
     auto* names = new QGridLayout;
-    for (int n = 1; n <= Template::ModeCount; ++n) {
+    for (int n = 1; n <= MaxModes; ++n) {
         QLineEdit* name = Field(qPrintable(QStringLiteral("txtMode%1Name").arg(n)),
                                 QStringLiteral("Name for mode %1").arg(n), false, group);
         name->setMaxLength(MaxTextLength);
@@ -466,7 +466,7 @@ void TfrmMain::buildButtonsPage()
     cmbMode->setObjectName(QStringLiteral("cmbMode"));
     cmbMode->setToolTip(QStringLiteral("Use this to select which mode you are currently "
                                        "programming the joystick buttons for"));
-    for (int n = 1; n <= Template::ModeCount; ++n)
+    for (int n = 1; n <= MaxModes; ++n)
         cmbMode->addItem(Template::DefaultModeName(n));
     txtButtonPurpose = Field("txtButtonPurpose",
                              QStringLiteral("Type a meaningful description for what this button "
@@ -498,7 +498,7 @@ void TfrmMain::buildButtonsPage()
     layout->addLayout(repeatRow, 3, 0);
     layout->addWidget(new QLabel(SelectionLabel, group), 4, 0);
     auto* keys = new QGridLayout;
-    for (int n = 1; n <= ButtonMapping::SlotCount; ++n) {
+    for (int n = 1; n <= MaxSlots; ++n) {
         QLineEdit* key = Field(qPrintable(QStringLiteral("txtKey%1").arg(n)), KeyHint, true, group);
         txtKey[size_t(n - 1)] = key;
         const int column = (n - 1) / 3;
@@ -664,17 +664,15 @@ void TfrmMain::Timer1Timer()
     if (!self || PollBusy || !Doc.DigitalDevice || !Timer1->isActive() || !joystick_)
         return;
     const JoyInfo info = joystick_->poll();
-    if (info.dwButtons == 0 &&
-        (info.dwPOV == JoyInfo::PovCentered || info.dwPOV == PovCenteredAll)) {
+    if (info.nothingPressed()) {
         ButtonHeld = false;
         return;
     }
-    const uint32_t number = info.dwButtons != 0 ? info.dwButtons : info.dwPOV;
     const bool wasHeld = ButtonHeld;
     ButtonHeld = true;
     if (wasHeld)
         return;
-    ShowPress(ButtonIdText(number));
+    ShowPress(QString::number(info.buttonId()));
 }
 
 void TfrmMain::JoyButtonDown(uint32_t wParam)
@@ -775,7 +773,7 @@ QString TfrmMain::MappingLine(const QString& buttonId, const QString& descriptio
 void TfrmMain::RefreshModeNames()
 {
     const int index = cmbMode->currentIndex();
-    for (int n = 1; n <= Template::ModeCount; ++n)
+    for (int n = 1; n <= MaxModes; ++n)
         cmbMode->setItemText(n - 1, Doc.ModeNameOrDefault(n));
     cmbMode->setCurrentIndex(index);
 }
@@ -811,7 +809,7 @@ void TfrmMain::LoadMappingFields(const QString& buttonId)
         if (mapping.ButtonId != buttonId)
             continue;
         txtButtonPurpose->setText(mapping.Purpose);
-        for (int k = 0; k < ButtonMapping::SlotCount; ++k)
+        for (int k = 0; k < MaxSlots; ++k)
             txtKey[size_t(k)]->setText(mapping.Keystrokes[size_t(k)]);
         break;
     }
@@ -859,7 +857,7 @@ void TfrmMain::ShowDocument()
     txtTemplateDesc->setText(d.Description);
     ShowDeviceType();
     ShowIdentifiedList();
-    for (int n = 0; n < Template::ModeCount; ++n)
+    for (int n = 0; n < MaxModes; ++n)
         txtModeName[size_t(n)]->setText(d.ModeNames[size_t(n)]);
     RefreshModeNames();
     txtSwitchId->setText(d.ModeSwitchButton);
@@ -989,9 +987,9 @@ void TfrmMain::AddOrModifyMapping()
         return;
     }
     const int i = MappingIndex(id);
-    if (i < 0 && CurrentMappings().size() >= MaxMappings) {
+    if (i < 0 && CurrentMappings().size() >= MaxButtons) {
         ShowMessage(QMessageBox::Information, Information,
-                    QStringLiteral("Maximum of %1 buttons allowed").arg(MaxMappings));
+                    QStringLiteral("Maximum of %1 buttons allowed").arg(MaxButtons));
         return;
     }
     QApplication::beep();
@@ -999,7 +997,7 @@ void TfrmMain::AddOrModifyMapping()
     mapping.ButtonId = id;
     mapping.Purpose = txtButtonPurpose->text();
     mapping.Repeat = cmbRepeat->currentIndex() != 0;
-    for (int k = 0; k < ButtonMapping::SlotCount; ++k)
+    for (int k = 0; k < MaxSlots; ++k)
         mapping.Keystrokes[size_t(k)] = txtKey[size_t(k)]->text();
     const QString line = MappingLine(id, txtButtonDesc->text());
     if (i < 0) {
@@ -1063,7 +1061,7 @@ void TfrmMain::lstButtonSummaryClick()
     txtButtonId->setText(mapping.ButtonId);
     txtButtonPurpose->setText(mapping.Purpose);
     cmbRepeat->setCurrentIndex(mapping.Repeat ? 1 : 0);
-    for (int k = 0; k < ButtonMapping::SlotCount; ++k)
+    for (int k = 0; k < MaxSlots; ++k)
         txtKey[size_t(k)]->setText(mapping.Keystrokes[size_t(k)]);
 }
 

@@ -45,10 +45,7 @@ class TfrmMain : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int MaxMappings = 32; // per mode
     static constexpr int PollInterval = 100;
-    // The centred hat as some drivers report it, besides JoyInfo::PovCentered.
-    static constexpr uint32_t PovCenteredAll = 0xFFFFFFFF;
     // What the text fields take, so that a save never loses text: a file
     // value is read back to 1023 characters, a button's description to 255.
     static constexpr int MaxTextLength = 1023;
@@ -115,14 +112,14 @@ public:
     QLineEdit* txtSwitchId; // hidden: the switch button's ButtonId
     QLineEdit* txtSwitchDesc;
     QLineEdit* txtSwitchKey;
-    std::array<QLineEdit*, Template::ModeCount> txtModeName{}; // txtMode1Name..txtMode5Name
+    std::array<QLineEdit*, MaxModes> txtModeName{}; // txtMode1Name..txtMode5Name
     // Buttons.
     QLineEdit* txtButtonId;
     QLineEdit* txtButtonDesc;
     QComboBox* cmbMode;
     QLineEdit* txtButtonPurpose;
     QComboBox* cmbRepeat;
-    std::array<QLineEdit*, ButtonMapping::SlotCount> txtKey{}; // txtKey1..txtKey6
+    std::array<QLineEdit*, MaxSlots> txtKey{}; // txtKey1..txtKey6
     QListWidget* lstButtonSummary;
     // Response.
     QSlider* trkResponse;

@@ -15,13 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     corv::RuntimeTemplate tables;
     const corv::RuntimeReadResult result = corv::ReadRuntimeTemplate(file, tables);
-    if (tables.ModeCount < 0 || tables.ModeCount > corv::RuntimeTemplate::MaxModes ||
-        tables.ButtonCount < 0 || tables.ButtonCount > corv::RuntimeTemplate::MaxButtons)
+    if (tables.ModeCount < 0 || tables.ModeCount > corv::MaxModes || tables.ButtonCount < 0 ||
+        tables.ButtonCount > corv::MaxButtons)
         std::abort();
     for (int m = 0; m < tables.ModeCount; ++m) {
         for (int k = 0; k < tables.ButtonCount; ++k) {
             const int count = tables.Mappings[m][k].Count;
-            if (count < 0 || count > corv::RuntimeTemplate::MaxSlots)
+            if (count < 0 || count > corv::MaxSlots)
                 std::abort();
         }
     }

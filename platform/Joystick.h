@@ -10,8 +10,16 @@ namespace corv
 // What one poll of joystick 1 reports, in the units the templates store.
 struct JoyInfo {
     static constexpr uint32_t PovCentered = 65535;
+    // The centred hat as some drivers report it.
+    static constexpr uint32_t PovCenteredAll = 0xFFFFFFFF;
     uint32_t dwButtons = 0;       // bit 0 = button 1; buttons past 32 are dropped
     uint32_t dwPOV = PovCentered; // hat 0 in hundredths of a degree, or PovCentered
+
+    bool hatCentred() const { return dwPOV == PovCentered || dwPOV == PovCenteredAll; }
+    bool nothingPressed() const { return dwButtons == 0 && hatCentred(); }
+    // The ButtonId a digital template names this state by: the button mask
+    // while any button is down, else the hat angle.
+    int32_t buttonId() const { return static_cast<int32_t>(dwButtons != 0 ? dwButtons : dwPOV); }
 };
 
 // Joystick 1 of the session. Capture result codes are the ones the programs

@@ -6,6 +6,7 @@
 #include "sdl/SdlJoystick.h"
 #include "uinput/UinputKeyInjector.h"
 #include "x11/X11HotKeyService.h"
+#include "x11/X11KeyboardLayout.h"
 #include "xtest/XTestKeyInjector.h"
 
 #include <QCommandLineParser>
@@ -68,6 +69,16 @@ std::unique_ptr<KeyInjector> Platform::createKeyInjector(const QString& backend,
 std::unique_ptr<HotKeyService> Platform::createHotKeyService(QObject* parent)
 {
     return std::make_unique<X11HotKeyService>(QString(), parent);
+}
+
+std::unique_ptr<KeyboardLayout> Platform::openKeyboardLayout()
+{
+    return X11KeyboardLayout::open();
+}
+
+QString Platform::keyName(int vk)
+{
+    return X11KeyboardLayout::keyName(vk);
 }
 
 bool Platform::wantsNoWindow(int argc, char* argv[], const QByteArrayList& more)

@@ -13,6 +13,7 @@ namespace corv
 class HotKeyService;
 class Joystick;
 class KeyInjector;
+class KeyboardLayout;
 
 // The one place that picks the backends of the platform services.
 class Platform
@@ -24,6 +25,11 @@ public:
     // sentence saying what to do) when the backend cannot run here.
     static std::unique_ptr<KeyInjector> createKeyInjector(const QString& backend, QString* error);
     static std::unique_ptr<HotKeyService> createHotKeyService(QObject* parent = nullptr);
+    // The session's keyboard layout; null when it cannot be read (no X display).
+    static std::unique_ptr<KeyboardLayout> openKeyboardLayout();
+    // The name of vk's key whatever the layout ("F13", "KP_Separator");
+    // empty for codes no key stands for.
+    static QString keyName(int vk);
 
     // Whether the command line only asks for what needs no window: --help,
     // --version, --list-joysticks or one of the program's own `more`. Such a

@@ -1,6 +1,7 @@
 #include "ButtonWatch.h"
 
-#include "TfrmMain.h"
+#include "DispatchEngine.h"
+#include "Messages.h"
 
 #include <QStringList>
 #include <QTextStream>
@@ -10,11 +11,6 @@ namespace corv
 
 namespace
 {
-
-bool centred(uint32_t pov)
-{
-    return pov == TfrmMain::PovCentered || pov == TfrmMain::PovCenteredAll;
-}
 
 QString buttonsText(uint32_t mask)
 {
@@ -50,14 +46,14 @@ bool ButtonWatch::Start()
 {
     const int result = joystick_->capture();
     if (result != Joystick::Captured) {
-        TfrmMain::PrintMessage(TfrmMain::CaptureResultText(result), joystick_->captureError());
+        Messages::PrintMessage(Joystick::captureMessage(result), joystick_->captureError());
         return false;
     }
     // Analog templates are driven by the button messages.
     joystick_->setMessagesWanted(true);
     last_ = joystick_->poll();
     write(QStringLiteral("Watching %1; Ctrl+C ends").arg(joystick_->description()));
-    timer_.start(TfrmMain::PollInterval);
+    timer_.start(DispatchEngine::PollInterval);
     return true;
 }
 
@@ -66,7 +62,7 @@ void ButtonWatch::Poll()
     const JoyInfo info = joystick_->poll();
     // Letting go is not a press; a hat turned while no button is down is.
     const bool pressed = (info.dwButtons & ~last_.dwButtons) != 0 ||
-                         (info.dwButtons == 0 && !centred(info.dwPOV) && info.dwPOV != last_.dwPOV);
+                         (info.dwButtons == 0 && !info.hatCentred() && info.dwPOV != last_.dwPOV);
     last_ = info;
     if (pressed)
         write(DescribePoll(info));
@@ -74,11 +70,9 @@ void ButtonWatch::Poll()
 
 QString ButtonWatch::DescribePoll(const JoyInfo& info)
 {
-    if (info.dwButtons != 0)
-        return QStringLiteral("%1 (%2)")
-            .arg(static_cast<int32_t>(info.dwButtons))
-            .arg(buttonsText(info.dwButtons));
-    return QStringLiteral("%1 (%2)").arg(static_cast<int32_t>(info.dwPOV)).arg(hatText(info.dwPOV));
+    return QStringLiteral("%1 (%2)")
+        .arg(info.buttonId())
+        .arg(info.dwButtons != 0 ? buttonsText(info.dwButtons) : hatText(info.dwPOV));
 }
 
 QString ButtonWatch::DescribeMessage(uint32_t wParam)

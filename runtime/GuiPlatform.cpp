@@ -1,6 +1,6 @@
 #include "GuiPlatform.h"
 
-#include "TfrmMain.h"
+#include "Messages.h"
 
 #include <QGuiApplication>
 #include <X11/Xlib.h>
@@ -21,7 +21,7 @@ bool displayReachable()
 
 bool unreachableDisplay()
 {
-    TfrmMain::PrintMessage(
+    Messages::PrintMessage(
         QStringLiteral("cannot connect to display %1").arg(qEnvironmentVariable("DISPLAY")),
         QStringLiteral("check that the X server runs and that DISPLAY (and XAUTHORITY) name it, "
                        "or unset DISPLAY to play without a window"));
@@ -64,9 +64,9 @@ void GuiPlatform::Settle()
 {
     const QString name = QGuiApplication::platformName();
     if (Unattended(name))
-        TfrmMain::MessageBoxes = false;
+        Messages::MessageBoxes = false;
     if (waylandFallback_ && name != u"wayland")
-        TfrmMain::PrintMessage(
+        Messages::PrintMessage(
             QStringLiteral("no usable Qt platform plugin for Wayland; running without a window"),
             QStringLiteral("install qt6-wayland, or start from an X session"));
 }

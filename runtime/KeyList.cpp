@@ -1,8 +1,9 @@
 #include "KeyList.h"
 
 #include "KeyTable.h"
+#include "KeyboardLayout.h"
+#include "Platform.h"
 #include "TSysHotKey.h"
-#include "x11/KeyboardLayout.h"
 
 #include <QTextStream>
 
@@ -28,7 +29,7 @@ void KeyList::Print(QTextStream& out, const KeyboardLayout* layout)
         const int code = TSysHotKey::HotKeyKeyTable[i];
         QString name = KeyCodeToKeyName(QString::number(code));
         if (name.isEmpty())
-            name = KeyboardLayout::keyName(code);
+            name = Platform::keyName(code);
         out << QString::number(code).rightJustified(3) << "  " << name << '\n';
     }
     out.flush();

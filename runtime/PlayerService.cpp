@@ -42,20 +42,17 @@ void PlayerService::announce(const QVariantMap& changed)
 
 int PlayerService::Mode() const
 {
-    return player_->CurrentMode;
+    return player_->Engine().CurrentMode();
 }
 
 QString PlayerService::ModeName() const
 {
-    const int32_t mode = player_->CurrentMode;
-    return mode >= 1 && size_t(mode) <= player_->ModeNames.size()
-               ? player_->ModeNames[size_t(mode - 1)]
-               : QString();
+    return player_->Engine().ModeName();
 }
 
 bool PlayerService::Enabled() const
 {
-    return player_->DispatchEnabled;
+    return player_->Engine().DispatchEnabled();
 }
 
 QString PlayerService::TemplatePath() const
@@ -74,7 +71,7 @@ bool PlayerService::started()
 
 bool PlayerService::enabled()
 {
-    if (player_->DispatchEnabled)
+    if (player_->Engine().DispatchEnabled())
         return true;
     sendErrorReply(DisabledError,
                    QStringLiteral("the player is disabled; --enable it before switching modes"));
@@ -91,7 +88,7 @@ void PlayerService::SetMode(int mode)
 {
     if (!started() || !enabled())
         return;
-    const int32_t highest = player_->HighestMode();
+    const int32_t highest = player_->Engine().HighestMode();
     if (mode < 1 || mode > highest) {
         sendErrorReply(QDBusError::InvalidArgs,
                        highest == 1 ? QStringLiteral("There is no mode %1: the template has only "

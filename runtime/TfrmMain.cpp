@@ -3,6 +3,7 @@
 #include "Colour.h"
 #include "CorvplayIcon.h"
 #include "KeyInjector.h"
+#include "Messages.h"
 #include "TNoTask.h"
 #include "TSuperTimer.h"
 #include "TSysHotKey.h"
@@ -12,17 +13,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QScreen>
 #include <QSettings>
-#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -34,7 +32,7 @@ TfrmMain::TfrmMain(Joystick* joystick, KeyInjector* keys, HotKeyService* hotKeys
     : QWidget(parent), lblModeString(new QLabel(QStringLiteral("Mode 1"), this)),
       SuperTimer1(new TSuperTimer(this)), SysHotKey1(new TSysHotKey(hotKeys, this)),
       WinTaskbar1(new TWinTaskbar(this)), PopupMenu1(new QMenu(this)), NoTask1(new TNoTask(this)),
-      joystick_(joystick), keys_(keys)
+      joystick_(joystick), keys_(keys), engine_(new DispatchEngine(joystick, keys, this))
 {
     // A small always-on-top label that never takes the keyboard focus: the
     // keystrokes it sends must reach the game.
@@ -67,7 +65,7 @@ TfrmMain::TfrmMain(Joystick* joystick, KeyInjector* keys, HotKeyService* hotKeys
     WinTaskbar1->SetShowIcon(true);
     NoTask1->SetHideForm(true);
 
-    SuperTimer1->SetInterval(PollInterval);
+    SuperTimer1->SetInterval(DispatchEngine::PollInterval);
     SuperTimer1->SetThreadPriority(TSuperTimer::tpNormal);
     connect(SuperTimer1, &TSuperTimer::OnTimer, this, &TfrmMain::SuperTimer1Timer);
     connect(SysHotKey1, &TSysHotKey::OnHotKey, this, &TfrmMain::SysHotKey1HotKey);
@@ -75,6 +73,10 @@ TfrmMain::TfrmMain(Joystick* joystick, KeyInjector* keys, HotKeyService* hotKeys
         connect(joystick_, &Joystick::buttonDown, this, &TfrmMain::JoyButtonDown);
         connect(joystick_, &Joystick::buttonUp, this, &TfrmMain::JoyButtonUp);
     }
+    // First of the engine's listeners: the label and the echo are up to date
+    // before anybody else hears of a change.
+    connect(engine_, &DispatchEngine::ModeChanged, this, &TfrmMain::showModeChange);
+    connect(engine_, &DispatchEngine::EnabledChanged, this, &TfrmMain::showEnabledChange);
     // A backend that can no longer type ends the program with status 1. The
     // news comes from inside a key event, so the shutdown waits for the loop.
     if (keys_) {
@@ -94,216 +96,82 @@ TfrmMain::~TfrmMain()
     SuperTimer1 = nullptr;
     if (joystick_)
         joystick_->setMessagesWanted(false);
-    if (heldWait_)
-        heldWait_->quit();
-}
-
-void TfrmMain::LoadTables(const RuntimeTemplate& t)
-{
-    CurrentMode = 1;
-    ModeCount = std::clamp(t.ModeCount, 0, RuntimeTemplate::MaxModes);
-    ButtonCount = std::clamp(t.ButtonCount, 0, RuntimeTemplate::MaxButtons);
-    ModeSwitchButton = t.ModeSwitchButton;
-    TemplateDescription = t.TemplateDescription;
-    ModeSwitchKey = t.ModeSwitchKey;
-    DigitalDevice = t.DigitalDevice;
-    ButtonIds = t.ButtonIds;
-    ModeNames = t.ModeNames;
-    Mappings = t.Mappings;
-    for (auto& mode : Mappings) {
-        for (auto& m : mode)
-            m.Count = std::clamp(m.Count, 0, RuntimeTemplate::MaxSlots);
-    }
-    lblModeString->setText(ModeNames[0]);
-}
-
-QString TfrmMain::CaptureResultText(int32_t code)
-{
-    return code == Joystick::Captured ? QStringLiteral("OK") : Joystick::captureMessage(code);
 }
 
 int32_t TfrmMain::CaptureJoystick()
 {
     const int32_t result = joystick_ ? joystick_->capture() : int32_t(Joystick::NoDriver);
-    const QString text = CaptureResultText(result);
-    if (text != QLatin1String("OK"))
-        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), text,
-                    joystick_ ? joystick_->captureError() : QString());
+    if (result != Joystick::Captured)
+        Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
+                              Joystick::captureMessage(result),
+                              joystick_ ? joystick_->captureError() : QString());
+    // The first poll, whose result nobody needs, starts the joystick's record afresh.
     if (joystick_)
-        joyInfo_ = joystick_->poll();
+        (void)joystick_->poll();
     return result;
-}
-
-const Mapping* TfrmMain::CurrentMapping(int32_t k) const
-{
-    if (k < 1 || k > RuntimeTemplate::MaxButtons || CurrentMode < 1 ||
-        CurrentMode > RuntimeTemplate::MaxModes)
-        return nullptr;
-    return &Mappings[size_t(CurrentMode - 1)][size_t(k - 1)];
-}
-
-void TfrmMain::ClearButtonHeld()
-{
-    ButtonHeld = false;
-    if (heldWait_)
-        heldWait_->quit();
 }
 
 void TfrmMain::SuperTimer1Timer(QObject*)
 {
-    if (shuttingDown_)
-        return;
-    if (joystick_)
-        joyInfo_ = joystick_->poll();
-    const uint32_t buttons = joyInfo_.dwButtons;
-    const uint32_t pov = joyInfo_.dwPOV;
-    if (buttons == 0 && (pov == PovCentered || pov == PovCenteredAll)) {
-        ClearButtonHeld();
-        return;
-    }
-    const auto id = static_cast<int32_t>(buttons != 0 ? buttons : pov);
-    if (id == ModeSwitchButton && !ButtonHeld) {
-        ButtonHeld = true;
-        AdvanceMode();
-        return;
-    }
-    CurrentButtonId = id;
-    const int32_t k = FindButtonIndex();
-    const Mapping* mapping = CurrentMapping(k);
-    if (k != 0 && mapping && mapping->Repeat) {
-        SendMapping(k);
-        return;
-    }
-    if (k != 0 && !ButtonHeld) {
-        ButtonHeld = true;
-        SendMapping(k);
-        return;
-    }
-    ButtonHeld = true;
+    engine_->Tick();
 }
 
 void TfrmMain::JoyButtonDown(uint32_t wParam)
 {
-    if (DigitalDevice || !DispatchEnabled || shuttingDown_)
-        return;
-    const auto id = static_cast<int32_t>(wParam);
-    if (id == ModeSwitchButton) {
-        AdvanceMode();
-        return;
-    }
-    CurrentButtonId = id;
-    const int32_t k = FindButtonIndex();
-    if (k == 0)
-        return;
-    SendMapping(k);
-    const Mapping* mapping = CurrentMapping(k);
-    if (!mapping || !mapping->Repeat)
-        return;
-
-    // Repeat until any button is let go; the mode is read anew on every send.
-    // Between sends, events run for one polling interval, so a release, a
-    // tick or the hot key are handled without spinning. Once shutdown is
-    // asked every wait returns at once, so the loop must end there too.
-    ButtonHeld = true;
-    QPointer<TfrmMain> self(this);
-    while (true) {
-        QEventLoop wait;
-        QTimer pause;
-        pause.setSingleShot(true);
-        pause.setTimerType(Qt::PreciseTimer);
-        connect(&pause, &QTimer::timeout, &wait, &QEventLoop::quit);
-        pause.start(PollInterval);
-        QEventLoop* outer = heldWait_;
-        heldWait_ = &wait;
-        wait.exec();
-        if (!self)
-            return;
-        heldWait_ = outer;
-        if (!ButtonHeld || shuttingDown_)
-            break;
-        SendMapping(k);
-    }
+    engine_->JoyButtonDown(wParam);
 }
 
-void TfrmMain::JoyButtonUp(uint32_t)
+void TfrmMain::JoyButtonUp(uint32_t wParam)
 {
-    if (!DigitalDevice)
-        ClearButtonHeld();
+    engine_->JoyButtonUp(wParam);
 }
 
 void TfrmMain::SysHotKey1HotKey(QObject*, qint32)
 {
-    AdvanceMode();
+    engine_->AdvanceMode();
 }
 
 void TfrmMain::AdvanceMode()
 {
-    const int32_t next = CurrentMode + 1;
-    ShowMode(next > HighestMode() || next < 1 ? 1 : next);
+    engine_->AdvanceMode();
 }
 
 void TfrmMain::ShowMode(int32_t mode)
 {
-    CurrentMode = mode;
-    const QString& name = ModeNames[size_t(CurrentMode - 1)];
+    engine_->ShowMode(mode);
+}
+
+void TfrmMain::showModeChange(int32_t mode, const QString& name)
+{
     lblModeString->setText(name);
     EchoMode();
-    emit ModeChanged(CurrentMode, name);
-    // Paint the new name at once.
-    QCoreApplication::processEvents();
+    emit ModeChanged(mode, name);
+}
+
+void TfrmMain::showEnabledChange(bool enabled)
+{
+    if (enabled)
+        EchoMode();
+    emit EnabledChanged(enabled);
 }
 
 void TfrmMain::EchoMode()
 {
-    if (!modeEcho_ || CurrentMode < 1 || CurrentMode > RuntimeTemplate::MaxModes)
+    if (!modeEcho_)
         return;
-    std::fprintf(modeEcho_, "mode %d %s\n", CurrentMode,
-                 ModeNames[size_t(CurrentMode - 1)].toUtf8().constData());
+    std::fprintf(modeEcho_, "mode %d %s\n", engine_->CurrentMode(),
+                 engine_->ModeName().toUtf8().constData());
     std::fflush(modeEcho_);
-}
-
-int32_t TfrmMain::FindButtonIndex() const
-{
-    const int32_t count = std::min(ButtonCount, RuntimeTemplate::MaxButtons);
-    for (int32_t k = 1; k <= count; ++k) {
-        if (ButtonIds[size_t(k - 1)] == CurrentButtonId)
-            return k;
-    }
-    return 0;
-}
-
-void TfrmMain::SendMapping(int32_t k)
-{
-    const Mapping* mapping = CurrentMapping(k);
-    if (!mapping || !keys_ || shuttingDown_)
-        return;
-    const int32_t count = std::min(mapping->Count, RuntimeTemplate::MaxSlots);
-    for (int32_t n = 0; n < count; ++n) {
-        const KeySlot& slot = mapping->Keys[size_t(n)];
-        if (slot.Ctrl)
-            keys_->keyDown(VkControl);
-        if (slot.Shift)
-            keys_->keyDown(VkShift);
-        if (slot.Alt)
-            keys_->keyDown(VkMenu);
-        keys_->keyDown(slot.VirtualKey);
-        keys_->keyUp(slot.VirtualKey);
-        if (slot.Alt)
-            keys_->keyUp(VkMenu);
-        if (slot.Shift)
-            keys_->keyUp(VkShift);
-        if (slot.Ctrl)
-            keys_->keyUp(VkControl);
-    }
 }
 
 void TfrmMain::RegisterModeSwitchKey()
 {
-    if (ModeSwitchKey == RuntimeTemplate::NoSwitchKey)
+    const int32_t code = engine_->Tables().ModeSwitchKey;
+    if (code == RuntimeTemplate::NoSwitchKey)
         return;
     // The stored code is looked up as it is; a code the table lacks gives
     // position 0, which is no key.
-    const int index = TSysHotKey::KeyIndexOfCode(ModeSwitchKey);
+    const int index = TSysHotKey::KeyIndexOfCode(code);
     SysHotKey1->AddHotKey(TSysHotKey::HotKey(0, static_cast<uint8_t>(index)));
     SysHotKey1->SetActive(true);
 }
@@ -318,38 +186,18 @@ void TfrmMain::ApplyResponse(int32_t value)
         SuperTimer1->SetThreadPriority(priorities[value]);
 }
 
-void TfrmMain::PrintMessage(const QString& text, const QString& hint)
-{
-    // As every other line on standard error: the program's message pattern
-    // puts "corvplay: " in front.
-    qWarning("%s", qUtf8Printable(text));
-    if (!hint.isEmpty())
-        qWarning("%s", qUtf8Printable(hint));
-}
-
-void TfrmMain::ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text,
-                           const QString& hint)
-{
-    PrintMessage(text, hint);
-    if (!MessageBoxes)
-        return;
-    QMessageBox box(icon, title, text, QMessageBox::Ok);
-    box.setInformativeText(hint);
-    box.exec();
-}
-
 bool TfrmMain::FormCreate(QObject*)
 {
     if (CaptureJoystick() != 0) {
         ExitCode = 1;
         return false;
     }
-    return !shuttingDown_ && OpenTemplate();
+    return !engine_->Stopped() && OpenTemplate();
 }
 
 void TfrmMain::RequestShutdown(int exitCode)
 {
-    if (shuttingDown_) {
+    if (engine_->Stopped()) {
         CloseModalBox();
         return;
     }
@@ -358,7 +206,7 @@ void TfrmMain::RequestShutdown(int exitCode)
         close();
         return;
     }
-    shuttingDown_ = true;
+    engine_->Stop();
     CloseModalBox();
 }
 
@@ -374,9 +222,10 @@ bool TfrmMain::OpenTemplate()
     if (Arguments.size() == 1)
         TemplateFileName = Arguments.first();
     if (TemplateFileName.isEmpty()) {
-        if (!MessageBoxes) {
-            PrintMessage(QStringLiteral("no template named, and no display to ask for one on"),
-                         QStringLiteral("usage: corvplay [options] template.joy"));
+        if (!Messages::MessageBoxes) {
+            Messages::PrintMessage(
+                QStringLiteral("no template named, and no display to ask for one on"),
+                QStringLiteral("usage: corvplay [options] template.joy"));
             ExitCode = 1;
             return false;
         }
@@ -393,14 +242,14 @@ bool TfrmMain::OpenTemplate()
 
     const TemplateCheck check = CheckTemplateFile(TemplateFileName);
     if (check == TemplateCheck::NotATemplate) {
-        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), TemplateCheckMessage(check),
-                    TemplateCheckCause(TemplateFileName));
+        Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
+                              TemplateCheckMessage(check), TemplateCheckCause(TemplateFileName));
         ExitCode = 1;
         return false;
     }
     if (check == TemplateCheck::EarlierVersion) {
-        ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
-                    TemplateCheckMessage(check), TemplateCheckCause(TemplateFileName));
+        Messages::ShowMessage(QMessageBox::Information, QStringLiteral("Information"),
+                              TemplateCheckMessage(check), TemplateCheckCause(TemplateFileName));
         ExitCode = 1;
         return false;
     }
@@ -409,13 +258,14 @@ bool TfrmMain::OpenTemplate()
     const QPoint topLeft = ReadPosition(screen ? screen->geometry().width() : 0);
     setGeometry(topLeft.x(), topLeft.y(), MinWidth, MinHeight);
     LoadTemplate();
-    if (shuttingDown_) // asked to stop while a colour error was shown
+    if (engine_->Stopped()) // asked to stop while a colour error was shown
         return false;
     FitModeWindow();
-    const bool tray = NotificationArea(); // asks the desktop: once
-    if (MessageBoxes && !tray)
-        PrintMessage(QStringLiteral("no notification area; right-click the mode window for its "
-                                    "menu"));
+    const bool tray = Messages::NotificationArea(); // asks the desktop: once
+    if (Messages::MessageBoxes && !tray)
+        Messages::PrintMessage(
+            QStringLiteral("no notification area; right-click the mode window for its "
+                           "menu"));
     // Disable may have been chosen from the tray while a box was shown;
     // without a tray the window is the way back, and stays.
     const bool enabled = Enable1->isChecked();
@@ -423,22 +273,20 @@ bool TfrmMain::OpenTemplate()
         show();
         raise();
     }
-    ButtonHeld = false;
     lblModeString->setGeometry(rect().adjusted(1, 1, -1, -1));
     RegisterModeSwitchKey();
     ApplyResponse(LoadedResponse);
-    if (!DigitalDevice && joystick_)
+    const bool digital = engine_->DigitalDevice();
+    if (!digital && joystick_)
         joystick_->setMessagesWanted(true); // a digital template polls instead
     Started = true;
     if (!enabled) {
         Disable1Click(Disable1);
         return true;
     }
-    DispatchEnabled = true;
-    EchoMode();
-    if (DigitalDevice)
+    if (digital)
         SuperTimer1->SetEnabled(true);
-    emit EnabledChanged(true);
+    engine_->SetEnabled(true);
     return true;
 }
 
@@ -446,7 +294,8 @@ void TfrmMain::LoadTemplate()
 {
     RuntimeTemplate t;
     const RuntimeReadResult result = ReadRuntimeTemplate(TemplateFileName, t);
-    LoadTables(t);
+    engine_->LoadTables(t);
+    lblModeString->setText(engine_->ModeName());
     LoadedResponse = t.Response;
 
     QFont font = lblModeString->font();
@@ -460,9 +309,9 @@ void TfrmMain::LoadTemplate()
     // A colour the window cannot draw is reported, and the window keeps its
     // own colour; start-up goes on.
     for (const ColourError& error : result.ColourErrors) {
-        if (shuttingDown_)
+        if (engine_->Stopped())
             break;
-        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), error.message());
+        Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), error.message());
     }
     setModeWindowColour(QPalette::Window, t.BackColour);
     setModeWindowColour(QPalette::WindowText, t.ForeColour);
@@ -484,8 +333,9 @@ void TfrmMain::FitModeWindow()
     // one-pixel frame and keeps a little air at its sides.
     const QFontMetrics metrics(lblModeString->font());
     int textWidth = 0;
-    for (int m = 0; m < HighestMode(); ++m)
-        textWidth = std::max(textWidth, metrics.horizontalAdvance(ModeNames[size_t(m)]));
+    const RuntimeTemplate& tables = engine_->Tables();
+    for (int m = 0; m < engine_->HighestMode(); ++m)
+        textWidth = std::max(textWidth, metrics.horizontalAdvance(tables.ModeNames[size_t(m)]));
     QRect area(pos(), QSize(std::max(MinWidth, textWidth + 2 + 8),
                             std::max(MinHeight, metrics.height() + 2)));
     // It grows to the right and down, and comes back onto the screen if
@@ -525,50 +375,43 @@ void TfrmMain::setModeWindowColour(QPalette::ColorRole role, const QString& text
 
 // While start-up still shows a box, Enable and Disable only record the
 // choice; start-up applies it when it ends.
+// The engine hears last, so everything it announces is in place by then.
 void TfrmMain::Enable1Click(QObject*)
 {
-    if (shuttingDown_)
+    if (engine_->Stopped())
         return;
     Enable1->setChecked(true);
     Disable1->setChecked(false);
     if (!Started)
         return;
-    const bool wasOff = !DispatchEnabled;
-    DispatchEnabled = true;
     lblModeString->setEnabled(true);
     WinTaskbar1->SetIcon(CorvplayIcon());
     show();
     raise();
-    if (wasOff)
-        EchoMode();
     SuperTimer1->SetEnabled(true);
-    if (ModeSwitchKey != RuntimeTemplate::NoSwitchKey)
+    if (engine_->Tables().ModeSwitchKey != RuntimeTemplate::NoSwitchKey)
         SysHotKey1->SetActive(true);
-    if (wasOff)
-        emit EnabledChanged(true);
+    engine_->SetEnabled(true);
 }
 
 void TfrmMain::Disable1Click(QObject*)
 {
-    if (shuttingDown_)
+    if (engine_->Stopped())
         return;
     Enable1->setChecked(false);
     Disable1->setChecked(true);
     if (!Started)
         return;
-    const bool wasOn = DispatchEnabled;
-    DispatchEnabled = false;
     // Without a notification area the window is all there is to click: it
     // stays, greyed, and its menu enables again.
-    if (NotificationArea())
+    if (Messages::NotificationArea())
         hide();
     else
         lblModeString->setEnabled(false);
     WinTaskbar1->SetIcon(CorvplayIcon(QIcon::Disabled));
     SuperTimer1->SetEnabled(false);
     SysHotKey1->SetActive(false);
-    if (wasOn)
-        emit EnabledChanged(false);
+    engine_->SetEnabled(false);
 }
 
 void TfrmMain::Shutdown1Click(QObject*)
@@ -609,8 +452,8 @@ void TfrmMain::SavePosition()
     const int width = screen ? screen->geometry().width() : 0;
     // A store that cannot be written must not keep the user from quitting.
     if (!WritePosition(width, pos()))
-        ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
-                    QStringLiteral("Failed to create key %1").arg(PositionKey(width)));
+        Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
+                              QStringLiteral("Failed to create key %1").arg(PositionKey(width)));
 }
 
 // Every close ends the program, also one asked for by the window manager.
@@ -619,9 +462,8 @@ void TfrmMain::SavePosition()
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (shuttingDown_)
+    if (engine_->Stopped())
         return;
-    shuttingDown_ = true;
     StopEngine();
     SavePosition();
     QCoreApplication::quit();
@@ -629,12 +471,9 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 
 void TfrmMain::StopEngine()
 {
-    DispatchEnabled = false;
+    engine_->Stop();
     SuperTimer1->SetEnabled(false);
     SysHotKey1->SetActive(false);
-    ClearButtonHeld();
-    if (keys_)
-        keys_->releaseAll();
 }
 
 // The same menu as the tray icon's, so the program can be shut down where no

@@ -1,19 +1,14 @@
 #pragma once
 
-#include "Joystick.h"
-#include "RuntimeTemplate.h"
+#include "DispatchEngine.h"
 
-#include <QMessageBox>
+#include <QPalette>
 #include <QStringList>
-#include <QSystemTrayIcon>
 #include <QWidget>
-#include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdio>
 
 class QAction;
-class QEventLoop;
 class QLabel;
 class QMenu;
 class TNoTask;
@@ -23,50 +18,28 @@ namespace corv
 {
 
 class HotKeyService;
+class Joystick;
 class KeyInjector;
 class TSuperTimer;
 class TSysHotKey;
 
-// The runtime's main window: owns the dispatch tables, the engine state and
-// the components, and turns joystick 1 into keystrokes. Everything runs on the
-// GUI thread; AdvanceMode and the analog repeat loop let pending events run,
-// so ticks, button messages and the hot key can re-enter them.
+// The runtime's main window: the mode window with its tray menu, start-up,
+// the stored position and the hot key. It owns the dispatch engine, which
+// turns joystick 1 into keystrokes, and the components that drive it: the
+// timer's ticks and the hot key reach the engine through this window's
+// handlers. Everything runs on the GUI thread.
 class TfrmMain : public QWidget
 {
     Q_OBJECT
 public:
-    // Time between two sends of a held analog repeating button, equal to the
-    // polling interval so both device types repeat at the same rate.
-    static constexpr int PollInterval = 80;
-    static constexpr uint32_t PovCentered = 65535;
-    static constexpr uint32_t PovCenteredAll = 0xFFFFFFFF;
-    static constexpr int VkShift = 16;
-    static constexpr int VkControl = 17;
-    static constexpr int VkMenu = 18;
-
     // The services outlive the window.
     TfrmMain(Joystick* joystick, KeyInjector* keys, HotKeyService* hotKeys,
              QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // Dispatch tables, filled once at start-up. Arrays are 0-based: mode m is
-    // index m-1, button number k is index k-1.
-    int32_t ModeCount = 0;
-    int32_t ButtonCount = 0;
-    int32_t ModeSwitchButton = 0;
-    int32_t ModeSwitchKey = 0;
-    QString TemplateDescription;
-    std::array<QString, RuntimeTemplate::MaxModes> ModeNames;
-    std::array<int32_t, RuntimeTemplate::MaxButtons> ButtonIds{};
-    std::array<std::array<Mapping, RuntimeTemplate::MaxButtons>, RuntimeTemplate::MaxModes>
-        Mappings{};
-
-    // Engine state.
-    int32_t CurrentMode = 1;
-    int32_t CurrentButtonId = 0;
-    bool ButtonHeld = false;
-    bool DigitalDevice = true;
-    bool DispatchEnabled = false;
+    // What the window shows and the menu switches; read the state here.
+    const DispatchEngine& Engine() const { return *engine_; }
+    DispatchEngine& Engine() { return *engine_; }
 
     // Components.
     QLabel* lblModeString;
@@ -115,49 +88,23 @@ public:
     static bool WritePosition(int screenWidth, const QPoint& topLeft);
     void SavePosition();
 
-    // A modal box that is also written to standard error, so a start from
-    // a terminal or a script says what went wrong. The hint, the cause and
-    // what to do about it, is a second line and the box's detail.
-    static void ShowMessage(QMessageBox::Icon icon, const QString& title, const QString& text,
-                            const QString& hint = {});
-    // The lines on standard error alone.
-    static void PrintMessage(const QString& text, const QString& hint = {});
-    // Off where nobody could see or answer a box (no display, or a platform
-    // without windows): the lines on standard error are then the message.
-    static inline bool MessageBoxes = true;
-    // Whether a notification area can show the icon; without one Disable
-    // leaves the window up, greyed, as the way back. Tests replace it.
-    static inline bool (*NotificationArea)() = &QSystemTrayIcon::isSystemTrayAvailable;
-
     // The window's least size; it grows to fit the names of its modes.
     static constexpr int MinWidth = 80;
     static constexpr int MinHeight = 19;
     void FitModeWindow();
 
-    // Copies the tables and device type of a loaded template, clamping counts
-    // to the table limits, and starts in mode 1.
-    void LoadTables(const RuntimeTemplate& t);
-
     int32_t CaptureJoystick();
+    // The engine's inputs, as the components and the joystick deliver them.
     void SuperTimer1Timer(QObject* Sender);
     void JoyButtonDown(uint32_t wParam);
     void JoyButtonUp(uint32_t wParam);
     void SysHotKey1HotKey(QObject* Sender, qint32 Index);
     void AdvanceMode();
-    // Makes mode (1 to HighestMode) the current one and shows its name, as
-    // AdvanceMode does for the next one.
+    // Makes mode (1 to the highest) the current one, as AdvanceMode does
+    // for the next one.
     void ShowMode(int32_t mode);
-    int32_t HighestMode() const
-    {
-        return std::max(1, std::min(ModeCount, RuntimeTemplate::MaxModes));
-    }
-    int32_t FindButtonIndex() const;
-    void SendMapping(int32_t k);
     void RegisterModeSwitchKey();
     void ApplyResponse(int32_t value);
-
-    // Text of a capture result as the user sees it; "OK" for success.
-    static QString CaptureResultText(int32_t code);
 
     // Where "mode <n> <name>" lines go (nullptr: nowhere), written when
     // dispatch starts and at each mode change. A dry run with the printing
@@ -181,23 +128,18 @@ protected:
 
 private:
     void setModeWindowColour(QPalette::ColorRole role, const QString& text);
-    // Button k's mapping in the current mode, or nullptr outside the tables.
-    const Mapping* CurrentMapping(int32_t k) const;
-    void ClearButtonHeld();
+    void showModeChange(int32_t mode, const QString& name);
+    void showEnabledChange(bool enabled);
     void EchoMode();
-    // Dispatch off, timer stopped, hot key given back, held state cleared
-    // and every key let go: nothing is typed after this.
+    // The engine stopped, timer stopped and hot key given back: nothing is
+    // typed after this.
     void StopEngine();
     static void CloseModalBox();
 
     Joystick* joystick_;
     KeyInjector* keys_;
-    JoyInfo joyInfo_;
+    DispatchEngine* engine_;
     std::FILE* modeEcho_ = nullptr;
-    // The innermost wait of an analog repeat loop; quit when the button is let go.
-    QEventLoop* heldWait_ = nullptr;
-    // Set once shutdown is asked: no mapping is sent and no repeat starts.
-    bool shuttingDown_ = false;
     // Set while the window is moved by hand (no window manager to do it).
     bool dragging_ = false;
     QPoint dragOffset_;

@@ -4,13 +4,14 @@
 #include "Joystick.h"
 #include "KeyInjector.h"
 #include "KeyList.h"
+#include "KeyboardLayout.h"
+#include "Messages.h"
 #include "Platform.h"
 #include "PlayerClient.h"
 #include "PlayerService.h"
 #include "SignalBridge.h"
 #include "TemplateReport.h"
 #include "TfrmMain.h"
-#include "x11/KeyboardLayout.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -92,7 +93,7 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (parser.isSet(listKeysOption)) {
-        KeyList::Print(out, KeyboardLayout::open().get());
+        KeyList::Print(out, Platform::openKeyboardLayout().get());
         return EXIT_SUCCESS;
     }
     if (parser.isSet(checkOption)) {
@@ -127,7 +128,7 @@ int main(int argc, char* argv[])
     const QString backend = Platform::keysBackend(parser);
     std::unique_ptr<KeyInjector> keys = Platform::createKeyInjector(backend, &error);
     if (!keys) {
-        TfrmMain::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), error);
+        Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), error);
         return EXIT_FAILURE;
     }
     std::unique_ptr<Joystick> joystick = Platform::createJoystick(Platform::joystickSpec(parser));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Limits.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -17,7 +19,7 @@ struct KeySlot {
 
 // What one button number does in one mode.
 struct Mapping {
-    std::array<KeySlot, 6> Keys{}; // slot 1 is Keys[0]
+    std::array<KeySlot, MaxSlots> Keys{}; // slot 1 is Keys[0]
     bool Repeat = false;
     int32_t Count = 0; // slots 1..Count are sent
 };
@@ -25,9 +27,6 @@ struct Mapping {
 // The player's view of a template: dispatch tables and mode-window look.
 // Arrays are 0-based: mode m is index m-1, button number k is index k-1.
 struct RuntimeTemplate {
-    static constexpr int MaxModes = 5;
-    static constexpr int MaxButtons = 32;
-    static constexpr int MaxSlots = 6;
     static constexpr int32_t NoSwitchButton = -9999;
     static constexpr int32_t NoSwitchKey = -9998;
 

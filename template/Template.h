@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Limits.h"
+
 #include <QList>
 #include <QString>
 #include <array>
@@ -10,12 +12,10 @@ namespace corv
 
 // What one button does in one mode, keystrokes as text ("Ctrl + a").
 struct ButtonMapping {
-    static constexpr int SlotCount = 6;
-
     QString ButtonId;
     QString Purpose;
     bool Repeat = false;
-    std::array<QString, SlotCount> Keystrokes; // slot 1 is Keystrokes[0]; may be empty
+    std::array<QString, MaxSlots> Keystrokes; // slot 1 is Keystrokes[0]; may be empty
 
     friend bool operator==(const ButtonMapping&, const ButtonMapping&) = default;
 };
@@ -30,14 +30,11 @@ struct IdentifiedButton {
 
 // The whole document as the editor holds it.
 struct Template {
-    static constexpr int ModeCount = 5;
-    static constexpr int MaxButtonNumbers = 32;
-
     QString Description;
     bool DigitalDevice = true;
-    std::array<QString, ModeCount> ModeNames{QStringLiteral("Mode 1"), QStringLiteral("Mode 2"),
-                                             QStringLiteral("Mode 3"), QStringLiteral("Mode 4"),
-                                             QStringLiteral("Mode 5")};
+    std::array<QString, MaxModes> ModeNames{QStringLiteral("Mode 1"), QStringLiteral("Mode 2"),
+                                            QStringLiteral("Mode 3"), QStringLiteral("Mode 4"),
+                                            QStringLiteral("Mode 5")};
     QList<IdentifiedButton> IdentifiedButtons;
     QString ModeSwitchButton; // ButtonId, empty = none
     QString ModeSwitchKey;    // key name, empty = none
@@ -50,7 +47,7 @@ struct Template {
     int32_t FontSize = 8;
     bool FontBold = false;
     bool FontItalic = false;
-    std::array<QList<ButtonMapping>, ModeCount> Mappings; // mode m is Mappings[m - 1]
+    std::array<QList<ButtonMapping>, MaxModes> Mappings; // mode m is Mappings[m - 1]
 
     // "Mode 1" .. "Mode 5".
     static QString DefaultModeName(int mode) { return QStringLiteral("Mode %1").arg(mode); }
@@ -73,7 +70,7 @@ struct Template {
     // The highest mode 1..5 with a mapping; 0 when there is none.
     int HighestUsedMode() const
     {
-        for (int m = ModeCount; m > 0; --m) {
+        for (int m = MaxModes; m > 0; --m) {
             if (!Mappings[m - 1].isEmpty())
                 return m;
         }

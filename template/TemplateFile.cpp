@@ -36,7 +36,7 @@ QString bit(bool b)
 
 int highestSlot(const ButtonMapping& mapping)
 {
-    for (int k = ButtonMapping::SlotCount; k > 0; --k) {
+    for (int k = MaxSlots; k > 0; --k) {
         if (!mapping.Keystrokes[k - 1].isEmpty())
             return k;
     }
@@ -140,7 +140,7 @@ QString CheckMappingLimit(const Template& tmpl)
 {
     const size_t distinct = mappedButtonIds(tmpl).size();
     const bool hasSwitch = !tmpl.ModeSwitchButton.isEmpty();
-    const int limit = Template::MaxButtonNumbers - (hasSwitch ? 1 : 0);
+    const int limit = MaxButtons - (hasSwitch ? 1 : 0);
     if (distinct <= size_t(limit))
         return QString();
     return QStringLiteral("The mappings use %1 different buttons, but a template holds "
@@ -174,7 +174,7 @@ bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error)
                          b.ButtonId + QLatin1Char(',') + b.Description);
     }
 
-    for (int m = 1; m <= Template::ModeCount; ++m)
+    for (int m = 1; m <= MaxModes; ++m)
         file.writeString(Global, modeNameKey(m), tmpl.ModeNameOrDefault(m));
 
     QHash<QString, int> numbers;
@@ -278,14 +278,14 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
         tmpl.IdentifiedButtons.append(b);
     }
 
-    for (int m = 1; m <= Template::ModeCount; ++m) {
+    for (int m = 1; m <= MaxModes; ++m) {
         const QString section = modeSection(m);
         if (!file.hasSection(section))
             continue;
         // One mapping per ButtonId and mode: a second one would hide edits
         // to the first, and one without a ButtonId could not be deleted.
         QSet<QString> mapped;
-        for (int n = 1; n <= Template::MaxButtonNumbers; ++n) {
+        for (int n = 1; n <= MaxButtons; ++n) {
             const QString p = buttonKey(n) + QLatin1Char('_');
             if (!present(file, section, p + QLatin1String("COUNT")))
                 continue;
@@ -296,7 +296,7 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
             mapped.insert(mapping.ButtonId);
             mapping.Purpose = file.readString(section, p + QLatin1String("DESC"), QString());
             mapping.Repeat = file.readBool(section, p + QLatin1String("REPEAT"), false);
-            for (int k = 1; k <= ButtonMapping::SlotCount; ++k) {
+            for (int k = 1; k <= MaxSlots; ++k) {
                 const QString slot = p + QString::number(k);
                 const QString code = file.readString(section, slot, Missing);
                 if (code == Missing)
@@ -314,7 +314,7 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
         }
     }
 
-    for (int m = 1; m <= Template::ModeCount; ++m)
+    for (int m = 1; m <= MaxModes; ++m)
         tmpl.ModeNames[m - 1] =
             file.readString(Global, modeNameKey(m), Template::DefaultModeName(m));
     tmpl.DigitalDevice = file.readBool(Global, QStringLiteral("DIGITAL"), true);
@@ -357,10 +357,8 @@ RuntimeReadResult ReadRuntimeTemplate(const ProfileFile& file, RuntimeTemplate& 
     t = RuntimeTemplate();
 
     // Hand-edited counts are clamped so that nothing lands outside the tables.
-    t.ModeCount =
-        std::clamp(file.readInt(Global, QStringLiteral("MODES"), 0), 0, RuntimeTemplate::MaxModes);
-    t.ButtonCount = std::clamp(file.readInt(Global, QStringLiteral("BUTTONS"), 0), 0,
-                               RuntimeTemplate::MaxButtons);
+    t.ModeCount = std::clamp(file.readInt(Global, QStringLiteral("MODES"), 0), 0, MaxModes);
+    t.ButtonCount = std::clamp(file.readInt(Global, QStringLiteral("BUTTONS"), 0), 0, MaxButtons);
     t.ModeSwitchButton =
         file.readInt(Global, QStringLiteral("MODE_SWITCH_BUTTON"), RuntimeTemplate::NoSwitchButton);
     t.TemplateDescription = file.readString(Global, QStringLiteral("DESCRIPTION"), QString());
@@ -383,7 +381,7 @@ RuntimeReadResult ReadRuntimeTemplate(const ProfileFile& file, RuntimeTemplate& 
 
     for (int k = 1; k <= t.ButtonCount; ++k)
         t.ButtonIds[k - 1] = file.readInt(MappingSection, buttonKey(k), 0);
-    for (int m = 1; m <= RuntimeTemplate::MaxModes; ++m) {
+    for (int m = 1; m <= MaxModes; ++m) {
         const QString name = file.readString(Global, modeNameKey(m), QString());
         t.ModeNames[m - 1] = name.isEmpty() ? Template::DefaultModeName(m) : name;
     }
@@ -393,10 +391,10 @@ RuntimeReadResult ReadRuntimeTemplate(const ProfileFile& file, RuntimeTemplate& 
         for (int k = 1; k <= t.ButtonCount; ++k) {
             const QString p = buttonKey(k) + QLatin1Char('_');
             Mapping& mapping = t.Mappings[m - 1][k - 1];
-            mapping.Count = std::clamp(file.readInt(section, p + QLatin1String("COUNT"), 0), 0,
-                                       RuntimeTemplate::MaxSlots);
+            mapping.Count =
+                std::clamp(file.readInt(section, p + QLatin1String("COUNT"), 0), 0, MaxSlots);
             mapping.Repeat = file.readBool(section, p + QLatin1String("REPEAT"), false);
-            for (int n = 1; n <= RuntimeTemplate::MaxSlots; ++n) {
+            for (int n = 1; n <= MaxSlots; ++n) {
                 const QString slot = p + QString::number(n);
                 KeySlot& key = mapping.Keys[n - 1];
                 key.VirtualKey = uint8_t(file.readInt(section, slot, 0) & 0xFF);

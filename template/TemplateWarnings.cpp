@@ -28,10 +28,6 @@ namespace
 using RawKey = ProfileFile::RawKey;
 using RawSection = ProfileFile::RawSection;
 
-constexpr int MaxModes = RuntimeTemplate::MaxModes;
-constexpr int MaxButtons = RuntimeTemplate::MaxButtons;
-constexpr int MaxSlots = RuntimeTemplate::MaxSlots;
-
 int editDistance(const QString& a, const QString& b)
 {
     const QString x = a.toUpper();

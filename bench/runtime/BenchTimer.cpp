@@ -99,9 +99,9 @@ static void IdleCpu(benchmark::State& state)
         t.Mappings[0][size_t(k)].Count = 1;
         t.Mappings[0][size_t(k)].Keys[0].VirtualKey = uint8_t(65 + k);
     }
-    form.LoadTables(t);
+    form.Engine().LoadTables(t);
     form.ApplyResponse(3);
-    form.DispatchEnabled = true;
+    form.Engine().SetEnabled(true);
     int ticks = 0;
     QObject::connect(form.SuperTimer1, &TSuperTimer::OnTimer, [&] { ++ticks; });
 

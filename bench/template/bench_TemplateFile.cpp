@@ -27,7 +27,7 @@ corv::Template maximal()
             QString::number(1 << (b % 31)) + (b >= 31 ? QStringLiteral("0") : QString());
         t.IdentifiedButtons.append({id, QStringLiteral("Button number %1").arg(b + 1)});
     }
-    for (int m = 0; m < corv::Template::ModeCount; ++m) {
+    for (int m = 0; m < corv::MaxModes; ++m) {
         for (const corv::IdentifiedButton& b : t.IdentifiedButtons) {
             corv::ButtonMapping mapping{
                 b.ButtonId, QStringLiteral("Purpose of ") + b.Description, m % 2 == 0, {}};

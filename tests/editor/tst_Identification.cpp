@@ -161,7 +161,7 @@ void TestIdentification::centredHatInEitherForm()
 {
     createEditor();
     showPage(frm->tabIdentify);
-    for (uint32_t centred : {JoyInfo::PovCentered, TfrmMain::PovCenteredAll}) {
+    for (uint32_t centred : {JoyInfo::PovCentered, JoyInfo::PovCenteredAll}) {
         joystick->state = {0, 9000};
         frm->Timer1Timer();
         QCOMPARE(frm->txtIdentifyId->text(), QStringLiteral("9000"));

@@ -1,13 +1,8 @@
-#include "FakeHotKeyService.h"
+#include "DispatchEngine.h"
 #include "FakeJoystick.h"
 #include "RecordingKeyInjector.h"
-#include "TSuperTimer.h"
-#include "TSysHotKey.h"
-#include "TfrmMain.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QMessageBox>
+#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -78,16 +73,18 @@ protected:
     }
 };
 
+// A bare engine, wired to its joystick's messages as the player wires it.
 struct Engine {
     FakeJoystick joy;
     HookedInjector keys;
-    FakeHotKeyService hotKeys;
-    TfrmMain form{&joy, &keys, &hotKeys};
+    DispatchEngine engine{&joy, &keys};
 
     explicit Engine(const RuntimeTemplate& t)
     {
-        form.LoadTables(t);
-        form.DispatchEnabled = true;
+        QObject::connect(&joy, &Joystick::buttonDown, &engine, &DispatchEngine::JoyButtonDown);
+        QObject::connect(&joy, &Joystick::buttonUp, &engine, &DispatchEngine::JoyButtonUp);
+        engine.LoadTables(t);
+        engine.SetEnabled(true);
     }
     // One poll that reads "mask" or "mask/pov".
     void Tick(const QString& state)
@@ -95,7 +92,7 @@ struct Engine {
         const QStringList parts = state.split(u'/');
         joy.state.dwButtons = parts[0].toUInt();
         joy.state.dwPOV = parts.size() > 1 ? parts[1].toUInt() : JoyInfo::PovCentered;
-        form.SuperTimer1Timer(form.SuperTimer1);
+        engine.Tick();
     }
 };
 
@@ -116,15 +113,8 @@ private slots:
     void analogPress();
     void analogRepeatIsPacedUntilRelease();
     void hotKeyDuringRepeatSendsNewMode();
-    void shutdownEndsRepeats();
-    void registerModeSwitchKey_data();
-    void registerModeSwitchKey();
-    void applyResponse_data();
-    void applyResponse();
-    void captureJoystick_data();
-    void captureJoystick();
+    void stopEndsRepeats();
     void valuesBeyondTablesStayInside();
-    void timerTicksDriveThePoll();
 };
 
 void TestDispatchEngine::digitalTicks_data()
@@ -159,20 +149,24 @@ void TestDispatchEngine::digitalTicks()
     for (const QString& t : ticks.split(u' '))
         e.Tick(t);
     QCOMPARE(e.keys.text(), keys);
-    QCOMPARE(e.form.CurrentMode, 1);
+    QCOMPARE(e.engine.CurrentMode(), 1);
 }
 
 void TestDispatchEngine::modeSwitchButtonCycles()
 {
     Engine e(DigitalTemplate());
-    std::FILE* echo = std::tmpfile();
-    e.form.SetModeEcho(echo);
+    // A listener hears of a change once the engine is in the new mode.
+    QStringList announced;
+    QObject::connect(&e.engine, &DispatchEngine::ModeChanged, [&](int32_t mode, QString name) {
+        QCOMPARE(e.engine.CurrentMode(), mode);
+        announced << QStringLiteral("%1 %2").arg(mode).arg(name);
+    });
     QStringList shown;
     for (int press = 0; press < 3; ++press) {
         e.Tick("8");
         e.Tick("8");
         e.Tick("8");
-        shown << e.form.lblModeString->text();
+        shown << e.engine.ModeName();
         e.Tick("0");
     }
     QCOMPARE(shown, QStringList({"Run", "Fly", "Walk"}));
@@ -183,13 +177,7 @@ void TestDispatchEngine::modeSwitchButtonCycles()
     e.Tick("0");
     e.Tick("1");
     QCOMPARE(e.keys.text(), QString("88+ 88-"));
-
-    std::rewind(echo);
-    char buf[128] = {};
-    const size_t n = std::fread(buf, 1, sizeof buf - 1, echo);
-    std::fclose(echo);
-    QCOMPARE(QString::fromUtf8(buf, qsizetype(n)),
-             QString("mode 2 Run\nmode 3 Fly\nmode 1 Walk\nmode 2 Run\n"));
+    QCOMPARE(announced, QStringList({"2 Run", "3 Fly", "1 Walk", "2 Run"}));
 }
 
 void TestDispatchEngine::sendMappingOrder_data()
@@ -220,9 +208,10 @@ void TestDispatchEngine::sendMappingOrder()
 {
     QFETCH(Mapping, mapping);
     QFETCH(QString, keys);
-    Engine e(DigitalTemplate());
-    e.form.Mappings[0][1] = mapping;
-    e.form.SendMapping(2);
+    RuntimeTemplate t = DigitalTemplate();
+    t.Mappings[0][1] = mapping;
+    Engine e(t);
+    e.Tick("2");
     QCOMPARE(e.keys.text(), keys);
 }
 
@@ -241,9 +230,10 @@ void TestDispatchEngine::analogPress()
     QFETCH(bool, enabled);
     QFETCH(bool, digital);
     QFETCH(QString, keys);
-    Engine e(AnalogTemplate());
-    e.form.DispatchEnabled = enabled;
-    e.form.DigitalDevice = digital;
+    RuntimeTemplate t = AnalogTemplate();
+    t.DigitalDevice = digital;
+    Engine e(t);
+    e.engine.SetEnabled(enabled);
     e.joy.press(1);
     e.joy.press(4); // 1+4 held: 2057 is nothing, not the mode switch
     e.joy.release(4);
@@ -251,10 +241,10 @@ void TestDispatchEngine::analogPress()
     e.joy.press(2);
     e.joy.release(2);
     QCOMPARE(e.keys.text(), keys);
-    QCOMPARE(e.form.CurrentMode, 1);
+    QCOMPARE(e.engine.CurrentMode(), 1);
 
     e.joy.press(4); // 2056 alone
-    QCOMPARE(e.form.CurrentMode, enabled && !digital ? 2 : 1);
+    QCOMPARE(e.engine.CurrentMode(), enabled && !digital ? 2 : 1);
 }
 
 void TestDispatchEngine::analogRepeatIsPacedUntilRelease()
@@ -273,7 +263,7 @@ void TestDispatchEngine::analogRepeatIsPacedUntilRelease()
     };
     e.joy.press(3); // 1028 repeats
     QCOMPARE(e.keys.text(), QString("69+ 69- 69+ 69- 69+ 69- 69+ 69-"));
-    QVERIFY(!e.form.ButtonHeld);
+    QVERIFY(!e.engine.ButtonHeld());
     QCOMPARE(ticksBeforeSend.size(), 4);
     for (int i = 1; i < ticksBeforeSend.size(); ++i)
         QVERIFY2(ticksBeforeSend[i] > ticksBeforeSend[i - 1], "no events ran between sends");
@@ -282,127 +272,37 @@ void TestDispatchEngine::analogRepeatIsPacedUntilRelease()
 void TestDispatchEngine::hotKeyDuringRepeatSendsNewMode()
 {
     Engine e(AnalogTemplate());
-    e.form.ModeSwitchKey = 112;
-    e.form.RegisterModeSwitchKey();
     e.keys.onPress = [&](int n) {
-        if (n == 2)
-            QTimer::singleShot(0, &e.hotKeys, [&] { e.hotKeys.trigger(0); });
+        if (n == 2) // what the hot key's handler does
+            QTimer::singleShot(0, &e.engine, [&] { e.engine.AdvanceMode(); });
         if (n == 3)
             QTimer::singleShot(0, &e.joy, [&] { e.joy.release(3); });
     };
     e.joy.press(3);
     QCOMPARE(e.keys.text(), QString("69+ 69- 69+ 69- 88+ 88-"));
-    QCOMPARE(e.form.lblModeString->text(), QString("Run"));
+    QCOMPARE(e.engine.ModeName(), QString("Run"));
 }
 
-// Once shutdown is asked nothing more is typed: a running repeat ends at its
-// next wait, and a later press starts none.
-void TestDispatchEngine::shutdownEndsRepeats()
+// Once stopped nothing more is typed: a running repeat ends at its next
+// wait, and a later press, tick or Enable starts none.
+void TestDispatchEngine::stopEndsRepeats()
 {
     Engine e(AnalogTemplate());
+    QSignalSpy enabled(&e.engine, &DispatchEngine::EnabledChanged);
     e.keys.onPress = [&](int n) {
-        if (n == 2)
-            e.form.RequestShutdown();
+        if (n == 2) // as a signal or the menu would: from the event loop
+            QTimer::singleShot(0, &e.engine, [&] { e.engine.Stop(); });
         if (n >= 10) // the loop went on regardless
             QTimer::singleShot(0, &e.joy, [&] { e.joy.release(3); });
     };
     e.joy.press(3);
     e.joy.release(3);
+    e.engine.SetEnabled(true);
     e.joy.press(3);
+    e.Tick("4");
     QCOMPARE(e.keys.text(), QString("69+ 69- 69+ 69-"));
-}
-
-void TestDispatchEngine::registerModeSwitchKey_data()
-{
-    QTest::addColumn<int>("stored");
-    QTest::addColumn<int>("grabbed"); // 0: nothing grabbed
-    QTest::newRow("none") << int(RuntimeTemplate::NoSwitchKey) << 0;
-    QTest::newRow("numpad 1, not a letter") << 97 << 97;
-    QTest::newRow("F1, not a letter") << 112 << 112;
-    QTest::newRow("letter") << 65 << 65;
-    QTest::newRow("punctuation") << 189 << 0;
-    QTest::newRow("shift") << 16 << 0;
-    QTest::newRow("zero") << 0 << 0;
-    QTest::newRow("beyond a byte") << 65 + 256 << 0;
-}
-
-void TestDispatchEngine::registerModeSwitchKey()
-{
-    QFETCH(int, stored);
-    QFETCH(int, grabbed);
-    Engine e(DigitalTemplate());
-    e.form.ModeSwitchKey = stored;
-    e.form.RegisterModeSwitchKey();
-    QCOMPARE(e.form.SysHotKey1->Active(), stored != RuntimeTemplate::NoSwitchKey);
-    QCOMPARE(e.hotKeys.grabs.size(), grabbed ? 1 : 0);
-    if (grabbed) {
-        QCOMPARE(e.hotKeys.grabs.first().vk, grabbed);
-        QCOMPARE(e.hotKeys.grabs.first().modifiers, 0u);
-        e.hotKeys.trigger(e.hotKeys.grabs.firstKey());
-        QCOMPARE(e.form.lblModeString->text(), QString("Run"));
-    }
-}
-
-void TestDispatchEngine::applyResponse_data()
-{
-    QTest::addColumn<int>("response");
-    QTest::addColumn<TSuperTimer::TThreadPriority>("priority");
-    QTest::newRow("0 idle") << 0 << TSuperTimer::tpIdle;
-    QTest::newRow("1 lowest") << 1 << TSuperTimer::tpLowest;
-    QTest::newRow("4 higher") << 4 << TSuperTimer::tpHigher;
-    QTest::newRow("6 time-critical") << 6 << TSuperTimer::tpTimeCritical;
-    QTest::newRow("9 unchanged") << 9 << TSuperTimer::tpNormal;
-    QTest::newRow("-1 unchanged") << -1 << TSuperTimer::tpNormal;
-}
-
-void TestDispatchEngine::applyResponse()
-{
-    QFETCH(int, response);
-    QFETCH(TSuperTimer::TThreadPriority, priority);
-    Engine e(DigitalTemplate());
-    e.form.ApplyResponse(response);
-    QCOMPARE(e.form.SuperTimer1->ThreadPriority(), priority);
-    QCOMPARE(e.form.SuperTimer1->Interval(), quint16(80));
-}
-
-void TestDispatchEngine::captureJoystick_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("message"); // empty: no box
-    QTest::newRow("captured") << 0 << "";
-    QTest::newRow("no driver") << 6 << "Cannot detect a joystick driver";
-    QTest::newRow("bad device") << 165 << "Cannot detect a joystick driver";
-    QTest::newRow("cannot capture") << 166 << "Cannot capture joystick input";
-    QTest::newRow("unplugged") << 167 << "Cannot detect a connected joystick";
-    QTest::newRow("other") << 42 << "Undetermined joystick error";
-}
-
-void TestDispatchEngine::captureJoystick()
-{
-    QFETCH(int, code);
-    QFETCH(QString, message);
-    Engine e(DigitalTemplate());
-    e.joy.captureResult = code;
-    QString shown, title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QTimer closer;
-    connect(&closer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown = box->text();
-            title = box->windowTitle();
-            icon = box->icon();
-            box->accept();
-        }
-    });
-    closer.start(10);
-    QCOMPARE(e.form.CaptureJoystick(), code);
-    QCOMPARE(shown, message);
-    if (!message.isEmpty()) {
-        QCOMPARE(title, QString("Error"));
-        QCOMPARE(icon, QMessageBox::Critical);
-    }
-    QCOMPARE(e.joy.captureCalls, 1);
-    QCOMPARE(e.joy.pollCalls, 1);
+    QVERIFY(!e.engine.DispatchEnabled());
+    QCOMPARE(enabled.size(), 0); // the program is ending: nobody is told
 }
 
 void TestDispatchEngine::valuesBeyondTablesStayInside()
@@ -410,44 +310,25 @@ void TestDispatchEngine::valuesBeyondTablesStayInside()
     RuntimeTemplate t = DigitalTemplate();
     t.ModeCount = 9;
     t.ButtonCount = 99;
+    t.Mappings[4][0] = Keys({VkB});
     Engine e(t);
-    QCOMPARE(e.form.ModeCount, 5);
-    QCOMPARE(e.form.ButtonCount, 32);
-    for (int i = 0; i < 5; ++i)
-        e.form.AdvanceMode();
-    QCOMPARE(e.form.CurrentMode, 1);
+    QCOMPARE(e.engine.Tables().ModeCount, 5);
+    QCOMPARE(e.engine.Tables().ButtonCount, 32);
+    for (int i = 0; i < 4; ++i)
+        e.engine.AdvanceMode();
+    QCOMPARE(e.engine.CurrentMode(), 5);
+    e.Tick("1");
+    e.Tick("0");
+    e.engine.AdvanceMode();
+    QCOMPARE(e.engine.CurrentMode(), 1);
 
-    // Values set around the loader are bounded where they are used.
-    e.form.ModeCount = 40;
-    e.form.ButtonCount = 1000;
-    e.form.CurrentMode = 5;
-    e.form.AdvanceMode();
-    QCOMPARE(e.form.CurrentMode, 1);
-    e.form.CurrentButtonId = -7;
-    QCOMPARE(e.form.FindButtonIndex(), 0);
-    e.form.CurrentMode = 6;
-    e.form.SendMapping(1);
-    e.form.CurrentMode = 1;
-    e.form.SendMapping(33);
-    e.form.SendMapping(0);
-    QVERIFY(e.keys.events.empty());
+    // Modes outside the tables are not shown; identities outside them send nothing.
+    for (int mode : {0, 6, -1, 1 << 30})
+        e.engine.ShowMode(mode);
+    QCOMPARE(e.engine.CurrentMode(), 1);
+    e.Tick("4294967289"); // ButtonId -7
+    QCOMPARE(e.keys.text(), QString("66+ 66-"));
 }
 
-void TestDispatchEngine::timerTicksDriveThePoll()
-{
-    Engine e(DigitalTemplate());
-    int ticks = 0;
-    connect(e.form.SuperTimer1, &TSuperTimer::OnTimer, [&] {
-        if (++ticks == 4)
-            e.form.SuperTimer1->SetEnabled(false);
-    });
-    e.joy.state.dwButtons = 4; // repeating
-    e.form.SuperTimer1->SetEnabled(true);
-    QTRY_COMPARE_WITH_TIMEOUT(ticks, 4, 10000);
-    QTest::qWait(200);
-    QCOMPARE(ticks, 4);
-    QCOMPARE(e.keys.text(), QString("69+ 69- 69+ 69- 69+ 69- 69+ 69-"));
-}
-
-QTEST_MAIN(TestDispatchEngine)
+QTEST_GUILESS_MAIN(TestDispatchEngine)
 #include "tst_DispatchEngine.moc"

@@ -1,3 +1,4 @@
+#include "Messages.h"
 #include "PlayerTest.h"
 #include "TSuperTimer.h"
 #include "TSysHotKey.h"
@@ -33,6 +34,9 @@ private slots:
     void windowFitsTheModeNames();
     void rightClickOnWindowOpensMenu();
     void dragMovesWindowWithoutWindowManager();
+    void registerModeSwitchKey_data();
+    void registerModeSwitchKey();
+    void timerTicksDriveThePoll();
 
 private:
     void startWith(const QByteArray& global);
@@ -158,9 +162,9 @@ void TestModeWindow::menuStateMachine()
     QFETCH(QByteArray, global);
     QFETCH(bool, hotKey);
     QFETCH(bool, tray);
-    TfrmMain::NotificationArea = tray ? [] { return true; } : [] { return false; };
+    Messages::NotificationArea = tray ? [] { return true; } : [] { return false; };
     const auto restore =
-        qScopeGuard([] { TfrmMain::NotificationArea = &QSystemTrayIcon::isSystemTrayAvailable; });
+        qScopeGuard([] { Messages::NotificationArea = &QSystemTrayIcon::isSystemTrayAvailable; });
     startWith(global);
 
     const QList<QAction*> items = frm->PopupMenu1->actions();
@@ -181,7 +185,7 @@ void TestModeWindow::menuStateMachine()
         QCOMPARE(frm->isVisible(), on || !tray);
         QCOMPARE(frm->lblModeString->isEnabled(), on || tray);
         QCOMPARE(iconColour() > 100, on);
-        QCOMPARE(frm->DispatchEnabled, on);
+        QCOMPARE(frm->Engine().DispatchEnabled(), on);
         QCOMPARE(frm->Enable1->isChecked(), on);
         QCOMPARE(frm->Disable1->isChecked(), !on);
         QCOMPARE(frm->SysHotKey1->Active(), on && hotKey);
@@ -232,8 +236,9 @@ void TestModeWindow::windowFitsTheModeNames()
 
     const QFontMetrics metrics(frm->lblModeString->font());
     int text = 0;
-    for (int m = 0; m < std::max(frm->ModeCount, 1); ++m)
-        text = std::max(text, metrics.horizontalAdvance(frm->ModeNames[size_t(m)]));
+    const RuntimeTemplate& t = frm->Engine().Tables();
+    for (int m = 0; m < std::max(t.ModeCount, 1); ++m)
+        text = std::max(text, metrics.horizontalAdvance(t.ModeNames[size_t(m)]));
     QVERIFY(frm->lblModeString->width() >= text);
     QVERIFY(frm->lblModeString->height() >= metrics.height());
     QCOMPARE(frm->size() == QSize(80, 19), least);
@@ -263,6 +268,70 @@ void TestModeWindow::dragMovesWindowWithoutWindowManager()
     QCOMPARE(frm->pos(), start + QPoint(20, 10));
     QTest::mouseMove(frm->lblModeString, QPoint(40, 15)); // released: no more moving
     QCOMPARE(frm->pos(), start + QPoint(20, 10));
+}
+
+void TestModeWindow::registerModeSwitchKey_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("grabbed"); // 0: nothing grabbed
+    QTest::newRow("none") << int(RuntimeTemplate::NoSwitchKey) << 0;
+    QTest::newRow("numpad 1, not a letter") << 97 << 97;
+    QTest::newRow("F1, not a letter") << 112 << 112;
+    QTest::newRow("letter") << 65 << 65;
+    QTest::newRow("punctuation") << 189 << 0;
+    QTest::newRow("shift") << 16 << 0;
+    QTest::newRow("zero") << 0 << 0;
+    QTest::newRow("beyond a byte") << 65 + 256 << 0;
+}
+
+// The hot key advances the mode: the label shows it and the dry run says it.
+void TestModeWindow::registerModeSwitchKey()
+{
+    QFETCH(int, stored);
+    QFETCH(int, grabbed);
+    RuntimeTemplate t;
+    t.ModeCount = 2;
+    t.ModeNames = {"Walk", "Run"};
+    t.ModeSwitchKey = stored;
+    frm->Engine().LoadTables(t);
+    std::FILE* echo = std::tmpfile();
+    const auto closeEcho = qScopeGuard([echo] { std::fclose(echo); });
+    frm->SetModeEcho(echo);
+    frm->RegisterModeSwitchKey();
+    QCOMPARE(frm->SysHotKey1->Active(), stored != RuntimeTemplate::NoSwitchKey);
+    QCOMPARE(hotKeys->grabs.size(), grabbed ? 1 : 0);
+    if (!grabbed)
+        return;
+    QCOMPARE(hotKeys->grabs.first().vk, grabbed);
+    QCOMPARE(hotKeys->grabs.first().modifiers, 0u);
+    hotKeys->trigger(hotKeys->grabs.firstKey());
+    QCOMPARE(frm->lblModeString->text(), QString("Run"));
+    std::rewind(echo);
+    char buf[64] = {};
+    QCOMPARE(QByteArray(buf, qsizetype(std::fread(buf, 1, sizeof buf - 1, echo))),
+             QByteArray("mode 2 Run\n"));
+}
+
+void TestModeWindow::timerTicksDriveThePoll()
+{
+    RuntimeTemplate t;
+    t.ButtonCount = 1;
+    t.ButtonIds[0] = 4;
+    t.Mappings[0][0].Count = 1;
+    t.Mappings[0][0].Keys[0].VirtualKey = 69;
+    t.Mappings[0][0].Repeat = true;
+    frm->Engine().LoadTables(t);
+    int ticks = 0;
+    connect(frm->SuperTimer1, &TSuperTimer::OnTimer, [&] {
+        if (++ticks == 4)
+            frm->SuperTimer1->SetEnabled(false);
+    });
+    joystick->state.dwButtons = 4;
+    frm->SuperTimer1->SetEnabled(true);
+    QTRY_COMPARE_WITH_TIMEOUT(ticks, 4, 10000);
+    QTest::qWait(200);
+    QCOMPARE(ticks, 4);
+    QCOMPARE(keys->text(), QString("69+ 69- 69+ 69- 69+ 69- 69+ 69-"));
 }
 
 QTEST_MAIN(TestModeWindow)

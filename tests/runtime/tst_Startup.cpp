@@ -1,3 +1,4 @@
+#include "Messages.h"
 #include "PlayerService.h"
 #include "PlayerTest.h"
 #include "TSuperTimer.h"
@@ -44,6 +45,10 @@ private slots:
     void checksAndArguments();
     void dialogChoosesTheTemplate();
     void captureFailureEndsBeforeTheTemplate();
+    void captureJoystick_data();
+    void captureJoystick();
+    void applyResponse_data();
+    void applyResponse();
     void emptyMode1NameShowsDefault();
     void modesAndButtonsBoundWhatIsRead();
     void deviceTypeDecidesTheTimer_data();
@@ -123,7 +128,7 @@ void TestStartup::checksAndArguments()
 
     QCOMPARE(start(args), started);
     QCOMPARE(frm->isVisible(), started);
-    QCOMPARE(frm->DispatchEnabled, started);
+    QCOMPARE(frm->Engine().DispatchEnabled(), started);
     QCOMPARE(frm->SuperTimer1->Enabled(), started);
     if (!started) {
         QCOMPARE(frm->ExitCode, exitCode);
@@ -172,14 +177,64 @@ void TestStartup::captureFailureEndsBeforeTheTemplate()
     QVERIFY(frm->TemplateFileName.isEmpty());
 }
 
+void TestStartup::captureJoystick_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message"); // empty: no box
+    QTest::newRow("captured") << 0 << "";
+    QTest::newRow("no driver") << 6 << "Cannot detect a joystick driver";
+    QTest::newRow("bad device") << 165 << "Cannot detect a joystick driver";
+    QTest::newRow("cannot capture") << 166 << "Cannot capture joystick input";
+    QTest::newRow("unplugged") << 167 << "Cannot detect a connected joystick";
+    QTest::newRow("other") << 42 << "Undetermined joystick error";
+}
+
+void TestStartup::captureJoystick()
+{
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    joystick->captureResult = code;
+    QCOMPARE(frm->CaptureJoystick(), code);
+    QCOMPARE(closer->seen.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(closer->seen[0].text, message);
+        QCOMPARE(closer->seen[0].title, QString("Error"));
+        QCOMPARE(closer->seen[0].icon, QMessageBox::Critical);
+    }
+    QCOMPARE(joystick->captureCalls, 1);
+    QCOMPARE(joystick->pollCalls, 1);
+}
+
+void TestStartup::applyResponse_data()
+{
+    QTest::addColumn<int>("response");
+    QTest::addColumn<TSuperTimer::TThreadPriority>("priority");
+    QTest::newRow("0 idle") << 0 << TSuperTimer::tpIdle;
+    QTest::newRow("1 lowest") << 1 << TSuperTimer::tpLowest;
+    QTest::newRow("4 higher") << 4 << TSuperTimer::tpHigher;
+    QTest::newRow("6 time-critical") << 6 << TSuperTimer::tpTimeCritical;
+    QTest::newRow("9 unchanged") << 9 << TSuperTimer::tpNormal;
+    QTest::newRow("-1 unchanged") << -1 << TSuperTimer::tpNormal;
+}
+
+void TestStartup::applyResponse()
+{
+    QFETCH(int, response);
+    QFETCH(TSuperTimer::TThreadPriority, priority);
+    frm->ApplyResponse(response);
+    QCOMPARE(frm->SuperTimer1->ThreadPriority(), priority);
+    QCOMPARE(frm->SuperTimer1->Interval(), quint16(80));
+}
+
 void TestStartup::emptyMode1NameShowsDefault()
 {
     QVERIFY(start({writeFile("empty.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=\nMODE2NAME="
                                           "\nMODES=2\n")}));
     QCOMPARE(frm->lblModeString->text(), QStringLiteral("Mode 1"));
-    QCOMPARE(frm->ModeNames[1], QStringLiteral("Mode 2"));
-    QCOMPARE(frm->ModeSwitchButton, RuntimeTemplate::NoSwitchButton);
-    QCOMPARE(frm->ModeSwitchKey, RuntimeTemplate::NoSwitchKey);
+    const RuntimeTemplate& t = frm->Engine().Tables();
+    QCOMPARE(t.ModeNames[1], QStringLiteral("Mode 2"));
+    QCOMPARE(t.ModeSwitchButton, RuntimeTemplate::NoSwitchButton);
+    QCOMPARE(t.ModeSwitchKey, RuntimeTemplate::NoSwitchKey);
     QVERIFY(hotKeys->grabs.isEmpty());
 }
 
@@ -193,17 +248,18 @@ void TestStartup::modesAndButtonsBoundWhatIsRead()
                                            "BUTTON4_COUNT=1\nBUTTON4_1=66\n"
                                            "[MODE2]\nBUTTON1_COUNT=2\nBUTTON1_2=67\n"
                                            "[MODE3]\nBUTTON1_COUNT=1\nBUTTON1_1=68\n")}));
-    QCOMPARE(frm->ModeCount, 2);
-    QCOMPARE(frm->ButtonCount, 3);
-    QCOMPARE(frm->ButtonIds[2], 4);
-    QCOMPARE(frm->ButtonIds[3], 0);
-    QCOMPARE(frm->Mappings[0][2].Count, 1);
-    QCOMPARE(int(frm->Mappings[0][2].Keys[0].VirtualKey), 65);
-    QCOMPARE(frm->Mappings[0][3].Count, 0);
-    QCOMPARE(frm->Mappings[1][0].Count, 2);
-    QCOMPARE(int(frm->Mappings[1][0].Keys[0].VirtualKey), 0);
-    QCOMPARE(int(frm->Mappings[1][0].Keys[1].VirtualKey), 67);
-    QCOMPARE(frm->Mappings[2][0].Count, 0);
+    const RuntimeTemplate& t = frm->Engine().Tables();
+    QCOMPARE(t.ModeCount, 2);
+    QCOMPARE(t.ButtonCount, 3);
+    QCOMPARE(t.ButtonIds[2], 4);
+    QCOMPARE(t.ButtonIds[3], 0);
+    QCOMPARE(t.Mappings[0][2].Count, 1);
+    QCOMPARE(int(t.Mappings[0][2].Keys[0].VirtualKey), 65);
+    QCOMPARE(t.Mappings[0][3].Count, 0);
+    QCOMPARE(t.Mappings[1][0].Count, 2);
+    QCOMPARE(int(t.Mappings[1][0].Keys[0].VirtualKey), 0);
+    QCOMPARE(int(t.Mappings[1][0].Keys[1].VirtualKey), 67);
+    QCOMPARE(t.Mappings[2][0].Count, 0);
 }
 
 void TestStartup::deviceTypeDecidesTheTimer_data()
@@ -221,11 +277,11 @@ void TestStartup::deviceTypeDecidesTheTimer()
     QFETCH(bool, timer);
     QVERIFY(start(
         {writeFile("device.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\n" + digitalLine)}));
-    QCOMPARE(frm->DigitalDevice, timer);
+    QCOMPARE(frm->Engine().DigitalDevice(), timer);
     QCOMPARE(frm->SuperTimer1->Enabled(), timer);
     QCOMPARE(joystick->messagesWanted, !timer);
     QCOMPARE(frm->SuperTimer1->Interval(), 80);
-    QVERIFY(frm->DispatchEnabled);
+    QVERIFY(frm->Engine().DispatchEnabled());
 }
 
 void TestStartup::appearanceFromTheTemplate()
@@ -264,7 +320,7 @@ void TestStartup::badColourIsReportedAndStartupFinishes()
     QCOMPARE(pal.color(QPalette::Window), frm->palette().color(QPalette::Button));
     QCOMPARE(pal.color(QPalette::WindowText), QColor(255, 0, 0));
     QVERIFY(frm->isVisible());
-    QVERIFY(frm->DispatchEnabled);
+    QVERIFY(frm->Engine().DispatchEnabled());
     QVERIFY(frm->SuperTimer1->Enabled());
     QCOMPARE(hotKeys->grabs.size(), 1);
     QCOMPARE(hotKeys->grabs.first().vk, 112);
@@ -336,16 +392,16 @@ void TestStartup::shutdownRequestedDuringStartup()
     if (!disabled)
         QCOMPARE(frm->ExitCode, 0);
     // Disabled without a tray, the greyed window stays as the way back.
-    QCOMPARE(frm->isVisible(), disabled && !TfrmMain::NotificationArea());
+    QCOMPARE(frm->isVisible(), disabled && !Messages::NotificationArea());
     QVERIFY(!frm->SuperTimer1->Enabled());
-    QVERIFY(!frm->DispatchEnabled);
+    QVERIFY(!frm->Engine().DispatchEnabled());
     QVERIFY(!frm->SysHotKey1->Active());
     QCOMPARE(TfrmMain::ReadPosition(width), QPoint(12, 34));
     if (disabled) {
         QVERIFY(frm->Disable1->isChecked());
         frm->Enable1->trigger();
         QVERIFY(frm->isVisible());
-        QVERIFY(frm->DispatchEnabled);
+        QVERIFY(frm->Engine().DispatchEnabled());
         QVERIFY(frm->SuperTimer1->Enabled());
     }
 }

@@ -1,4 +1,4 @@
-#include "KeyboardLayout.h"
+#include "X11KeyboardLayout.h"
 
 #include "VkTable.h"
 
@@ -29,19 +29,19 @@ QString symbolText(KeySym sym)
 
 } // namespace
 
-std::unique_ptr<KeyboardLayout> KeyboardLayout::open(const QString& display)
+std::unique_ptr<X11KeyboardLayout> X11KeyboardLayout::open(const QString& display)
 {
     const QByteArray native = display.toLocal8Bit();
     Display* dpy = XOpenDisplay(display.isEmpty() ? nullptr : native.constData());
-    return dpy ? std::unique_ptr<KeyboardLayout>(new KeyboardLayout(dpy)) : nullptr;
+    return dpy ? std::unique_ptr<X11KeyboardLayout>(new X11KeyboardLayout(dpy)) : nullptr;
 }
 
-KeyboardLayout::~KeyboardLayout()
+X11KeyboardLayout::~X11KeyboardLayout()
 {
     XCloseDisplay(dpy_);
 }
 
-QString KeyboardLayout::typed(int vk) const
+QString X11KeyboardLayout::typed(int vk) const
 {
     const KeySym sym = VkTable::keysym(vk);
     if (sym == NoSymbol)
@@ -59,7 +59,7 @@ QString KeyboardLayout::typed(int vk) const
     return symbolText(XkbKeycodeToKeysym(dpy_, code, state.group, 0));
 }
 
-QString KeyboardLayout::keyName(int vk)
+QString X11KeyboardLayout::keyName(int vk)
 {
     const KeySym sym = VkTable::keysym(vk);
     const char* name = sym == NoSymbol ? nullptr : XKeysymToString(sym);

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "Joystick.h"
+#include "RuntimeTemplate.h"
+
+#include <QObject>
+#include <QString>
+#include <algorithm>
+#include <cstdint>
+
+class QEventLoop;
+
+namespace corv
+{
+
+class KeyInjector;
+
+// Turns joystick 1 into keystrokes by the tables of one template: the polling
+// tick of a digital template, the button messages of an analog one, the mode
+// switch and the keys of a slot. Everything runs on the GUI thread; the mode
+// change and the analog repeat let pending events run, so a tick, a button
+// message or a command can re-enter them. Whoever shows the mode listens to
+// the signals; the engine itself shows nothing.
+class DispatchEngine : public QObject
+{
+    Q_OBJECT
+public:
+    // Time between two polls of a digital template, and between two sends
+    // of a held analog repeating button, so both device types repeat alike.
+    static constexpr int PollInterval = 80;
+    static constexpr int VkShift = 16;
+    static constexpr int VkControl = 17;
+    static constexpr int VkMenu = 18;
+
+    // The services outlive the engine; either may be null (nothing is read
+    // or typed then).
+    DispatchEngine(Joystick* joystick, KeyInjector* keys, QObject* parent = nullptr);
+    ~DispatchEngine() override;
+
+    // Copies the tables of a loaded template, counts clamped to the table
+    // limits, in mode 1 with nothing held. Announces nothing.
+    void LoadTables(const RuntimeTemplate& t);
+    const RuntimeTemplate& Tables() const { return tables_; }
+
+    // One poll of a digital template.
+    void Tick();
+    // The button messages of an analog template.
+    void JoyButtonDown(uint32_t wParam);
+    void JoyButtonUp(uint32_t wParam);
+
+    void AdvanceMode();
+    // Makes mode (1 to HighestMode) the current one, as AdvanceMode does for
+    // the next one; any other number is ignored.
+    void ShowMode(int32_t mode);
+
+    // Dispatch on or off; a running repeat goes on either way.
+    void SetEnabled(bool on);
+    // Dispatch off for good, nothing held and every key let go: nothing is
+    // typed after this, and a running repeat ends at its next wait.
+    void Stop();
+
+    int32_t CurrentMode() const { return currentMode_; }
+    // The current mode's name.
+    const QString& ModeName() const;
+    bool DispatchEnabled() const { return dispatchEnabled_; }
+    bool Stopped() const { return stopped_; }
+    bool ButtonHeld() const { return buttonHeld_; }
+    bool DigitalDevice() const { return tables_.DigitalDevice; }
+    int32_t HighestMode() const { return std::max(1, tables_.ModeCount); }
+
+signals:
+    // After every mode switch.
+    void ModeChanged(int32_t mode, const QString& name);
+    // When dispatch is turned on or off.
+    void EnabledChanged(bool enabled);
+
+private:
+    int32_t FindButtonIndex() const;
+    // Button k's mapping in the current mode, or nullptr outside the tables.
+    const Mapping* CurrentMapping(int32_t k) const;
+    void SendMapping(int32_t k);
+    void ClearButtonHeld();
+
+    Joystick* joystick_;
+    KeyInjector* keys_;
+    RuntimeTemplate tables_;
+    int32_t currentMode_ = 1;
+    int32_t currentButtonId_ = 0;
+    bool buttonHeld_ = false;
+    bool dispatchEnabled_ = false;
+    bool stopped_ = false;
+    // The innermost wait of an analog repeat loop; quit when the button is let go.
+    QEventLoop* heldWait_ = nullptr;
+};
+
+} // namespace corv

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace corv
+{
+
+// What the keys the player presses type on the session's keyboard layout,
+// for people looking up which code to write.
+class KeyboardLayout
+{
+public:
+    virtual ~KeyboardLayout() = default;
+
+    // What the player's press of virtual-key code vk types here with no
+    // modifier of the slot held: a character, or the key's name; empty when
+    // the layout lacks it. Keypad keys are named by what they type with
+    // Num Lock on.
+    virtual QString typed(int vk) const = 0;
+};
+
+} // namespace corv
