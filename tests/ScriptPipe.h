@@ -2,12 +2,13 @@
 
 // A named pipe in a private folder that feeds a virtual joystick's script
 // (--joystick virtual:PATH) in stages.
+#include "TestFiles.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 class ScriptPipe
@@ -15,10 +16,11 @@ class ScriptPipe
 public:
     ScriptPipe()
     {
-        fifoPath = dir.filePath(QStringLiteral("joy"));
-        if (::mkfifo(QFile::encodeName(fifoPath).constData(), 0600) == 0)
-            // Held open both ways so that writes never block nor find no reader.
-            fifo = ::open(QFile::encodeName(fifoPath).constData(), O_RDWR | O_CLOEXEC);
+        fifoPath = corv::test::makeFifo(dir.filePath(QStringLiteral("joy")));
+        // Held open both ways so that writes never block nor find no reader.
+        fifo = ::open(QFile::encodeName(fifoPath).constData(), O_RDWR | O_CLOEXEC);
+        if (fifo < 0)
+            qFatal("cannot open the named pipe %s: %s", qPrintable(fifoPath), std::strerror(errno));
     }
     ~ScriptPipe()
     {

@@ -2,6 +2,7 @@
 // three button pages, with SDL's virtual joystick driven through its script
 // pipe and with the fake joystick.
 #include "EditorTest.h"
+#include "TestFiles.h"
 #include "sdl/SdlJoystick.h"
 
 #include <QFile>
@@ -9,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-#include <sys/stat.h>
 
 using namespace corv;
 using corv::editor::TfrmMain;
@@ -41,8 +41,7 @@ private:
     {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
-        const QString fifo = dir->filePath(QStringLiteral("joy"));
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString fifo = corv::test::makeFifo(dir->filePath(QStringLiteral("joy")));
         sdl = std::make_unique<SdlJoystick>(QStringLiteral("virtual:") + fifo);
         createEditor(sdl.get());
         script.setFileName(fifo);

@@ -1,7 +1,7 @@
 #include "Manual.h"
+#include "TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,10 +31,10 @@ void tst_Manual::foundBesideTheProgram()
 
 void tst_Manual::selfContained()
 {
-    const QDir manual(qEnvironmentVariable("CORV_SOURCE_DIR") + QStringLiteral("/docs/manual"));
-    QFile f(manual.filePath(QStringLiteral("index.html")));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QString html = QString::fromUtf8(f.readAll());
+    const QDir manual(corv::test::sourceFile(QStringLiteral("docs/manual")));
+    const QString html =
+        QString::fromUtf8(corv::test::readFile(manual.filePath(QStringLiteral("index.html"))));
+    QVERIFY(!html.isEmpty());
 
     // Everything it loads ships with it, and every link inside it leads somewhere.
     static const QRegularExpression attribute(QStringLiteral("(src|href)=\"([^\"]*)\""));

@@ -1,31 +1,20 @@
 // Saving, opening, the summary and printing, through the window's flows.
 #include "EditorTest.h"
+#include "PdfText.h"
 #include "SummaryPrinter.h"
 #include "TExplorerButton.h"
 #include "TemplateFile.h"
+#include "TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLabel>
-#include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sys/stat.h>
 
 using namespace corv;
+using namespace corv::test;
 using corv::editor::TfrmMain;
-
-namespace
-{
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestSaveOpen : public EditorTest
 {
@@ -52,13 +41,6 @@ private slots:
 
 private:
     QString path(const char* name) const { return dir->filePath(QLatin1String(name)); }
-    QString write(const char* name, const QByteArray& content) const
-    {
-        QFile file(path(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(content);
-        return file.fileName();
-    }
     // The worked example of the file format, entered as a user would.
     void enterFlightExample()
     {
@@ -138,15 +120,15 @@ void TestSaveOpen::workedExampleSavesTheExampleFile()
     frm->SaveTemplateFile();
     const QString saved = path("flight.joy");
     QCOMPARE(frm->TemplateFileName, saved);
-    const QString example = qEnvironmentVariable("CORV_SOURCE_DIR") + "/examples/flight.joy";
-    QCOMPARE(readAll(saved), readAll(example));
+    const QString example = sourceFile("examples/flight.joy");
+    QCOMPARE(readFile(saved), readFile(example));
 
     // Saving over it again, by the name without its suffix, asks first.
     frm->SaveTemplateFile();
     QCOMPARE(closer.seen.size(), 3);
     QVERIFY2(closer.seen[2].text.contains("flight.joy already exists"),
              qPrintable(closer.seen[2].text));
-    QCOMPARE(readAll(saved), readAll(example));
+    QCOMPARE(readFile(saved), readFile(example));
 }
 
 void TestSaveOpen::saveWritesWhatWasChecked()
@@ -183,8 +165,7 @@ void TestSaveOpen::saveFailureKeepsFileNameAndSummary()
 
     // A folder that does not exist cannot be written to; a FIFO is not
     // opened, which would wait for a writer for ever.
-    const QString fifo = path("fifo.joy");
-    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString fifo = makeFifo(path("fifo.joy"));
     frm->txtTemplateDesc->setText("changed");
     for (const QString& target : {path("no/such/folder/b.joy"), fifo}) {
         boxes.clear();
@@ -200,7 +181,7 @@ void TestSaveOpen::saveFailureKeepsFileNameAndSummary()
 
 void TestSaveOpen::openThenSaveElsewhereIsTheSameFile()
 {
-    const QString example = qEnvironmentVariable("CORV_SOURCE_DIR") + "/examples/flight.joy";
+    const QString example = sourceFile("examples/flight.joy");
     showPage(frm->tabButtons);
     chooseMode(3);
     ModalCloser closer;
@@ -221,7 +202,7 @@ void TestSaveOpen::openThenSaveElsewhereIsTheSameFile()
 
     closer.fileToChoose = path("copy.joy");
     frm->SaveTemplateFile();
-    QCOMPARE(readAll(path("copy.joy")), readAll(example));
+    QCOMPARE(readFile(path("copy.joy")), readFile(example));
 
     // The command line's template goes the same way.
     frm->ExplorerButton1Click();
@@ -231,16 +212,15 @@ void TestSaveOpen::openThenSaveElsewhereIsTheSameFile()
 
 void TestSaveOpen::refusedFilesKeepTheDocument()
 {
-    const QString fifo = path("fifo");
-    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString fifo = makeFifo(path("fifo"));
     const QString notValid = QStringLiteral("This is not a valid joystick template file");
     const struct {
         QString file;
         const char* caption;
         QString start;
     } refused[] = {
-        {write("plain.txt", "hello\n"), "Error", notValid},
-        {write("old.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\n"), "Information",
+        {writeFile(path("plain.txt"), "hello\n"), "Error", notValid},
+        {writeFile(path("old.joy"), "[GLOBAL]\nMODE_SWITCH_BUTTON=\n"), "Information",
          "This template file is from an earlier version of The Corvane. "},
         {fifo, "Error", '"' + fifo + "\" is not a regular file"},
         {dir->path(), "Error", '"' + dir->path() + "\" is a folder"},
@@ -263,9 +243,10 @@ void TestSaveOpen::refusedFilesKeepTheDocument()
 
 void TestSaveOpen::unidentifiedSwitchButtonSurvives()
 {
-    const QString file = write("switch.joy", "[GLOBAL]\nMODE1NAME=Ground\nMODE_SWITCH_BUTTON=64\n"
-                                             "RESPONSE=9\n[IDENTIFIED BUTTONS]\nNUMBER=1\n"
-                                             "1=1,Trigger\n");
+    const QString file =
+        writeFile(path("switch.joy"), "[GLOBAL]\nMODE1NAME=Ground\nMODE_SWITCH_BUTTON=64\n"
+                                      "RESPONSE=9\n[IDENTIFIED BUTTONS]\nNUMBER=1\n"
+                                      "1=1,Trigger\n");
     frm->OpenTemplatePath(file);
     QVERIFY(boxes.isEmpty());
     QCOMPARE(frm->Doc.ModeSwitchButton, QStringLiteral("64"));
@@ -333,10 +314,7 @@ void TestSaveOpen::printingWithoutPrinterOffersPdf()
     closer.fileToChoose = path("summary");
     frm->btnPrintClick();
     QCOMPARE(closer.titles(), QStringList{"Save Summary as PDF"});
-    QProcess text;
-    text.start("pdftotext", {"-layout", path("summary.pdf"), "-"});
-    QVERIFY(text.waitForFinished(30000));
-    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    const QString printed = pdfText(path("summary.pdf"));
     QVERIFY2(printed.contains("Flight") && printed.contains("Trigger") &&
                  printed.contains("Fire") && printed.indexOf("Flight") < printed.indexOf("Fire"),
              qPrintable(printed));

@@ -2,12 +2,11 @@
 #include "Template.h"
 #include "TemplateFile.h"
 #include "TemplateStore.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/stat.h>
 
 using namespace corv;
 using namespace corv::editor;
@@ -95,14 +94,9 @@ void tst_TemplateStore::refusedFileKeepsDocument_data()
 
     const QString notATemplate = TemplateCheckMessage(TemplateCheck::NotATemplate);
     auto file = [this](const char* name, const QByteArray& bytes) {
-        const QString path = m_dir.filePath(QString::fromLatin1(name));
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return path;
+        return corv::test::writeFile(m_dir.filePath(QString::fromLatin1(name)), bytes);
     };
-    const QString fifo = m_dir.filePath(QStringLiteral("fifo.joy"));
-    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString fifo = corv::test::makeFifo(m_dir.filePath(QStringLiteral("fifo.joy")));
     const QString big = file("big.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=x\n");
     QVERIFY(QFile::resize(big, ProfileFile::MaxFileSize + 1));
 

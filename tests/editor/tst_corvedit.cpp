@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "RunProgram.h"
 #include "XWindows.h"
 
 namespace
@@ -52,17 +53,13 @@ private slots:
 
     void optionsWithoutWindow()
     {
-        QProcess run;
+        using corv::test::runProgram;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
-        run.setProcessEnvironment(env);
-        run.start(CORVEDIT_PATH, {"--version"});
-        QVERIFY(run.waitForFinished(kTimeout));
-        QCOMPARE(run.exitCode(), 0);
-        QCOMPARE(run.readAllStandardOutput().trimmed(), QByteArray("corvedit " CORVANE_VERSION));
-        run.start(CORVEDIT_PATH, {"--help"});
-        QVERIFY(run.waitForFinished(kTimeout));
-        const QByteArray help = run.readAllStandardOutput();
+        const corv::test::ProgramRun version = runProgram(CORVEDIT_PATH, {"--version"}, env);
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out.trimmed(), QByteArray("corvedit " CORVANE_VERSION));
+        const QByteArray help = runProgram(CORVEDIT_PATH, {"--help"}, env).out;
         QVERIFY(help.contains("--joystick") && help.contains("--list-joysticks"));
         QVERIFY(!help.contains("--keys"));
     }

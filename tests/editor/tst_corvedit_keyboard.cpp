@@ -9,6 +9,8 @@
 #include <QTest>
 
 #include "CorvplayProcess.h"
+#include "RunProgram.h"
+#include "TestFiles.h"
 #include "XWindows.h"
 
 #include <X11/XKBlib.h>
@@ -64,10 +66,7 @@ private:
 
 bool xdotool(const QStringList& args)
 {
-    QProcess run;
-    run.start(QStringLiteral("xdotool"), args);
-    return run.waitForFinished(kTimeout) && run.exitStatus() == QProcess::NormalExit &&
-           run.exitCode() == 0;
+    return corv::test::runProgram(QStringLiteral("xdotool"), args).exitCode == 0;
 }
 
 // Keys as xdotool names them, such as "alt+a Return".
@@ -232,13 +231,12 @@ void TestCorveditKeyboard::programsAndSavesFromTheKeyboard()
     QVERIFY(editor.answer(dpy, "Save Joystick Template", dir.filePath(QStringLiteral("game")),
                           QStringLiteral("Return")));
     QVERIFY(editor.exit(dpy));
-    QFile file(dir.filePath(QStringLiteral("game.joy")));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray text = file.readAll();
+    const QString path = dir.filePath(QStringLiteral("game.joy"));
+    const QByteArray text = corv::test::readFile(path);
     for (const char* line : {"DESCRIPTION=Flight", "1=1,Trigger", "2=2,Top",
                              "BUTTON1_DESC=Fire guns", "BUTTON1_1=71", "BUTTON1_1_Ctrl=1"})
         QVERIFY2(text.contains(QByteArray(line) + "\n"), (line + (" not in\n" + text)).constData());
-    saved = file.fileName();
+    saved = path;
 }
 
 void TestCorveditKeyboard::savedTemplatePlays()

@@ -1,12 +1,12 @@
 #include "sdl/JoystickScript.h"
 
+#include "TestFiles.h"
+
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <QTest>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using corv::JoystickScript;
@@ -85,10 +85,10 @@ private slots:
 
     void fileWarnsByLineAndGoesOn()
     {
-        QTemporaryFile file;
-        QVERIFY(file.open());
-        file.write("# demo\npress 2\nfly 3\n\nhat 9001\nrelease 2\nwait 5");
-        file.flush();
+        QTemporaryDir dir;
+        const QString path =
+            corv::test::writeFile(dir.filePath(QStringLiteral("script")),
+                                  "# demo\npress 2\nfly 3\n\nhat 9001\nrelease 2\nwait 5");
 
         JoystickScript script;
         QSignalSpy spy(&script, &JoystickScript::commandsArrived);
@@ -97,7 +97,7 @@ private slots:
             QtWarningMsg,
             "virtual joystick: line 5: hat takes 0, 4500, ... 31500 or centre, not '9001'");
         QString error;
-        QVERIFY(script.open(file.fileName(), &error));
+        QVERIFY(script.open(path, &error));
         QTRY_VERIFY(script.atEnd());
         const std::deque<ScriptCommand> expected{
             {ScriptCommand::Press, 2}, {ScriptCommand::Release, 2}, {ScriptCommand::Wait, 5}};
@@ -109,8 +109,8 @@ private slots:
     {
         // A writer far ahead of the script is held back by the pipe.
         QTemporaryDir dir;
-        const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("fifo")));
-        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        const QByteArray path =
+            QFile::encodeName(corv::test::makeFifo(dir.filePath(QStringLiteral("fifo"))));
         JoystickScript script;
         QString error;
         QVERIFY(script.open(QFile::decodeName(path), &error));

@@ -2,6 +2,7 @@
 #include "sdl/SdlJoystick.h"
 
 #include "ScriptPipe.h"
+#include "TestFiles.h"
 
 #include <QEventLoop>
 #include <QSignalSpy>
@@ -9,11 +10,12 @@
 #include <QTest>
 #include <QTimer>
 #include <SDL.h>
-#include <sys/stat.h>
 
 using corv::JoyInfo;
 using corv::Joystick;
 using corv::SdlJoystick;
+using corv::test::makeFifo;
+using corv::test::writeFile;
 
 namespace
 {
@@ -244,12 +246,9 @@ private slots:
         QFETCH(QByteArray, script);
         QFETCH(uint32_t, up);
         QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("script")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(script);
-        file.close();
+        const QString path = writeFile(dir.filePath(QStringLiteral("script")), script);
 
-        SdlJoystick joystick(QStringLiteral("virtual:") + file.fileName());
+        SdlJoystick joystick(QStringLiteral("virtual:") + path);
         joystick.setMessagesWanted(true);
         QList<uint32_t> upsInside;
         QList<uint32_t> ups;
@@ -464,10 +463,7 @@ private slots:
         QCOMPARE(joystick.capture(), int(Joystick::BadDevice));
         QCOMPARE(joystick.capture(), int(Joystick::BadDevice));
 
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("press 2\n");
-        file.close();
+        writeFile(path, "press 2\n");
         QCOMPARE(joystick.capture(), int(Joystick::Captured));
         QTRY_COMPARE_WITH_TIMEOUT(joystick.poll().dwButtons, 2u, 2000);
         // One script reader and one device, whatever the failures before.
@@ -478,12 +474,10 @@ private slots:
     void scriptDrivesTheVirtualDevice()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("script"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
         // A press and release with no wait between must both reach us.
-        file.write("press 1\nrelease 1\nhat 9000\npress 2\npress 40\npress 3\n");
-        file.close();
+        const QString path =
+            writeFile(dir.filePath(QStringLiteral("script")),
+                      "press 1\nrelease 1\nhat 9000\npress 2\npress 40\npress 3\n");
 
         SdlJoystick joystick(QStringLiteral("virtual:") + path);
         joystick.setMessagesWanted(true);
@@ -506,11 +500,8 @@ private slots:
     void scriptWaitsAndKeepsStateAtEnd()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("script"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("buttons 9\nwait 300\nbuttons 2"); // no newline at the end
-        file.close();
+        const QString path = writeFile(dir.filePath(QStringLiteral("script")),
+                                       "buttons 9\nwait 300\nbuttons 2"); // no newline at the end
 
         SdlJoystick joystick(QStringLiteral("virtual:") + path);
         QCOMPARE(joystick.capture(), int(Joystick::Captured));
@@ -526,15 +517,11 @@ private slots:
     void namedPipeTakesLaterWriters()
     {
         QTemporaryDir dir;
-        const QByteArray path = dir.filePath(QStringLiteral("fifo")).toLocal8Bit();
-        QCOMPARE(mkfifo(path.constData(), 0600), 0);
-        SdlJoystick joystick(QStringLiteral("virtual:") + QString::fromLocal8Bit(path));
+        const QString path = makeFifo(dir.filePath(QStringLiteral("fifo")));
+        SdlJoystick joystick(QStringLiteral("virtual:") + path);
         QCOMPARE(joystick.capture(), int(Joystick::Captured));
         for (const char* line : {"press 4\n", "release 4\npress 7\n"}) {
-            QFile writer(QString::fromLocal8Bit(path));
-            QVERIFY(writer.open(QIODevice::WriteOnly));
-            writer.write(line);
-            writer.close();
+            writeFile(path, line); // a writer of its own each time
             QTest::qWait(20);
         }
         QTRY_COMPARE_WITH_TIMEOUT(joystick.poll().dwButtons, 64u, 2000);

@@ -3,8 +3,8 @@
 #include "xtest/XTestKeyInjector.h"
 
 #include "KeyRecorderWindow.h"
+#include "RunProgram.h"
 
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <X11/XKBlib.h>
@@ -13,6 +13,7 @@
 using corv::HotKeyService;
 using corv::X11HotKeyService;
 using corv::XTestKeyInjector;
+using corv::test::runProgram;
 
 namespace
 {
@@ -171,12 +172,12 @@ private slots:
         QVERIFY(service.registerHotKey(4, 0, 81)); // q moves on AZERTY
         QSignalSpy spy(&service, &HotKeyService::hotKeyPressed);
         const int usQ = keys_->keycodeFor(81);
-        QCOMPARE(QProcess::execute(QStringLiteral("setxkbmap"), {QStringLiteral("fr")}), 0);
+        QCOMPARE(runProgram(QStringLiteral("setxkbmap"), {QStringLiteral("fr")}).exitCode, 0);
         QTRY_VERIFY(keys_->keycodeFor(81) != usQ);
         QTest::qWait(100); // the service reads the same map change on its own connection
         tap(*keys_, {81});
         QTRY_COMPARE(spy.size(), 1);
-        QCOMPARE(QProcess::execute(QStringLiteral("setxkbmap"), {QStringLiteral("us")}), 0);
+        QCOMPARE(runProgram(QStringLiteral("setxkbmap"), {QStringLiteral("us")}).exitCode, 0);
         QTRY_VERIFY(keys_->keycodeFor(81) == usQ);
         QTest::qWait(100);
         tap(*keys_, {81});

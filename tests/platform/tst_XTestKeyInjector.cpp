@@ -4,8 +4,8 @@
 
 #include "KeyRecorderWindow.h"
 #include "PrivateXServer.h"
+#include "RunProgram.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -18,7 +18,7 @@ namespace
 
 bool setLayout(const QString& layout)
 {
-    return QProcess::execute(QStringLiteral("setxkbmap"), {layout}) == 0;
+    return corv::test::runProgram(QStringLiteral("setxkbmap"), {layout}).exitCode == 0;
 }
 
 } // namespace

@@ -4,10 +4,10 @@
 #include "FakeJoystick.h"
 #include "ModalCloser.h"
 #include "RecordingKeyInjector.h"
+#include "TestFiles.h"
 #include "TfrmMain.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <memory>
@@ -36,12 +36,7 @@ protected:
     }
     QString writeFile(const QString& name, const QByteArray& content)
     {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            f.write(content) != content.size())
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return corv::test::writeFile(dir.filePath(name), content);
     }
 
     QTemporaryDir dir;

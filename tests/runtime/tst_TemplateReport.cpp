@@ -1,4 +1,5 @@
 #include "TemplateReport.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -29,9 +30,8 @@ Report report(const QString& path, bool strict = false)
 // report names the file as it was given.
 bool writeTemplate(const QTemporaryDir& dir, const QByteArray& content)
 {
-    QDir::setCurrent(dir.path());
-    QFile f(QStringLiteral("t.joy"));
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+    corv::test::writeFile(dir.filePath(QStringLiteral("t.joy")), content);
+    return QDir::setCurrent(dir.path());
 }
 
 } // namespace
@@ -50,7 +50,7 @@ private slots:
 
 void TestTemplateReport::flightExample()
 {
-    const QString path = qEnvironmentVariable("CORV_SOURCE_DIR") + "/examples/flight.joy";
+    const QString path = corv::test::sourceFile("examples/flight.joy");
     const Report r = report(path, true);
     QCOMPARE(r.status, TemplateReport::Valid);
     QVERIFY(r.err.isEmpty());

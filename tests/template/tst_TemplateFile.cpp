@@ -2,6 +2,7 @@
 #include "RuntimeTemplate.h"
 #include "Template.h"
 #include "TemplateFile.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,22 +14,11 @@
 #include <unistd.h>
 
 using namespace corv;
+using corv::test::readFile;
+using corv::test::writeFile;
 
 namespace
 {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QString examplePath()
 {
@@ -203,9 +193,9 @@ void tst_TemplateFile::workedExampleWritesItsLines()
     const QString path = m_dir.filePath(QStringLiteral("new.joy"));
     QString error;
     QVERIFY2(WriteTemplate(flightGame(), path, &error), qPrintable(error));
-    const QByteArray expected = readAll(examplePath());
+    const QByteArray expected = readFile(examplePath());
     QVERIFY(!expected.isEmpty());
-    QCOMPARE(readAll(path), expected);
+    QCOMPARE(readFile(path), expected);
 }
 
 void tst_TemplateFile::workedExampleEditorView()
@@ -258,7 +248,7 @@ void tst_TemplateFile::roundTrip()
     QFETCH(Template, original);
     const QString path = m_dir.filePath(QStringLiteral("round.joy"));
     QVERIFY(WriteTemplate(original, path));
-    const QByteArray first = readAll(path);
+    const QByteArray first = readFile(path);
     QCOMPARE(CheckTemplateFile(path), TemplateCheck::Valid);
 
     Template back;
@@ -271,7 +261,7 @@ void tst_TemplateFile::roundTrip()
     QCOMPARE(back, expected);
 
     QVERIFY(WriteTemplate(back, path));
-    QCOMPARE(entries(readAll(path)), entries(first));
+    QCOMPARE(entries(readFile(path)), entries(first));
 }
 
 void tst_TemplateFile::numberingIsTextOrder()
@@ -323,7 +313,7 @@ void tst_TemplateFile::check()
 {
     QFETCH(QByteArray, file);
     const QString path = m_dir.filePath(QStringLiteral("check.joy"));
-    writeAll(path, file);
+    writeFile(path, file);
     QTEST(CheckTemplateFile(path), "result");
     QCOMPARE(CheckTemplateFile(m_dir.filePath(QStringLiteral("missing.joy"))),
              TemplateCheck::NotATemplate);
@@ -463,7 +453,7 @@ void tst_TemplateFile::handEditedFile()
     QFETCH(QString, view);
     QFETCH(QString, field);
     const QString path = m_dir.filePath(QStringLiteral("hand.joy"));
-    writeAll(path, file);
+    writeFile(path, file);
     QCOMPARE(CheckTemplateFile(path), TemplateCheck::Valid);
     if (view == u"editor") {
         Template t;
@@ -519,7 +509,7 @@ void tst_TemplateFile::buttonLimit()
     if (switchButton)
         t.ModeSwitchButton = QStringLiteral("2");
     const QString path = m_dir.filePath(QStringLiteral("limit.joy"));
-    writeAll(path, "[KEEP]\nA=1\n");
+    writeFile(path, "[KEEP]\nA=1\n");
 
     QString message;
     QCOMPARE(WriteTemplate(t, path, &message), error.isEmpty());
@@ -529,7 +519,7 @@ void tst_TemplateFile::buttonLimit()
         ReadRuntimeTemplate(path, r);
         QCOMPARE(r.ButtonCount, buttons + (switchButton ? 1 : 0));
     } else {
-        QCOMPARE(readAll(path), QByteArray("[KEEP]\nA=1\n"));
+        QCOMPARE(readFile(path), QByteArray("[KEEP]\nA=1\n"));
     }
 }
 
@@ -547,7 +537,7 @@ void tst_TemplateFile::failedSave()
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("old.joy"));
     const QByteArray old = "[GLOBAL]\r\nMODE_SWITCH_BUTTON=\r\nMODE1NAME=Old\r\n";
-    writeAll(path, old);
+    writeFile(path, old);
     bool immutable = false;
     const auto release = [&] {
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -576,7 +566,7 @@ void tst_TemplateFile::failedSave()
     QString error;
     QVERIFY(!WriteTemplate(flightGame(), path, &error));
     QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
-    QCOMPARE(readAll(dir.filePath(QStringLiteral("old.joy"))), old);
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("old.joy"))), old);
     // No temporary file is left behind.
     release();
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
@@ -586,10 +576,11 @@ void tst_TemplateFile::failedSave()
 void tst_TemplateFile::foreignSectionSurvives()
 {
     const QString path = m_dir.filePath(QStringLiteral("foreign.joy"));
-    writeAll(path, "; notes\r\n[MY TOOL]\r\nlast=flight\r\n[global]\r\nMODE1NAME=Old\r\nEXTRA=1\r\n"
-                   "[MODE4]\r\nBUTTON1_COUNT=1\r\n[ZZZ]\r\nz=1\r\n");
+    writeFile(path,
+              "; notes\r\n[MY TOOL]\r\nlast=flight\r\n[global]\r\nMODE1NAME=Old\r\nEXTRA=1\r\n"
+              "[MODE4]\r\nBUTTON1_COUNT=1\r\n[ZZZ]\r\nz=1\r\n");
     QVERIFY(WriteTemplate(flightGame(), path));
-    const QByteArray bytes = readAll(path);
+    const QByteArray bytes = readFile(path);
     QVERIFY(bytes.startsWith("; notes\r\n[MY TOOL]\r\nlast=flight\r\n[ZZZ]\r\nz=1\r\n"
                              "[IDENTIFIED BUTTONS]\r\nNUMBER=3\r\n"));
     QVERIFY(!bytes.contains("EXTRA") && !bytes.contains("[MODE4]"));

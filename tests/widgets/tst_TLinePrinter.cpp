@@ -1,9 +1,8 @@
+#include "PdfText.h"
 #include "TLinePrinter.h"
 
 #include <QLabel>
 #include <QPrinterInfo>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,28 +18,13 @@ struct Word {
     QString text;
 };
 
-QList<Word> readWords(const QString& pdf)
+QList<Word> readWords(const QString& pdf,
+                      std::source_location where = std::source_location::current())
 {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    if (!p.waitForFinished(30000) || p.exitCode() != 0)
-        return {};
-    const QString html = QString::fromUtf8(p.readAllStandardOutput());
-    static const QRegularExpression re(
-        QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "
-                       "xMax=\"([\\d.]+)\" yMax=\"[\\d.]+\">([^<]*)</word>"));
     QList<Word> words;
-    int page = 0;
     const double k = 300.0 / 72.0;
-    for (auto it = re.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        if (m.captured(0).startsWith(QLatin1String("<page"))) {
-            ++page;
-            continue;
-        }
-        words.append({page, m.captured(1).toDouble() * k - 75, m.captured(2).toDouble() * k - 75,
-                      m.captured(3).toDouble() * k - 75, m.captured(4)});
-    }
+    for (const corv::test::PdfWord& w : corv::test::pdfWords(pdf, where))
+        words.append({w.page, w.xMin * k - 75, w.yMin * k - 75, w.xMax * k - 75, w.text});
     return words;
 }
 

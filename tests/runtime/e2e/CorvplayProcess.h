@@ -3,8 +3,8 @@
 // The real corvplay process driven through a virtual joystick fed from a
 // named pipe, with its settings in a private directory.
 #include "ScriptPipe.h"
+#include "TestFiles.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -35,11 +35,6 @@ inline QSet<QString> keysDown(const QStringList& lines)
     return down;
 }
 
-inline QString sourceFile(const QString& relative)
-{
-    return qEnvironmentVariable("CORV_SOURCE_DIR") + QLatin1Char('/') + relative;
-}
-
 // One run of corvplay with its own settings directory (the pipe's folder)
 // and joystick pipe.
 class CorvplayProcess : public ScriptPipe
@@ -54,23 +49,20 @@ public:
     }
 
     // A copy of the worked example with some [GLOBAL] values replaced.
-    QString templateWith(const QList<std::pair<QString, QString>>& values)
+    QString templateWith(const QList<std::pair<QString, QString>>& values,
+                         std::source_location where = std::source_location::current())
     {
-        QFile in(sourceFile(QStringLiteral("examples/flight.joy")));
-        if (!in.open(QIODevice::ReadOnly))
-            return {};
-        QString text = QString::fromUtf8(in.readAll());
+        const QByteArray example = corv::test::readFile(
+            corv::test::sourceFile(QStringLiteral("examples/flight.joy")), where);
+        if (example.isEmpty())
+            return {}; // the test has failed already
+        QString text = QString::fromUtf8(example);
         for (const auto& [key, value] : values) {
             const QRegularExpression line(QStringLiteral("^%1=.*$").arg(key),
                                           QRegularExpression::MultilineOption);
             text.replace(line, key + QLatin1Char('=') + value);
         }
-        const QString path = dir.filePath(QStringLiteral("game.joy"));
-        QFile out(path);
-        if (!out.open(QIODevice::WriteOnly))
-            return {};
-        out.write(text.toUtf8());
-        return path;
+        return corv::test::writeFile(dir.filePath(QStringLiteral("game.joy")), text.toUtf8());
     }
 
     // The test's environment with the private settings directory.

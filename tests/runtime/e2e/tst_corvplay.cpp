@@ -10,6 +10,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+using corv::test::sourceFile;
+
 class TestCorvplay : public QObject
 {
     Q_OBJECT

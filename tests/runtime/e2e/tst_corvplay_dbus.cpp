@@ -1,10 +1,13 @@
 // The real corvplay under a private session bus: the client options, one
 // player per session, and playing on where no bus can be reached.
 #include "CorvplayProcess.h"
+#include "RunProgram.h"
 
 #include <QDBusConnection>
 #include <QSignalSpy>
 #include <QTest>
+
+using namespace corv::test;
 
 namespace
 {
@@ -51,17 +54,12 @@ struct Result {
     QString err;
 };
 
-Result corvplay(const QStringList& arguments)
+Result corvplay(const QStringList& arguments,
+                std::source_location where = std::source_location::current())
 {
-    QProcess p;
-    p.setProcessEnvironment(headless(QProcessEnvironment::systemEnvironment()));
-    p.start(QStringLiteral(CORVPLAY_PATH), arguments);
-    Result r;
-    if (p.waitForFinished(kTimeout) && p.exitStatus() == QProcess::NormalExit)
-        r.status = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    const ProgramRun p = runProgram(QStringLiteral(CORVPLAY_PATH), arguments,
+                                    headless(QProcessEnvironment::systemEnvironment()), where);
+    return {p.exitCode, QString::fromUtf8(p.out), QString::fromUtf8(p.err)};
 }
 
 // Started: it answers and its engine is on.

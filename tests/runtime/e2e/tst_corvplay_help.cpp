@@ -3,16 +3,19 @@
 // cannot start.
 #include "KeyList.h"
 #include "KeyTable.h"
+#include "RunProgram.h"
 #include "TSysHotKey.h"
 
 #include <QTest>
 #include <csignal>
 #include <grp.h>
-#include <sys/stat.h>
+#include <memory>
 
 #include "CorvplayWindows.h"
 
 #include <X11/keysym.h>
+
+using namespace corv::test;
 
 namespace
 {
@@ -23,15 +26,6 @@ bool typed(Corvplay& run, const QString& line)
     const QStringList lines = run.lines();
     return std::any_of(lines.begin(), lines.end(),
                        [&](const QString& l) { return l == line || l.startsWith(line + u' '); });
-}
-
-QStringList run(const QStringList& args, int* status)
-{
-    QProcess p;
-    p.start(QStringLiteral(CORVPLAY_PATH), args);
-    p.waitForFinished(kTimeout);
-    *status = p.exitCode();
-    return QString::fromUtf8(p.readAllStandardOutput()).split(u'\n');
 }
 
 // A table cell of the manual: a code, or a key name in backticks.
@@ -48,10 +42,9 @@ QString cellText(QString cell)
 // The cells of the tables under a heading of the manual, as pairs.
 QList<std::pair<QString, QString>> manualTable(const QString& heading)
 {
-    QFile f(sourceFile(QStringLiteral("docs/template-format.md")));
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QStringList lines = QString::fromUtf8(f.readAll()).split(u'\n');
+    const QStringList lines =
+        QString::fromUtf8(readFile(sourceFile(QStringLiteral("docs/template-format.md"))))
+            .split(u'\n');
     QList<std::pair<QString, QString>> pairs;
     for (qsizetype i = lines.indexOf(heading) + 1; i > 0 && i < lines.size(); ++i) {
         if (lines[i].startsWith(QLatin1String("## ")))
@@ -148,11 +141,12 @@ void TestCorvplayHelp::watchPrintsTheNumbersOfATemplate()
 // Section 0: (key name, code) rows; section 1: (code, name) rows.
 QList<std::pair<QString, QString>> TestCorvplayHelp::listing(int section)
 {
-    int status = -1;
-    const QStringList lines = run({QStringLiteral("--list-keys")}, &status);
+    const ProgramRun keys =
+        runProgram(QStringLiteral(CORVPLAY_PATH), {QStringLiteral("--list-keys")});
+    const QStringList lines = QString::fromUtf8(keys.out).split(u'\n');
     const qsizetype gap = lines.indexOf(QString());
     QList<std::pair<QString, QString>> rows;
-    if (status != 0 || gap < 0)
+    if (keys.exitCode != 0 || gap < 0)
         return rows;
     for (const QString& line : section == 0 ? lines.mid(1, gap - 1) : lines.mid(gap + 2)) {
         if (section == 0)
@@ -198,13 +192,13 @@ void TestCorvplayHelp::manualAgreesWithTheListing()
              trimmedPairs(listing(1)));
 
     // The worked example is the example file, which --check --strict passes.
-    QFile manual(sourceFile(QStringLiteral("docs/template-format.md")));
-    QFile example(sourceFile(QStringLiteral("examples/flight.joy")));
-    QVERIFY(manual.open(QIODevice::ReadOnly) && example.open(QIODevice::ReadOnly));
-    QVERIFY(manual.readAll().contains("```ini\n" + example.readAll() + "```\n"));
-    int status = -1;
-    run({QStringLiteral("--check"), QStringLiteral("--strict"), example.fileName()}, &status);
-    QCOMPARE(status, 0);
+    const QString example = sourceFile(QStringLiteral("examples/flight.joy"));
+    const QByteArray manual = readFile(sourceFile(QStringLiteral("docs/template-format.md")));
+    QVERIFY(manual.contains("```ini\n" + readFile(example) + "```\n"));
+    QCOMPARE(runProgram(QStringLiteral(CORVPLAY_PATH),
+                        {QStringLiteral("--check"), QStringLiteral("--strict"), example})
+                 .exitCode,
+             0);
 }
 
 void TestCorvplayHelp::startupFailuresSayWhatToDo_data()
@@ -215,22 +209,21 @@ void TestCorvplayHelp::startupFailuresSayWhatToDo_data()
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second"); // the start of a later line
 
-    static QTemporaryDir dir;
+    // New each time the rows are made (the function named twice makes them
+    // twice), and kept until they have run.
+    static std::unique_ptr<QTemporaryDir> rowFiles;
+    rowFiles = std::make_unique<QTemporaryDir>();
+    const QTemporaryDir& dir = *rowFiles;
     // Open to anybody, for the row that runs as an unprivileged user.
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                           QFile::ReadOther | QFile::ExeOther);
     const QString missing = dir.filePath(QStringLiteral("missing.joy"));
     const QString folder = dir.filePath(QStringLiteral("folder"));
-    QDir().mkpath(folder);
-    const QString fifo = dir.filePath(QStringLiteral("fifo.joy"));
-    ::mkfifo(QFile::encodeName(fifo).constData(), 0600);
-    const QString empty = dir.filePath(QStringLiteral("empty.joy"));
-    const QString locked = dir.filePath(QStringLiteral("locked.joy"));
-    for (const QString& path : {empty, locked}) {
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-    }
-    QFile::setPermissions(locked, {});
+    QVERIFY(QDir().mkpath(folder));
+    const QString fifo = makeFifo(dir.filePath(QStringLiteral("fifo.joy")));
+    const QString empty = writeFile(dir.filePath(QStringLiteral("empty.joy")), {});
+    const QString locked = writeFile(dir.filePath(QStringLiteral("locked.joy")), {});
+    QVERIFY(QFile::setPermissions(locked, {}));
     const QString flight = sourceFile(QStringLiteral("examples/flight.joy"));
     const QString idle = QStringLiteral("virtual:/dev/null");
     const QStringList quiet = {QStringLiteral("QT_QPA_PLATFORM=offscreen")};

@@ -15,6 +15,8 @@
 #include <X11/keysym.h>
 #undef Bool // Xlib's, which the meta-object code below would meet
 
+using namespace corv::test;
+
 namespace
 {
 
@@ -113,8 +115,7 @@ void TestCorvplayShutdown::pressQueuedBehindSigint()
 void TestCorvplayShutdown::nothingTypedWhileShutdownBoxWaits()
 {
     CorvplayProcess run;
-    QFile blocker(run.dir.filePath(QStringLiteral("config")));
-    QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the settings folder goes
+    writeFile(run.dir.filePath(QStringLiteral("config")), {}); // where the settings folder goes
     run.start(QStringLiteral("print"), sourceFile(QStringLiteral("examples/flight.joy")));
     QVERIFY(waitStarted(run));
     QVERIFY(run.send("press 1\nwait 600000\n"));
