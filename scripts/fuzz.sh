@@ -1,22 +1,17 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (AddressSanitizer and
-# UndefinedBehaviorSanitizer) in ${FUZZ_BUILD_DIR:-build-fuzz} and runs each
-# for FUZZ_SECONDS (default 45) from the example templates. Fails on a crash.
+# Builds the libFuzzer targets with the fuzz preset (clang, AddressSanitizer
+# and UndefinedBehaviorSanitizer), in its directory or FUZZ_BUILD_DIR, and runs
+# each for FUZZ_SECONDS (default 45) from the example templates. Fails on a
+# crash.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 "$PWD/scripts/install-deps.sh"
 
-build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
+build_dir=${FUZZ_BUILD_DIR:-$(cmake -DPRESET=fuzz -P cmake/PresetBinaryDir.cmake)}
 seconds=${FUZZ_SECONDS:-45}
 targets=(fuzz_profile_file fuzz_read_template fuzz_read_runtime_template)
 
-CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCORV_WERROR=ON \
-    -DCORV_SANITIZE=address,undefined \
-    -DCORV_BUILD_FUZZ=ON \
-    -DCORV_BUILD_TESTS=OFF \
-    -DCORV_BUILD_BENCH=OFF >/dev/null
+cmake --preset fuzz ${FUZZ_BUILD_DIR:+-B "$FUZZ_BUILD_DIR"} >/dev/null
 cmake --build "$build_dir" -j"${FUZZ_JOBS:-2}" --target "${targets[@]}"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Corvane needs to build, test, benchmark and
-# fuzz. Idempotent: asks dpkg first and only calls apt-get for what is missing.
+# Installs the Debian 12 packages Corvane needs to build, test, benchmark,
+# fuzz and lint. Idempotent: asks dpkg first and only calls apt-get for what
+# is missing.
 set -euo pipefail
 
 packages=(
@@ -8,7 +9,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins qt6-svg-dev libsdl2-dev libx11-dev libxtst-dev
     xvfb xauth x11-xkb-utils x11-utils xdotool
     libbenchmark-dev clang libclang-rt-14-dev libfuzzer-14-dev clang-format-14
-    poppler-utils trayer
+    clang-tidy-14 poppler-utils trayer
     dbus librsvg2-bin file dpkg-dev lintian man-db groff-base libxml2-utils
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl
 )
