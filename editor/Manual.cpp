@@ -1,4 +1,4 @@
-#include "Manual.h"
+#include "editor/Manual.h"
 
 #include <QCoreApplication>
 #include <QDir>

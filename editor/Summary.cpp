@@ -1,6 +1,6 @@
-#include "Summary.h"
+#include "editor/Summary.h"
 
-#include "Template.h"
+#include "template/Template.h"
 
 #include <array>
 

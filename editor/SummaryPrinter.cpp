@@ -1,6 +1,6 @@
-#include "SummaryPrinter.h"
+#include "editor/SummaryPrinter.h"
 
-#include "TLinePrinter.h"
+#include "widgets/TLinePrinter.h"
 
 #include <QPrinterInfo>
 

@@ -1,4 +1,4 @@
-#include "TabStopDelegate.h"
+#include "editor/TabStopDelegate.h"
 
 #include <QApplication>
 #include <QPainter>

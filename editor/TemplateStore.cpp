@@ -1,8 +1,8 @@
-#include "TemplateStore.h"
+#include "editor/TemplateStore.h"
 
-#include "ProfileFile.h"
-#include "Template.h"
-#include "TemplateFile.h"
+#include "template/ProfileFile.h"
+#include "template/Template.h"
+#include "template/TemplateFile.h"
 
 #include <QFileInfo>
 

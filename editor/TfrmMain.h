@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Template.h"
+#include "template/Template.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -21,14 +21,14 @@ class QRadioButton;
 class QSlider;
 class QTabWidget;
 class QTimer;
-class TColorGrid;
-class TExplorerButton;
-class TUrlLabel;
 
 namespace corv
 {
 class Joystick;
-}
+class TColorGrid;
+class TExplorerButton;
+class TUrlLabel;
+} // namespace corv
 
 namespace corv::editor
 {

@@ -1,7 +1,7 @@
-#include "TfrmSelect.h"
+#include "editor/TfrmSelect.h"
 
-#include "KeyTable.h"
-#include "TfrmMain.h"
+#include "editor/TfrmMain.h"
+#include "template/KeyTable.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>

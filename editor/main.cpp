@@ -1,6 +1,6 @@
-#include "Joystick.h"
-#include "Platform.h"
-#include "TfrmMain.h"
+#include "editor/TfrmMain.h"
+#include "platform/Joystick.h"
+#include "platform/Platform.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

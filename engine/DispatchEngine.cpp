@@ -1,6 +1,6 @@
-#include "DispatchEngine.h"
+#include "engine/DispatchEngine.h"
 
-#include "KeyInjector.h"
+#include "platform/KeyInjector.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

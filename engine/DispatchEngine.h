@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Joystick.h"
-#include "RuntimeTemplate.h"
+#include "platform/Joystick.h"
+#include "template/RuntimeTemplate.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
 // Parses arbitrary bytes as a profile file, reads and edits it, and checks
 // that a save reads back the values just written.
-#include "ProfileFile.h"
+#include "template/ProfileFile.h"
 
 #include <cstdlib>
 

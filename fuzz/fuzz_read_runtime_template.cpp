@@ -1,9 +1,9 @@
 // Reads arbitrary bytes as a template in the runtime's view; the counts must
 // always stay inside the tables. Checks them for --check's warnings too.
-#include "ProfileFile.h"
-#include "RuntimeTemplate.h"
-#include "TemplateFile.h"
-#include "TemplateWarnings.h"
+#include "template/ProfileFile.h"
+#include "template/RuntimeTemplate.h"
+#include "template/TemplateFile.h"
+#include "template/TemplateWarnings.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,8 @@
 // Reads arbitrary bytes as a template in the editor's view, then writes and
 // reads it twice: once written by us, a template must survive a round trip.
-#include "ProfileFile.h"
-#include "Template.h"
-#include "TemplateFile.h"
+#include "template/ProfileFile.h"
+#include "template/Template.h"
+#include "template/TemplateFile.h"
 
 #include <cstdlib>
 

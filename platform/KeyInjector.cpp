@@ -1,4 +1,4 @@
-#include "KeyInjector.h"
+#include "platform/KeyInjector.h"
 
 namespace corv
 {

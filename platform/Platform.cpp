@@ -1,13 +1,13 @@
-#include "Platform.h"
+#include "platform/Platform.h"
 
-#include "HotKeyService.h"
-#include "KeyInjector.h"
-#include "print/PrintKeyInjector.h"
-#include "sdl/SdlJoystick.h"
-#include "uinput/UinputKeyInjector.h"
-#include "x11/X11HotKeyService.h"
-#include "x11/X11KeyboardLayout.h"
-#include "xtest/XTestKeyInjector.h"
+#include "platform/HotKeyService.h"
+#include "platform/KeyInjector.h"
+#include "platform/print/PrintKeyInjector.h"
+#include "platform/sdl/SdlJoystick.h"
+#include "platform/uinput/UinputKeyInjector.h"
+#include "platform/x11/X11HotKeyService.h"
+#include "platform/x11/X11KeyboardLayout.h"
+#include "platform/xtest/XTestKeyInjector.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

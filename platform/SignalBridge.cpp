@@ -1,4 +1,4 @@
-#include "SignalBridge.h"
+#include "platform/SignalBridge.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

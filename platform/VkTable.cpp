@@ -1,4 +1,4 @@
-#include "VkTable.h"
+#include "platform/VkTable.h"
 
 #include <X11/keysym.h>
 #include <array>

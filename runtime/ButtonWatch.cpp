@@ -1,7 +1,7 @@
-#include "ButtonWatch.h"
+#include "runtime/ButtonWatch.h"
 
-#include "DispatchEngine.h"
-#include "Messages.h"
+#include "engine/DispatchEngine.h"
+#include "runtime/Messages.h"
 
 #include <QStringList>
 #include <QTextStream>

@@ -1,8 +1,11 @@
-#include "CorvplayIcon.h"
+#include "runtime/CorvplayIcon.h"
 
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+
+namespace corv
+{
 
 namespace
 {
@@ -46,3 +49,5 @@ QIcon CorvplayIcon(QIcon::Mode mode)
         greyed.addPixmap(icon.pixmap(size, mode));
     return greyed;
 }
+
+} // namespace corv

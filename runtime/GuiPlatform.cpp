@@ -1,6 +1,6 @@
-#include "GuiPlatform.h"
+#include "runtime/GuiPlatform.h"
 
-#include "Messages.h"
+#include "runtime/Messages.h"
 
 #include <QGuiApplication>
 #include <X11/Xlib.h>

@@ -1,9 +1,9 @@
-#include "KeyList.h"
+#include "runtime/KeyList.h"
 
-#include "KeyTable.h"
-#include "KeyboardLayout.h"
-#include "Platform.h"
-#include "TSysHotKey.h"
+#include "platform/KeyboardLayout.h"
+#include "platform/Platform.h"
+#include "runtime/components/TSysHotKey.h"
+#include "template/KeyTable.h"
 
 #include <QTextStream>
 

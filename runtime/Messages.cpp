@@ -1,4 +1,4 @@
-#include "Messages.h"
+#include "runtime/Messages.h"
 
 namespace corv
 {

@@ -1,6 +1,6 @@
-#include "PlayerClient.h"
+#include "runtime/PlayerClient.h"
 
-#include "PlayerService.h"
+#include "runtime/PlayerService.h"
 
 #include <QCommandLineParser>
 #include <QDBusConnection>

@@ -1,6 +1,6 @@
-#include "PlayerService.h"
+#include "runtime/PlayerService.h"
 
-#include "TfrmMain.h"
+#include "runtime/TfrmMain.h"
 
 #include <QDBusConnection>
 #include <QDBusError>

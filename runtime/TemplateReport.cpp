@@ -1,11 +1,11 @@
-#include "TemplateReport.h"
+#include "runtime/TemplateReport.h"
 
-#include "KeyTable.h"
-#include "ProfileFile.h"
-#include "RuntimeTemplate.h"
-#include "TSysHotKey.h"
-#include "TemplateFile.h"
-#include "TemplateWarnings.h"
+#include "runtime/components/TSysHotKey.h"
+#include "template/KeyTable.h"
+#include "template/ProfileFile.h"
+#include "template/RuntimeTemplate.h"
+#include "template/TemplateFile.h"
+#include "template/TemplateWarnings.h"
 
 #include <QFileInfo>
 #include <QStringList>

@@ -1,14 +1,14 @@
-#include "TfrmMain.h"
+#include "runtime/TfrmMain.h"
 
-#include "Colour.h"
-#include "CorvplayIcon.h"
-#include "KeyInjector.h"
-#include "Messages.h"
-#include "TNoTask.h"
-#include "TSuperTimer.h"
-#include "TSysHotKey.h"
-#include "TWinTaskbar.h"
-#include "TemplateFile.h"
+#include "platform/KeyInjector.h"
+#include "runtime/CorvplayIcon.h"
+#include "runtime/Messages.h"
+#include "runtime/components/TNoTask.h"
+#include "runtime/components/TSuperTimer.h"
+#include "runtime/components/TSysHotKey.h"
+#include "runtime/components/TWinTaskbar.h"
+#include "template/Colour.h"
+#include "template/TemplateFile.h"
 
 #include <QApplication>
 #include <QCloseEvent>

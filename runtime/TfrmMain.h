@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DispatchEngine.h"
+#include "engine/DispatchEngine.h"
 
 #include <QPalette>
 #include <QStringList>
@@ -11,11 +11,12 @@
 class QAction;
 class QLabel;
 class QMenu;
-class TNoTask;
-class TWinTaskbar;
 
 namespace corv
 {
+
+class TNoTask;
+class TWinTaskbar;
 
 class HotKeyService;
 class Joystick;

@@ -1,6 +1,6 @@
-#include "Colour.h"
+#include "template/Colour.h"
 
-#include "ProfileFile.h"
+#include "template/ProfileFile.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "ProfileFile.h"
+#include "template/ProfileFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -167,7 +167,7 @@ ProfileFile ProfileFile::fromBytes(const QByteArray& bytes)
     ProfileFile file;
     QByteArrayView body(bytes);
     if (body.startsWith("\xEF\xBB\xBF")) {
-        file.m_bom = true;
+        file.bom_ = true;
         body = body.sliced(3);
     }
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
@@ -175,7 +175,7 @@ ProfileFile ProfileFile::fromBytes(const QByteArray& bytes)
     if (utf8.hasError())
         text = decodeCp1252(body);
     const qsizetype lf = text.indexOf(u'\n');
-    file.m_crlf = lf > 0 && text[lf - 1] == u'\r';
+    file.crlf_ = lf > 0 && text[lf - 1] == u'\r';
     file.parse(text);
     return file;
 }
@@ -237,8 +237,8 @@ ProfileFile::Line ProfileFile::makeLine(QString raw)
 
 void ProfileFile::parse(const QString& text)
 {
-    m_sections.clear();
-    m_sections.push_back(Section{}); // lines before the first header
+    sections_.clear();
+    sections_.push_back(Section{}); // lines before the first header
     const QStringView all(text);
     qsizetype start = 0;
     while (start < all.size()) {
@@ -259,11 +259,11 @@ void ProfileFile::parse(const QString& text)
             Section section;
             section.Header = raw.toString();
             section.Name = trimmed(raw.mid(first + 1, close < 0 ? -1 : close - first - 1));
-            m_sections.push_back(std::move(section));
+            sections_.push_back(std::move(section));
             continue;
         }
         Line line = makeLine(raw.toString());
-        Section& section = m_sections.back();
+        Section& section = sections_.back();
         if (!line.Key.isEmpty() && !section.Keys.contains(ProfileName{line.Key}))
             section.Keys.insert(ProfileName{line.Key}, int(section.Lines.size())); // first one wins
         section.Lines.push_back(std::move(line));
@@ -273,15 +273,15 @@ void ProfileFile::parse(const QString& text)
 
 void ProfileFile::rebuildSectionIndex()
 {
-    m_sectionIndex.clear();
+    sectionIndex_.clear();
     // Backwards, so that of two sections with one name the first one wins.
-    for (size_t i = m_sections.size(); i-- > 1;)
-        m_sectionIndex.insert(ProfileName{m_sections[i].Name}, int(i));
+    for (size_t i = sections_.size(); i-- > 1;)
+        sectionIndex_.insert(ProfileName{sections_[i].Name}, int(i));
 }
 
 int ProfileFile::findSection(const QString& section) const
 {
-    return m_sectionIndex.value(ProfileName{section}, -1);
+    return sectionIndex_.value(ProfileName{section}, -1);
 }
 
 const ProfileFile::Line* ProfileFile::find(const QString& section, const QString& key) const
@@ -289,7 +289,7 @@ const ProfileFile::Line* ProfileFile::find(const QString& section, const QString
     const int s = findSection(section);
     if (s < 0)
         return nullptr;
-    const Section& sec = m_sections[s];
+    const Section& sec = sections_[s];
     const int l = sec.Keys.value(ProfileName{key}, -1);
     return l < 0 ? nullptr : &sec.Lines[l];
 }
@@ -323,7 +323,7 @@ int ProfileFile::keyCount(const QString& section) const
     if (s < 0)
         return 0;
     int count = 0;
-    for (const Line& line : m_sections[s].Lines)
+    for (const Line& line : sections_[s].Lines)
         count += line.Key.isEmpty() ? 0 : 1;
     return count;
 }
@@ -332,10 +332,10 @@ QList<ProfileFile::RawSection> ProfileFile::rawSections() const
 {
     QList<RawSection> result;
     int lineNumber = 0;
-    for (const Section& section : m_sections) {
+    for (const Section& section : sections_) {
         RawSection raw;
         raw.Name = section.Name;
-        if (&section != &m_sections.front()) {
+        if (&section != &sections_.front()) {
             raw.Line = ++lineNumber;
             const qsizetype open = section.Header.indexOf(u'[');
             raw.Closed = section.Header.indexOf(u']', open + 1) > open;
@@ -363,11 +363,11 @@ void ProfileFile::writeString(const QString& section, const QString& key, const 
         Section created;
         created.Header = QLatin1Char('[') + section + QLatin1Char(']');
         created.Name = section;
-        m_sections.push_back(std::move(created));
-        s = int(m_sections.size() - 1);
-        m_sectionIndex.insert(ProfileName{section}, s);
+        sections_.push_back(std::move(created));
+        s = int(sections_.size() - 1);
+        sectionIndex_.insert(ProfileName{section}, s);
     }
-    Section& sec = m_sections[s];
+    Section& sec = sections_[s];
     const ProfileName folded{key};
     Line line = makeLine(key + QLatin1Char('=') + clean);
     const auto it = sec.Keys.constFind(folded);
@@ -400,18 +400,18 @@ void ProfileFile::eraseSection(const QString& section)
     // Every section of that name goes, so that a hand-made duplicate cannot
     // leave stale keys behind the one being rewritten.
     const ProfileName name{section};
-    m_sections.erase(std::remove_if(m_sections.begin() + 1, m_sections.end(),
-                                    [&](const Section& s) { return ProfileName{s.Name} == name; }),
-                     m_sections.end());
+    sections_.erase(std::remove_if(sections_.begin() + 1, sections_.end(),
+                                   [&](const Section& s) { return ProfileName{s.Name} == name; }),
+                    sections_.end());
     rebuildSectionIndex();
 }
 
 QByteArray ProfileFile::toBytes() const
 {
-    const QLatin1StringView eol(m_crlf ? "\r\n" : "\n");
+    const QLatin1StringView eol(crlf_ ? "\r\n" : "\n");
     QString text;
-    for (const Section& section : m_sections) {
-        if (&section != &m_sections.front()) {
+    for (const Section& section : sections_) {
+        if (&section != &sections_.front()) {
             text += section.Header;
             text += eol;
         }
@@ -421,7 +421,7 @@ QByteArray ProfileFile::toBytes() const
         }
     }
     QByteArray bytes = text.toUtf8();
-    if (m_bom)
+    if (bom_)
         bytes.prepend("\xEF\xBB\xBF");
     return bytes;
 }

@@ -105,10 +105,10 @@ private:
     void rebuildSectionIndex();
     void parse(const QString& text);
 
-    std::vector<Section> m_sections = std::vector<Section>(1); // [0]: lines before any section
-    QHash<ProfileName, int> m_sectionIndex;                    // name -> first section of that name
-    bool m_crlf = false;
-    bool m_bom = false;
+    std::vector<Section> sections_ = std::vector<Section>(1); // [0]: lines before any section
+    QHash<ProfileName, int> sectionIndex_;                    // name -> first section of that name
+    bool crlf_ = false;
+    bool bom_ = false;
 };
 
 } // namespace corv

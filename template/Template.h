@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Limits.h"
+#include "template/Limits.h"
 
 #include <QList>
 #include <QString>

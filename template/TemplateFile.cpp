@@ -1,11 +1,11 @@
-#include "TemplateFile.h"
+#include "template/TemplateFile.h"
 
-#include "Colour.h"
-#include "KeyTable.h"
-#include "ProfileFile.h"
-#include "RuntimeTemplate.h"
-#include "Template.h"
-#include "TemplateNames.h"
+#include "template/Colour.h"
+#include "template/KeyTable.h"
+#include "template/ProfileFile.h"
+#include "template/RuntimeTemplate.h"
+#include "template/Template.h"
+#include "template/TemplateNames.h"
 
 #include <QFile>
 #include <QHash>

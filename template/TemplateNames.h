@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProfileFile.h"
+#include "template/ProfileFile.h"
 
 #include <QString>
 

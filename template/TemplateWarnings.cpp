@@ -1,9 +1,9 @@
-#include "TemplateWarnings.h"
+#include "template/TemplateWarnings.h"
 
-#include "KeyTable.h"
-#include "ProfileFile.h"
-#include "RuntimeTemplate.h"
-#include "TemplateNames.h"
+#include "template/KeyTable.h"
+#include "template/ProfileFile.h"
+#include "template/RuntimeTemplate.h"
+#include "template/TemplateNames.h"
 
 #include <QHash>
 #include <QRegularExpression>

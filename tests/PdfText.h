@@ -21,7 +21,8 @@ struct PdfWord {
 
 namespace detail
 {
-inline QByteArray pdftotext(const QStringList& args, const QString& pdf, std::source_location where)
+inline QByteArray pdftotext(const QStringList& args, const QString& pdf,
+                            corv::test::SourcePlace where)
 {
     const ProgramRun run =
         runProgram(QStringLiteral("pdftotext"), args + QStringList{pdf, QStringLiteral("-")},
@@ -31,21 +32,21 @@ inline QByteArray pdftotext(const QStringList& args, const QString& pdf, std::so
                                     .arg(pdf)
                                     .arg(run.exitCode)
                                     .arg(QString::fromLocal8Bit(run.err))),
-                     where.file_name(), int(where.line()));
+                     where.file, where.line);
     return run.exitCode == 0 ? run.out : QByteArray();
 }
 } // namespace detail
 
 // The text with its layout kept, as pdftotext -layout gives it.
 inline QString pdfText(const QString& pdf,
-                       std::source_location where = std::source_location::current())
+                       corv::test::SourcePlace where = corv::test::SourcePlace::current())
 {
     return QString::fromUtf8(detail::pdftotext({QStringLiteral("-layout")}, pdf, where));
 }
 
 // Every word in reading order, as pdftotext -bbox places it.
 inline QList<PdfWord> pdfWords(const QString& pdf,
-                               std::source_location where = std::source_location::current())
+                               corv::test::SourcePlace where = corv::test::SourcePlace::current())
 {
     static const QRegularExpression re(
         QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" "

@@ -4,9 +4,9 @@
 // A program that cannot start, crashes or hangs fails the current test at
 // the caller's line, with the command and its standard error; the exit code
 // is the caller's to judge.
+#include "SourcePlace.h"
 #include <QProcess>
 #include <QTest>
-#include <source_location>
 
 namespace corv::test
 {
@@ -23,7 +23,7 @@ constexpr int kProgramTimeout = 30000;
 inline ProgramRun
 runProgram(const QString& program, const QStringList& args,
            const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
-           std::source_location where = std::source_location::current())
+           corv::test::SourcePlace where = corv::test::SourcePlace::current())
 {
     QProcess p;
     p.setProcessEnvironment(env);
@@ -47,7 +47,7 @@ runProgram(const QString& program, const QStringList& args,
         const QString command = (QStringList{program} + args).join(u' ');
         QTest::qFail(qPrintable(command + QStringLiteral(": ") + failure + QLatin1Char('\n') +
                                 QString::fromLocal8Bit(run.err)),
-                     where.file_name(), int(where.line()));
+                     where.file, where.line);
     }
     return run;
 }

@@ -3,13 +3,13 @@
 // Files a test sets up and reads back. What a test sets up must exist, so a
 // failure there ends the test program with the path (qFatal); a file that
 // cannot be read back fails the current test at the caller's line.
+#include "SourcePlace.h"
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QTest>
 #include <cerrno>
 #include <cstring>
-#include <source_location>
 #include <sys/stat.h>
 
 namespace corv::test
@@ -36,12 +36,12 @@ inline QString makeFifo(const QString& path)
 // The whole of the file at path; empty, and the current test failed, when
 // it cannot be read.
 inline QByteArray readFile(const QString& path,
-                           std::source_location where = std::source_location::current())
+                           corv::test::SourcePlace where = corv::test::SourcePlace::current())
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         QTest::qFail(qPrintable(QStringLiteral("cannot read %1: %2").arg(path, f.errorString())),
-                     where.file_name(), int(where.line()));
+                     where.file, where.line);
         return {};
     }
     return f.readAll();

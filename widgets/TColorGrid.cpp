@@ -1,10 +1,13 @@
-#include "TColorGrid.h"
+#include "widgets/TColorGrid.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+
+namespace corv
+{
 
 namespace
 {
@@ -39,8 +42,8 @@ QColor TColorGrid::PaletteColor(int index)
 
 QRect TColorGrid::CellRect(int index) const
 {
-    const int cw = width() / m_columns, ch = height() / m_rows;
-    return QRect((index % m_columns) * cw, (index / m_columns) * ch, cw, ch);
+    const int cw = width() / columns_, ch = height() / rows_;
+    return QRect((index % columns_) * cw, (index / columns_) * ch, cw, ch);
 }
 
 bool TColorGrid::TabStop() const
@@ -55,11 +58,11 @@ void TColorGrid::setTabStop(bool v)
 
 void TColorGrid::setGridOrdering(TGridOrdering v)
 {
-    if (v == m_ordering)
+    if (v == ordering_)
         return;
-    m_ordering = v;
-    m_columns = 16 >> int(v);
-    m_rows = 1 << int(v);
+    ordering_ = v;
+    columns_ = 16 >> int(v);
+    rows_ = 1 << int(v);
     // Snap the current size to the new arrangement.
     resize(size());
     QResizeEvent e(size(), size());
@@ -69,57 +72,57 @@ void TColorGrid::setGridOrdering(TGridOrdering v)
 
 void TColorGrid::setForegroundIndex(int v)
 {
-    if (v == m_fgIndex || !m_fgEnabled)
+    if (v == fgIndex_ || !fgEnabled_)
         return;
-    m_fgIndex = v;
+    fgIndex_ = v;
     update();
     emit OnChange(this);
 }
 
 void TColorGrid::setBackgroundIndex(int v)
 {
-    if (v == m_bgIndex || !m_bgEnabled)
+    if (v == bgIndex_ || !bgEnabled_)
         return;
-    m_bgIndex = v;
+    bgIndex_ = v;
     update();
     emit OnChange(this);
 }
 
 void TColorGrid::setForegroundEnabled(bool v)
 {
-    if (v == m_fgEnabled)
+    if (v == fgEnabled_)
         return;
-    m_fgEnabled = v;
+    fgEnabled_ = v;
     update();
 }
 
 void TColorGrid::setBackgroundEnabled(bool v)
 {
-    if (v == m_bgEnabled)
+    if (v == bgEnabled_)
         return;
-    m_bgEnabled = v;
+    bgEnabled_ = v;
     update();
 }
 
 void TColorGrid::setSelection(int v)
 {
-    if (v == m_selection)
+    if (v == selection_)
         return;
-    m_selection = v;
+    selection_ = v;
     update();
 }
 
 void TColorGrid::setCtl3D(bool v)
 {
-    m_ctl3D = v;
+    ctl3D_ = v;
     update();
 }
 
 void TColorGrid::chooseForeground(int k)
 {
-    if (!m_fgEnabled && m_clickEnables) {
-        m_fgEnabled = true;
-        m_fgIndex = -1; // so that the next step always stores k
+    if (!fgEnabled_ && clickEnables_) {
+        fgEnabled_ = true;
+        fgIndex_ = -1; // so that the next step always stores k
         update();
     }
     setForegroundIndex(k);
@@ -127,9 +130,9 @@ void TColorGrid::chooseForeground(int k)
 
 void TColorGrid::chooseBackground(int k)
 {
-    if (!m_bgEnabled && m_clickEnables) {
-        m_bgEnabled = true;
-        m_bgIndex = -1;
+    if (!bgEnabled_ && clickEnables_) {
+        bgEnabled_ = true;
+        bgIndex_ = -1;
         update();
     }
     setBackgroundIndex(k);
@@ -139,14 +142,14 @@ int TColorGrid::cellAt(QPoint p) const
 {
     const int x = std::clamp(p.x(), 0, std::max(0, width() - 1));
     const int y = std::clamp(p.y(), 0, std::max(0, height() - 1));
-    const int cw = std::max(1, width() / m_columns), ch = std::max(1, height() / m_rows);
-    return std::min(y / ch, m_rows - 1) * m_columns + std::min(x / cw, m_columns - 1);
+    const int cw = std::max(1, width() / columns_), ch = std::max(1, height() / rows_);
+    return std::min(y / ch, rows_ - 1) * columns_ + std::min(x / cw, columns_ - 1);
 }
 
 void TColorGrid::resizeEvent(QResizeEvent* e)
 {
     QWidget::resizeEvent(e);
-    const int w = width() - width() % m_columns, h = height() - height() % m_rows;
+    const int w = width() - width() % columns_, h = height() - height() % rows_;
     if (w != width() || h != height())
         resize(w, h); // keeps left and top
 }
@@ -155,8 +158,8 @@ void TColorGrid::mousePressEvent(QMouseEvent* e)
 {
     QWidget::mousePressEvent(e);
     e->accept();
-    m_tracking = true;
-    m_trackButton = e->button();
+    tracking_ = true;
+    trackButton_ = e->button();
     // Qt grabs the pointer for every button while it is held, so moves beyond
     // the edge still arrive here.
     const int k = cellAt(e->position().toPoint());
@@ -172,10 +175,10 @@ void TColorGrid::mousePressEvent(QMouseEvent* e)
 void TColorGrid::mouseMoveEvent(QMouseEvent* e)
 {
     QWidget::mouseMoveEvent(e);
-    if (!m_tracking)
+    if (!tracking_)
         return;
     const int k = cellAt(e->position().toPoint());
-    if (m_trackButton == Qt::LeftButton)
+    if (trackButton_ == Qt::LeftButton)
         setForegroundIndex(k);
     else
         setBackgroundIndex(k);
@@ -185,16 +188,16 @@ void TColorGrid::mouseMoveEvent(QMouseEvent* e)
 void TColorGrid::mouseReleaseEvent(QMouseEvent* e)
 {
     QWidget::mouseReleaseEvent(e);
-    const bool wasLeft = m_tracking && m_trackButton == Qt::LeftButton;
-    m_tracking = false;
-    m_trackButton = Qt::NoButton;
+    const bool wasLeft = tracking_ && trackButton_ == Qt::LeftButton;
+    tracking_ = false;
+    trackButton_ = Qt::NoButton;
     if (wasLeft && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
         emit OnClick(this);
 }
 
 void TColorGrid::keyPressEvent(QKeyEvent* e)
 {
-    const int n = m_columns * m_rows, s = m_selection;
+    const int n = columns_ * rows_, s = selection_;
     int next = s;
     switch (e->key()) {
     case Qt::Key_Space:
@@ -207,18 +210,18 @@ void TColorGrid::keyPressEvent(QKeyEvent* e)
     case Qt::Key_Down:
         if (s == n - 1)
             next = 0;
-        else if (s + m_columns >= n)
-            next = s % m_columns + 1;
+        else if (s + columns_ >= n)
+            next = s % columns_ + 1;
         else
-            next = s + m_columns;
+            next = s + columns_;
         break;
     case Qt::Key_Up:
         if (s == 0)
             next = n - 1;
-        else if (s < m_columns)
-            next = n - m_columns + s - 1;
+        else if (s < columns_)
+            next = n - columns_ + s - 1;
         else
-            next = s - m_columns;
+            next = s - columns_;
         break;
     case Qt::Key_Home:
         next = 0;
@@ -251,14 +254,14 @@ void TColorGrid::keyPressEvent(QKeyEvent* e)
 void TColorGrid::focusInEvent(QFocusEvent* e)
 {
     QWidget::focusInEvent(e);
-    m_focused = true;
+    focused_ = true;
     update();
 }
 
 void TColorGrid::focusOutEvent(QFocusEvent* e)
 {
     QWidget::focusOutEvent(e);
-    m_focused = false;
+    focused_ = false;
     update();
 }
 
@@ -270,7 +273,7 @@ void TColorGrid::drawCell(QPainter& p, int index, bool selected) const
     const QRect r = CellRect(index);
     const QPalette& pal = palette();
     p.save();
-    if (m_ctl3D) {
+    if (ctl3D_) {
         // Button-face outline, then a two-pixel sunken frame one pixel in.
         p.setPen(pal.color(QPalette::Button));
         p.setBrush(Qt::NoBrush);
@@ -322,15 +325,17 @@ void TColorGrid::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), palette().color(QPalette::Button));
-    for (int i = 0; i < m_columns * m_rows; ++i)
+    for (int i = 0; i < columns_ * rows_; ++i)
         drawCell(p, i, false);
-    if (m_focused)
-        drawCell(p, m_selection, true);
+    if (focused_)
+        drawCell(p, selection_, true);
     p.setFont(font());
-    const bool same = m_fgIndex == m_bgIndex;
-    if (m_fgEnabled)
-        drawMark(p, m_fgIndex, same && m_bgEnabled ? QStringLiteral("FB") : QStringLiteral("FG"));
+    const bool same = fgIndex_ == bgIndex_;
+    if (fgEnabled_)
+        drawMark(p, fgIndex_, same && bgEnabled_ ? QStringLiteral("FB") : QStringLiteral("FG"));
     // A shared cell gets its "FB" once; drawing it twice would thicken the glyphs.
-    if (m_bgEnabled && !(same && m_fgEnabled))
-        drawMark(p, m_bgIndex, same && m_fgEnabled ? QStringLiteral("FB") : QStringLiteral("BG"));
+    if (bgEnabled_ && !(same && fgEnabled_))
+        drawMark(p, bgIndex_, same && fgEnabled_ ? QStringLiteral("FB") : QStringLiteral("BG"));
 }
+
+} // namespace corv

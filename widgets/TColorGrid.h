@@ -3,6 +3,9 @@
 #include <QColor>
 #include <QWidget>
 
+namespace corv
+{
+
 // Grid of the 16 basic colours; the left button picks the foreground, any
 // other button (or the B key) the background. The chosen cells carry the
 // marks "FG", "BG", or "FB" when one cell is both.
@@ -29,29 +32,29 @@ public:
 
     static QColor PaletteColor(int index);
 
-    TGridOrdering GridOrdering() const { return m_ordering; }
+    TGridOrdering GridOrdering() const { return ordering_; }
     void setGridOrdering(TGridOrdering v);
-    int ForegroundIndex() const { return m_fgIndex; }
+    int ForegroundIndex() const { return fgIndex_; }
     void setForegroundIndex(int v);
-    int BackgroundIndex() const { return m_bgIndex; }
+    int BackgroundIndex() const { return bgIndex_; }
     void setBackgroundIndex(int v);
-    bool ForegroundEnabled() const { return m_fgEnabled; }
+    bool ForegroundEnabled() const { return fgEnabled_; }
     void setForegroundEnabled(bool v);
-    bool BackgroundEnabled() const { return m_bgEnabled; }
+    bool BackgroundEnabled() const { return bgEnabled_; }
     void setBackgroundEnabled(bool v);
-    bool ClickEnablesColor() const { return m_clickEnables; }
-    void setClickEnablesColor(bool v) { m_clickEnables = v; }
-    int Selection() const { return m_selection; }
+    bool ClickEnablesColor() const { return clickEnables_; }
+    void setClickEnablesColor(bool v) { clickEnables_ = v; }
+    int Selection() const { return selection_; }
     void setSelection(int v);
-    bool Ctl3D() const { return m_ctl3D; }
+    bool Ctl3D() const { return ctl3D_; }
     void setCtl3D(bool v);
     bool TabStop() const;
     void setTabStop(bool v);
-    QColor ForegroundColor() const { return PaletteColor(m_fgIndex); }
-    QColor BackgroundColor() const { return PaletteColor(m_bgIndex); }
+    QColor ForegroundColor() const { return PaletteColor(fgIndex_); }
+    QColor BackgroundColor() const { return PaletteColor(bgIndex_); }
 
-    int Columns() const { return m_columns; }
-    int Rows() const { return m_rows; }
+    int Columns() const { return columns_; }
+    int Rows() const { return rows_; }
     QRect CellRect(int index) const;
 
 signals:
@@ -75,14 +78,16 @@ private:
     void drawCell(QPainter& p, int index, bool selected) const;
     void drawMark(QPainter& p, int index, const QString& mark) const;
 
-    TGridOrdering m_ordering = go4x4;
-    int m_columns = 4, m_rows = 4;
-    int m_fgIndex = 0, m_bgIndex = 0;
-    bool m_fgEnabled = true, m_bgEnabled = true;
-    bool m_clickEnables = false;
-    int m_selection = 0;
-    bool m_ctl3D = true;
-    bool m_focused = false;
-    bool m_tracking = false;
-    Qt::MouseButton m_trackButton = Qt::NoButton;
+    TGridOrdering ordering_ = go4x4;
+    int columns_ = 4, rows_ = 4;
+    int fgIndex_ = 0, bgIndex_ = 0;
+    bool fgEnabled_ = true, bgEnabled_ = true;
+    bool clickEnables_ = false;
+    int selection_ = 0;
+    bool ctl3D_ = true;
+    bool focused_ = false;
+    bool tracking_ = false;
+    Qt::MouseButton trackButton_ = Qt::NoButton;
 };
+
+} // namespace corv

@@ -1,4 +1,4 @@
-#include "TExplorerButton.h"
+#include "widgets/TExplorerButton.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -9,6 +9,9 @@
 #include <QPainter>
 #include <QPointer>
 #include <QShortcutEvent>
+
+namespace corv
+{
 
 namespace
 {
@@ -67,8 +70,8 @@ TExplorerButton::TExplorerButton(QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
-    m_unselectedFontColor = QApplication::palette().color(QPalette::WindowText);
-    m_fontColor = QApplication::palette().color(QPalette::WindowText);
+    unselectedFontColor_ = QApplication::palette().color(QPalette::WindowText);
+    fontColor_ = QApplication::palette().color(QPalette::WindowText);
     resize(50, 40);
 }
 
@@ -136,50 +139,50 @@ QImage TExplorerButton::TransparentImage(const QImage& image)
 
 void TExplorerButton::setAlignment(TAlignment v)
 {
-    m_alignment = v;
+    alignment_ = v;
     update();
 }
 
 void TExplorerButton::setAllowAllUp(bool v)
 {
-    m_allowAllUp = v;
-    if (m_groupIndex != 0)
+    allowAllUp_ = v;
+    if (groupIndex_ != 0)
         for (TExplorerButton* b : groupMates())
-            b->m_allowAllUp = v;
+            b->allowAllUp_ = v;
 }
 
 void TExplorerButton::setBevelStyle(TBevelStyle v)
 {
-    m_bevelStyle = v;
+    bevelStyle_ = v;
     update();
 }
 
 void TExplorerButton::setBitmap(const QImage& v)
 {
-    m_bitmap = v;
+    bitmap_ = v;
     remakeMonoImage();
     update();
 }
 
 void TExplorerButton::setNoFocusBitmap(const QImage& v)
 {
-    m_noFocusBitmap = v;
+    noFocusBitmap_ = v;
     remakeMonoImage();
     update();
 }
 
 void TExplorerButton::setDisabledBitmap(const QImage& v)
 {
-    m_disabledBitmap = v;
+    disabledBitmap_ = v;
     if (!isEnabled())
         update();
 }
 
 void TExplorerButton::setCaption(const QString& v)
 {
-    m_caption = v;
+    caption_ = v;
     updateShortcut();
-    if (m_options & boIconOnly)
+    if (options_ & boIconOnly)
         setToolTip(StripAccelerators(v));
     else
         update();
@@ -187,61 +190,61 @@ void TExplorerButton::setCaption(const QString& v)
 
 void TExplorerButton::setDown(bool v)
 {
-    if (v == m_down || m_groupIndex == 0)
+    if (v == down_ || groupIndex_ == 0)
         return;
-    m_down = v;
+    down_ = v;
     update();
     if (v)
         for (TExplorerButton* b : groupMates())
-            if (b->m_down) {
-                b->m_down = false;
+            if (b->down_) {
+                b->down_ = false;
                 b->update();
             }
 }
 
 void TExplorerButton::setGroupIndex(int v)
 {
-    m_groupIndex = v;
-    if (v == 0 && m_down) {
-        m_down = false;
+    groupIndex_ = v;
+    if (v == 0 && down_) {
+        down_ = false;
         update();
     }
 }
 
 void TExplorerButton::setDropDownMenu(QMenu* v)
 {
-    m_dropDownMenu = v;
-    if (m_options & boPopupMark)
+    dropDownMenu_ = v;
+    if (options_ & boPopupMark)
         update();
 }
 
 void TExplorerButton::setLayout(TExplorerButtonLayout v)
 {
-    if (v == m_layout)
+    if (v == layout_)
         return;
-    m_layout = v;
+    layout_ = v;
     update();
 }
 
 void TExplorerButton::setOptions(TExplorerButtonOptions v)
 {
-    m_options = v;
-    const QString plain = StripAccelerators(m_caption);
+    options_ = v;
+    const QString plain = StripAccelerators(caption_);
     if ((v & boIconOnly) && toolTip().isEmpty()) {
         setToolTip(plain);
-        m_showHint = true;
+        showHint_ = true;
     } else if (!(v & boIconOnly) && toolTip() == plain) {
         setToolTip(QString());
-        m_showHint = false;
+        showHint_ = false;
     }
     update();
 }
 
 void TExplorerButton::setShadingType(TExplorerButtonShadingType v)
 {
-    if (v == m_shadingType)
+    if (v == shadingType_)
         return;
-    m_shadingType = v;
+    shadingType_ = v;
     if (monoInUse()) {
         remakeMonoImage();
         update();
@@ -250,62 +253,62 @@ void TExplorerButton::setShadingType(TExplorerButtonShadingType v)
 
 void TExplorerButton::setShowDownPattern(bool v)
 {
-    if (v == m_showDownPattern)
+    if (v == showDownPattern_)
         return;
-    m_showDownPattern = v;
+    showDownPattern_ = v;
     update();
 }
 
 void TExplorerButton::setUnselectedFontColor(const QColor& v)
 {
-    if (v == m_unselectedFontColor)
+    if (v == unselectedFontColor_)
         return;
-    m_unselectedFontColor = v;
+    unselectedFontColor_ = v;
     update();
 }
 
 void TExplorerButton::setFontColor(const QColor& v)
 {
-    m_fontColor = v;
+    fontColor_ = v;
     update();
 }
 
 void TExplorerButton::setWordWrap(bool v)
 {
-    if (v == m_wordWrap)
+    if (v == wordWrap_)
         return;
-    m_wordWrap = v;
+    wordWrap_ = v;
     update();
 }
 
 bool TExplorerButton::monoInUse() const
 {
-    return !m_bitmap.isNull() && m_noFocusBitmap.isNull();
+    return !bitmap_.isNull() && noFocusBitmap_.isNull();
 }
 
 void TExplorerButton::remakeMonoImage()
 {
-    m_monoImage = monoInUse() ? MakeMonoImage(m_bitmap, m_shadingType, palette()) : QImage();
+    monoImage_ = monoInUse() ? MakeMonoImage(bitmap_, shadingType_, palette()) : QImage();
 }
 
 void TExplorerButton::updateShortcut()
 {
-    if (m_shortcutId)
-        releaseShortcut(m_shortcutId);
-    m_shortcutId = 0;
-    const QKeySequence seq = QKeySequence::mnemonic(m_caption);
+    if (shortcutId_)
+        releaseShortcut(shortcutId_);
+    shortcutId_ = 0;
+    const QKeySequence seq = QKeySequence::mnemonic(caption_);
     if (!seq.isEmpty())
-        m_shortcutId = grabShortcut(seq);
+        shortcutId_ = grabShortcut(seq);
 }
 
 QList<TExplorerButton*> TExplorerButton::groupMates() const
 {
     QList<TExplorerButton*> out;
-    if (!parentWidget() || m_groupIndex == 0)
+    if (!parentWidget() || groupIndex_ == 0)
         return out;
     const auto all = parentWidget()->findChildren<TExplorerButton*>(Qt::FindDirectChildrenOnly);
     for (TExplorerButton* b : all)
-        if (b != this && b->m_groupIndex == m_groupIndex)
+        if (b != this && b->groupIndex_ == groupIndex_)
             out.append(b);
     return out;
 }
@@ -314,10 +317,10 @@ QList<TExplorerButton*> TExplorerButton::groupMates() const
 
 void TExplorerButton::setMouseInside(bool v)
 {
-    if (v == m_mouseInside)
+    if (v == mouseInside_)
         return;
-    m_mouseInside = v;
-    if (isEnabled() && !m_down)
+    mouseInside_ = v;
+    if (isEnabled() && !down_)
         update();
 }
 
@@ -339,7 +342,7 @@ void TExplorerButton::leaveEvent(QEvent* e)
 {
     QWidget::leaveEvent(e);
     // While pressed the pointer is still ours; moves decide.
-    if (!m_pressed)
+    if (!pressed_)
         setMouseInside(false);
 }
 
@@ -361,13 +364,13 @@ void TExplorerButton::leftDown()
 {
     if (!isEnabled() || !isVisible())
         return;
-    m_pressed = true;
-    m_mouseInside = true;
+    pressed_ = true;
+    mouseInside_ = true;
     repaint();
-    if (m_dropDownMenu) {
+    if (dropDownMenu_) {
         // A menu command may delete this button.
         QPointer<TExplorerButton> self(this);
-        m_dropDownMenu->exec(mapToGlobal(QPoint(0, height())));
+        dropDownMenu_->exec(mapToGlobal(QPoint(0, height())));
         if (self)
             afterMenu();
     }
@@ -379,8 +382,8 @@ void TExplorerButton::afterMenu()
     if (QWidget* grabber = QWidget::mouseGrabber())
         grabber->releaseMouse();
     if (!rect().contains(mapFromGlobal(QCursor::pos())))
-        m_mouseInside = false;
-    m_pressed = false;
+        mouseInside_ = false;
+    pressed_ = false;
     repaint();
 }
 
@@ -392,46 +395,46 @@ void TExplorerButton::mouseReleaseEvent(QMouseEvent* e)
     }
     e->accept();
     const QPoint p = e->position().toPoint();
-    if (m_pressed)
-        m_mouseInside = !(p.x() < 0 || p.y() < 0 || p.x() > width() || p.y() > height());
+    if (pressed_)
+        mouseInside_ = !(p.x() < 0 || p.y() < 0 || p.x() > width() || p.y() > height());
     leftUp();
 }
 
 void TExplorerButton::leftUp()
 {
-    if (!isEnabled() || !isVisible() || !m_pressed)
+    if (!isEnabled() || !isVisible() || !pressed_)
         return;
-    m_pressed = false;
-    if (m_mouseInside && m_groupIndex != 0) {
-        if (!m_down) {
+    pressed_ = false;
+    if (mouseInside_ && groupIndex_ != 0) {
+        if (!down_) {
             for (TExplorerButton* b : groupMates())
-                if (b->m_down) {
-                    b->m_down = false;
+                if (b->down_) {
+                    b->down_ = false;
                     b->update();
                 }
-            m_down = true;
-        } else if (m_allowAllUp) {
-            m_down = false;
+            down_ = true;
+        } else if (allowAllUp_) {
+            down_ = false;
         }
     }
-    if (!m_mouseInside) {
+    if (!mouseInside_) {
         update();
         return;
     }
-    m_mouseInside = false;
+    mouseInside_ = false;
     repaint();
-    if (!m_dropDownMenu)
+    if (!dropDownMenu_)
         emit OnClick(this);
 }
 
 void TExplorerButton::contextMenuEvent(QContextMenuEvent* e)
 {
-    if (!m_popupMenu) {
+    if (!popupMenu_) {
         QWidget::contextMenuEvent(e);
         return;
     }
     QPointer<TExplorerButton> self(this);
-    m_popupMenu->exec(e->globalPos());
+    popupMenu_->exec(e->globalPos());
     if (self)
         afterMenu();
 }
@@ -440,8 +443,8 @@ void TExplorerButton::performAccelerator()
 {
     // Events run in between, and a click handler may delete this button.
     QPointer<TExplorerButton> self(this);
-    m_mouseInside = true;
-    m_pressed = false;
+    mouseInside_ = true;
+    pressed_ = false;
     repaint();
     QCoreApplication::processEvents();
     if (!self)
@@ -455,7 +458,7 @@ void TExplorerButton::performAccelerator()
     if (!self)
         return;
     if (!rect().contains(mapFromGlobal(QCursor::pos()))) {
-        m_mouseInside = false;
+        mouseInside_ = false;
         repaint();
     }
 }
@@ -464,13 +467,13 @@ bool TExplorerButton::event(QEvent* e)
 {
     if (e->type() == QEvent::Shortcut) {
         auto* se = static_cast<QShortcutEvent*>(e);
-        if (se->shortcutId() == m_shortcutId) {
+        if (se->shortcutId() == shortcutId_) {
             if (isEnabled() && isVisible())
                 performAccelerator();
             return true;
         }
     }
-    if (e->type() == QEvent::ToolTip && !m_showHint)
+    if (e->type() == QEvent::ToolTip && !showHint_)
         return true;
     return QWidget::event(e);
 }
@@ -479,8 +482,8 @@ void TExplorerButton::changeEvent(QEvent* e)
 {
     QWidget::changeEvent(e);
     if (e->type() == QEvent::EnabledChange) {
-        m_pressed = false;
-        m_mouseInside = false;
+        pressed_ = false;
+        mouseInside_ = false;
         update();
     }
 }
@@ -491,27 +494,27 @@ TExplorerButton::Geometry TExplorerButton::computeGeometry() const
 {
     Geometry g;
     const int W = width(), H = height();
-    g.hasCaption = !(m_options & boIconOnly) && !m_caption.isEmpty();
-    g.hasImage = !m_bitmap.isNull();
-    const bool mark = (m_options & boPopupMark) && m_dropDownMenu;
+    g.hasCaption = !(options_ & boIconOnly) && !caption_.isEmpty();
+    g.hasImage = !bitmap_.isNull();
+    const bool mark = (options_ & boPopupMark) && dropDownMenu_;
     int cw = 0, ch = 0, gap = 0;
     if (g.hasCaption) {
-        const QString text = m_wordWrap ? m_caption + QLatin1Char(' ') : m_caption;
-        const int flags = Qt::TextShowMnemonic | (m_wordWrap ? Qt::TextWordWrap : 0);
+        const QString text = wordWrap_ ? caption_ + QLatin1Char(' ') : caption_;
+        const int flags = Qt::TextShowMnemonic | (wordWrap_ ? Qt::TextWordWrap : 0);
         const QRect br =
             fontMetrics().boundingRect(QRect(0, 0, std::max(0, W - 4), 10000), flags, text);
         cw = std::min(br.width(), W - 4);
         ch = br.height();
         gap = 2;
     }
-    int iw = g.hasImage ? m_bitmap.width() : 0;
-    const int ih = g.hasImage ? m_bitmap.height() : 0;
+    int iw = g.hasImage ? bitmap_.width() : 0;
+    const int ih = g.hasImage ? bitmap_.height() : 0;
     const int bareIw = iw;
     if (mark && g.hasImage)
         iw += 10;
     int drawn = cw;
     int ix = 0, iy = 0, cx = 0, cy = 0;
-    const auto a = m_alignment;
+    const auto a = alignment_;
     if (!g.hasImage) {
         if (mark) {
             drawn = std::min(cw, W - 14);
@@ -520,7 +523,7 @@ TExplorerButton::Geometry TExplorerButton::computeGeometry() const
         cy = (H - ch) / 2;
         cx = place(a, 3, W - cw - 3, (W - cw) / 2);
     } else {
-        switch (m_layout) {
+        switch (layout_) {
         case blBitmapTop:
             iy = (H - ch - ih - gap) / 2;
             ix = place(a, 3, W - iw - 3, (W - iw) / 2);
@@ -567,7 +570,7 @@ TExplorerButton::Geometry TExplorerButton::computeGeometry() const
             break;
         }
     }
-    if (m_wordWrap && cx + drawn > W - 5)
+    if (wordWrap_ && cx + drawn > W - 5)
         drawn = W - cx - 5;
     g.image = QRect(ix, iy, bareIw, ih);
     g.caption = QRect(cx, cy, std::max(0, drawn), ch);
@@ -603,14 +606,14 @@ void TExplorerButton::drawCaption(QPainter& p, const Geometry& g, QPoint offset,
 {
     if (!g.hasCaption)
         return;
-    const QString text = m_wordWrap ? m_caption + QLatin1Char(' ') : m_caption;
+    const QString text = wordWrap_ ? caption_ + QLatin1Char(' ') : caption_;
     int flags = Qt::TextShowMnemonic | Qt::AlignTop;
-    flags |= m_alignment == taLeftJustify    ? Qt::AlignLeft
-             : m_alignment == taRightJustify ? Qt::AlignRight
-                                             : Qt::AlignHCenter;
+    flags |= alignment_ == taLeftJustify    ? Qt::AlignLeft
+             : alignment_ == taRightJustify ? Qt::AlignRight
+                                            : Qt::AlignHCenter;
     const QRect r = g.caption.translated(offset);
     QString shown = text;
-    if (m_wordWrap)
+    if (wordWrap_)
         flags |= Qt::TextWordWrap;
     else
         shown = fontMetrics().elidedText(text, Qt::ElideRight, r.width(), Qt::TextShowMnemonic);
@@ -647,48 +650,50 @@ void TExplorerButton::paintEvent(QPaintEvent*)
     QPainter p(this);
     const Geometry g = computeGeometry();
     const QPalette& pal = palette();
-    const bool hoverRaised = m_bevelStyle == bsRaised;
-    if (m_down && m_showDownPattern)
+    const bool hoverRaised = bevelStyle_ == bsRaised;
+    if (down_ && showDownPattern_)
         p.drawTiledPixmap(rect(), QPixmap::fromImage(downPattern(pal))); // aligned to our corner
 
     if (!isEnabled()) {
-        if (m_down)
+        if (down_)
             drawBevel(p, !hoverRaised);
-        if (!m_disabledBitmap.isNull()) {
-            p.drawImage(g.image.topLeft(), TransparentImage(m_disabledBitmap));
+        if (!disabledBitmap_.isNull()) {
+            p.drawImage(g.image.topLeft(), TransparentImage(disabledBitmap_));
         } else if (g.hasImage) {
             p.drawImage(g.image.topLeft() + QPoint(1, 1),
-                        silhouette(m_bitmap, pal.color(QPalette::Light)));
-            p.drawImage(g.image.topLeft(), silhouette(m_bitmap, pal.color(QPalette::Dark)));
+                        silhouette(bitmap_, pal.color(QPalette::Light)));
+            p.drawImage(g.image.topLeft(), silhouette(bitmap_, pal.color(QPalette::Dark)));
         }
         drawCaption(p, g, QPoint(1, 1), pal.color(QPalette::Light));
         drawCaption(p, g, QPoint(0, 0), pal.color(QPalette::Dark));
         return;
     }
 
-    const bool mark = (m_options & boPopupMark) && m_dropDownMenu;
-    if ((m_pressed && m_mouseInside) || m_down) {
+    const bool mark = (options_ & boPopupMark) && dropDownMenu_;
+    if ((pressed_ && mouseInside_) || down_) {
         drawBevel(p, !hoverRaised);
-        drawCaption(p, g, hoverRaised ? QPoint(1, 1) : QPoint(0, 0), m_fontColor);
+        drawCaption(p, g, hoverRaised ? QPoint(1, 1) : QPoint(0, 0), fontColor_);
         if (g.hasImage)
-            p.drawImage(g.image.topLeft() + QPoint(1, 1), TransparentImage(m_bitmap));
+            p.drawImage(g.image.topLeft() + QPoint(1, 1), TransparentImage(bitmap_));
         if (mark)
-            drawMark(p, g, true, m_fontColor);
+            drawMark(p, g, true, fontColor_);
         return;
     }
 
-    QColor color = m_unselectedFontColor;
-    if (m_mouseInside) {
+    QColor color = unselectedFontColor_;
+    if (mouseInside_) {
         drawBevel(p, hoverRaised);
-        color = m_fontColor;
+        color = fontColor_;
     }
     drawCaption(p, g, hoverRaised ? QPoint(0, 0) : QPoint(1, 1), color);
     if (g.hasImage) {
-        const QImage* img = &m_bitmap;
-        if (!m_mouseInside && (m_options & boMonoDisplay))
-            img = m_noFocusBitmap.isNull() ? &m_monoImage : &m_noFocusBitmap;
+        const QImage* img = &bitmap_;
+        if (!mouseInside_ && (options_ & boMonoDisplay))
+            img = noFocusBitmap_.isNull() ? &monoImage_ : &noFocusBitmap_;
         p.drawImage(g.image.topLeft(), TransparentImage(*img));
     }
     if (mark)
         drawMark(p, g, false, color);
 }
+
+} // namespace corv

@@ -7,6 +7,9 @@
 
 #include <QMenu>
 
+namespace corv
+{
+
 // Flat toolbar button: shows its image and caption on the parent's
 // background and draws a bevel only while pointed at, pressed or down.
 // The top-left pixel of each image is its transparent colour.
@@ -50,50 +53,50 @@ public:
     explicit TExplorerButton(QWidget* parent = nullptr);
     ~TExplorerButton() override;
 
-    TAlignment Alignment() const { return m_alignment; }
+    TAlignment Alignment() const { return alignment_; }
     void setAlignment(TAlignment v);
-    bool AllowAllUp() const { return m_allowAllUp; }
+    bool AllowAllUp() const { return allowAllUp_; }
     void setAllowAllUp(bool v);
-    TBevelStyle BevelStyle() const { return m_bevelStyle; }
+    TBevelStyle BevelStyle() const { return bevelStyle_; }
     void setBevelStyle(TBevelStyle v);
-    QImage Bitmap() const { return m_bitmap; }
+    QImage Bitmap() const { return bitmap_; }
     void setBitmap(const QImage& v);
-    QImage NoFocusBitmap() const { return m_noFocusBitmap; }
+    QImage NoFocusBitmap() const { return noFocusBitmap_; }
     void setNoFocusBitmap(const QImage& v);
-    QImage DisabledBitmap() const { return m_disabledBitmap; }
+    QImage DisabledBitmap() const { return disabledBitmap_; }
     void setDisabledBitmap(const QImage& v);
-    QString Caption() const { return m_caption; }
+    QString Caption() const { return caption_; }
     void setCaption(const QString& v);
-    bool Down() const { return m_down; }
+    bool Down() const { return down_; }
     void setDown(bool v);
-    int GroupIndex() const { return m_groupIndex; }
+    int GroupIndex() const { return groupIndex_; }
     void setGroupIndex(int v);
-    QMenu* DropDownMenu() const { return m_dropDownMenu; }
+    QMenu* DropDownMenu() const { return dropDownMenu_; }
     void setDropDownMenu(QMenu* v);
-    QMenu* PopupMenu() const { return m_popupMenu; }
-    void setPopupMenu(QMenu* v) { m_popupMenu = v; }
-    TExplorerButtonLayout Layout() const { return m_layout; }
+    QMenu* PopupMenu() const { return popupMenu_; }
+    void setPopupMenu(QMenu* v) { popupMenu_ = v; }
+    TExplorerButtonLayout Layout() const { return layout_; }
     void setLayout(TExplorerButtonLayout v);
-    TExplorerButtonOptions Options() const { return m_options; }
+    TExplorerButtonOptions Options() const { return options_; }
     void setOptions(TExplorerButtonOptions v);
-    TExplorerButtonShadingType ShadingType() const { return m_shadingType; }
+    TExplorerButtonShadingType ShadingType() const { return shadingType_; }
     void setShadingType(TExplorerButtonShadingType v);
-    bool ShowDownPattern() const { return m_showDownPattern; }
+    bool ShowDownPattern() const { return showDownPattern_; }
     void setShowDownPattern(bool v);
-    QColor UnselectedFontColor() const { return m_unselectedFontColor; }
+    QColor UnselectedFontColor() const { return unselectedFontColor_; }
     void setUnselectedFontColor(const QColor& v);
-    QColor FontColor() const { return m_fontColor; }
+    QColor FontColor() const { return fontColor_; }
     void setFontColor(const QColor& v);
-    bool WordWrap() const { return m_wordWrap; }
+    bool WordWrap() const { return wordWrap_; }
     void setWordWrap(bool v);
-    bool ShowHint() const { return m_showHint; }
-    void setShowHint(bool v) { m_showHint = v; }
+    bool ShowHint() const { return showHint_; }
+    void setShowHint(bool v) { showHint_ = v; }
     QString Hint() const { return toolTip(); }
     void setHint(const QString& v) { setToolTip(v); }
 
-    bool MouseInside() const { return m_mouseInside; }
-    bool Pressed() const { return m_pressed; }
-    QImage MonoImage() const { return m_monoImage; }
+    bool MouseInside() const { return mouseInside_; }
+    bool Pressed() const { return pressed_; }
+    QImage MonoImage() const { return monoImage_; }
     // Where the image and caption stand for the current size and state.
     QRect ImageRect() const;
     QRect CaptionRect() const;
@@ -142,27 +145,29 @@ private:
     void drawCaption(QPainter& p, const Geometry& g, QPoint offset, const QColor& color) const;
     void drawMark(QPainter& p, const Geometry& g, bool pressedLook, const QColor& color) const;
 
-    TAlignment m_alignment = taCenter;
-    bool m_allowAllUp = false;
-    TBevelStyle m_bevelStyle = bsRaised;
-    QImage m_bitmap, m_noFocusBitmap, m_disabledBitmap, m_monoImage;
-    QString m_caption;
-    bool m_down = false;
-    int m_groupIndex = 0;
-    QPointer<QMenu> m_dropDownMenu;
-    QPointer<QMenu> m_popupMenu;
-    TExplorerButtonLayout m_layout = blBitmapTop;
-    TExplorerButtonOptions m_options = TExplorerButtonOptions(boMonoDisplay | boPopupMark);
-    TExplorerButtonShadingType m_shadingType = stMedium;
-    bool m_showDownPattern = true;
-    QColor m_unselectedFontColor;
-    QColor m_fontColor;
-    bool m_wordWrap = false;
-    bool m_showHint = true; // hints follow the application unless switched off
+    TAlignment alignment_ = taCenter;
+    bool allowAllUp_ = false;
+    TBevelStyle bevelStyle_ = bsRaised;
+    QImage bitmap_, noFocusBitmap_, disabledBitmap_, monoImage_;
+    QString caption_;
+    bool down_ = false;
+    int groupIndex_ = 0;
+    QPointer<QMenu> dropDownMenu_;
+    QPointer<QMenu> popupMenu_;
+    TExplorerButtonLayout layout_ = blBitmapTop;
+    TExplorerButtonOptions options_ = TExplorerButtonOptions(boMonoDisplay | boPopupMark);
+    TExplorerButtonShadingType shadingType_ = stMedium;
+    bool showDownPattern_ = true;
+    QColor unselectedFontColor_;
+    QColor fontColor_;
+    bool wordWrap_ = false;
+    bool showHint_ = true; // hints follow the application unless switched off
 
-    bool m_mouseInside = false;
-    bool m_pressed = false;
-    int m_shortcutId = 0;
+    bool mouseInside_ = false;
+    bool pressed_ = false;
+    int shortcutId_ = 0;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TExplorerButton::TExplorerButtonOptions)
+
+} // namespace corv

@@ -1,6 +1,6 @@
-#include "TLinePrinter.h"
+#include "widgets/TLinePrinter.h"
 
-#include "TPrntProgDlg.h"
+#include "widgets/TPrntProgDlg.h"
 
 #include <QDate>
 #include <QFontMetrics>
@@ -13,6 +13,9 @@
 #include <QTime>
 
 #include <cmath>
+
+namespace corv
+{
 
 namespace
 {
@@ -38,45 +41,45 @@ TLinePrinter::TLinePrinter(QObject* owner) : QObject(owner)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (!info.isNull())
-        m_systemPrinter = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        systemPrinter_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
 
     setFont(QFont(QStringLiteral("Courier New"), 10));
     setLineSpacing(lsSingleSpace);
-    m_tabSize = 8;
-    m_wordWrap = true;
-    m_alignment = taLeftJustify;
-    m_pageBorders = {};
+    tabSize_ = 8;
+    wordWrap_ = true;
+    alignment_ = taLeftJustify;
+    pageBorders_ = {};
     setOrientation(poPortrait);
-    m_showProgress = false;
+    showProgress_ = false;
     setTitle(QString());
     setMarginTop(TopOffset());
     setMarginBottom(BottomEdge());
     setMarginLeft(LeftOffset());
     setMarginRight(RightEdge());
-    m_borderOffset = 0;
-    m_defaultColWidth = 0;
-    m_measureUnit = muInches;
-    m_tableGrid = false;
+    borderOffset_ = 0;
+    defaultColWidth_ = 0;
+    measureUnit_ = muInches;
+    tableGrid_ = false;
 }
 
 TLinePrinter::~TLinePrinter()
 {
-    if (m_painter && m_painter->isActive())
-        m_painter->end();
-    delete m_progress.data();
+    if (painter_ && painter_->isActive())
+        painter_->end();
+    delete progress_.data();
 }
 
 QPrinter* TLinePrinter::device() const
 {
-    return m_pdfPrinter ? m_pdfPrinter.get() : m_systemPrinter.get();
+    return pdfPrinter_ ? pdfPrinter_.get() : systemPrinter_.get();
 }
 
 void TLinePrinter::setOutputFileName(const QString& v)
 {
     requireIdle("Unable to change the output file while printing");
     const TPrinterOrientation orientation = Orientation();
-    m_outputFileName = v;
-    m_pdfPrinter.reset();
+    outputFileName_ = v;
+    pdfPrinter_.reset();
     if (!v.isEmpty())
         createPdfPrinter();
     setOrientation(orientation);
@@ -86,22 +89,22 @@ void TLinePrinter::setOutputFileName(const QString& v)
 
 void TLinePrinter::createPdfPrinter()
 {
-    m_pdfPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    m_pdfPrinter->setOutputFormat(QPrinter::PdfFormat);
-    if (m_systemPrinter) {
+    pdfPrinter_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    pdfPrinter_->setOutputFormat(QPrinter::PdfFormat);
+    if (systemPrinter_) {
         // Render the same page the printer would print.
-        m_pdfPrinter->setPageLayout(m_systemPrinter->pageLayout());
-        m_pdfPrinter->setResolution(m_systemPrinter->resolution());
+        pdfPrinter_->setPageLayout(systemPrinter_->pageLayout());
+        pdfPrinter_->setResolution(systemPrinter_->resolution());
     } else {
         // The geometry a printer-less system assumes: letter paper, quarter-inch edges.
-        m_pdfPrinter->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                                                QMarginsF(0.25, 0.25, 0.25, 0.25),
-                                                QPageLayout::Inch));
-        m_pdfPrinter->setResolution(kFallbackDpi);
+        pdfPrinter_->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                               QMarginsF(0.25, 0.25, 0.25, 0.25),
+                                               QPageLayout::Inch));
+        pdfPrinter_->setResolution(kFallbackDpi);
     }
-    m_pdfPrinter->setFullPage(false);
-    m_pdfPrinter->setOutputFileName(m_outputFileName);
-    m_pdfPrinter->setDocName(m_title);
+    pdfPrinter_->setFullPage(false);
+    pdfPrinter_->setOutputFileName(outputFileName_);
+    pdfPrinter_->setDocName(title_);
 }
 
 void TLinePrinter::requireIdle(const char* what) const
@@ -112,7 +115,7 @@ void TLinePrinter::requireIdle(const char* what) const
 
 bool TLinePrinter::Printing() const
 {
-    return m_painter && m_painter->isActive();
+    return painter_ && painter_->isActive();
 }
 
 // ---- geometry ----
@@ -129,13 +132,13 @@ int TLinePrinter::DpiY() const
 
 int TLinePrinter::UnitsToPixelsX(double v) const
 {
-    const double f = m_measureUnit == muInches ? 1.0 : kInchPerMm;
+    const double f = measureUnit_ == muInches ? 1.0 : kInchPerMm;
     return roundEven(DpiX() * v * f);
 }
 
 int TLinePrinter::UnitsToPixelsY(double v) const
 {
-    const double f = m_measureUnit == muInches ? 1.0 : kInchPerMm;
+    const double f = measureUnit_ == muInches ? 1.0 : kInchPerMm;
     return roundEven(DpiY() * v * f);
 }
 
@@ -143,20 +146,20 @@ double TLinePrinter::PixelsToUnitsX(int p) const
 {
     const int dpi = DpiX() > 0 ? DpiX() : kFallbackDpi;
     const double in = double(p) / dpi;
-    return m_measureUnit == muInches ? in : in * kMmPerInch;
+    return measureUnit_ == muInches ? in : in * kMmPerInch;
 }
 
 double TLinePrinter::PixelsToUnitsY(int p) const
 {
     const int dpi = DpiY() > 0 ? DpiY() : kFallbackDpi;
     const double in = double(p) / dpi;
-    return m_measureUnit == muInches ? in : in * kMmPerInch;
+    return measureUnit_ == muInches ? in : in * kMmPerInch;
 }
 
 double TLinePrinter::paperMeasure(int which) const
 {
     if (!queryable())
-        return kFallback[m_measureUnit][which];
+        return kFallback[measureUnit_][which];
     const QPrinter* p = device();
     const QRect paper = p->paperRect(QPrinter::DevicePixel).toRect();
     const QRect page = p->pageRect(QPrinter::DevicePixel).toRect();
@@ -204,13 +207,13 @@ float TLinePrinter::TopOffset() const
 int TLinePrinter::TextAreaWidth() const
 {
     return UnitsToPixelsX(PrintableWidth()) - TextAreaLeft() -
-           UnitsToPixelsX(m_marginRight - RightEdge());
+           UnitsToPixelsX(marginRight_ - RightEdge());
 }
 
 int TLinePrinter::TextAreaHeight() const
 {
     return UnitsToPixelsY(PrintableHeight()) - TextAreaTop() -
-           UnitsToPixelsY(m_marginBottom - BottomEdge());
+           UnitsToPixelsY(marginBottom_ - BottomEdge());
 }
 
 // ---- property setters ----
@@ -219,82 +222,82 @@ void TLinePrinter::setMarginTop(float v)
 {
     requireIdle("Unable to change top margin while printing");
     const float lo = TopOffset(), hi = PaperHeight() - BottomEdge();
-    m_marginTop = v < lo ? lo : (v > hi ? hi : v);
+    marginTop_ = v < lo ? lo : (v > hi ? hi : v);
 }
 
 void TLinePrinter::setMarginBottom(float v)
 {
     requireIdle("Unable to change bottom margin while printing");
     const float lo = BottomEdge(), hi = PaperHeight() - TopOffset();
-    m_marginBottom = v < lo ? lo : (v > hi ? hi : v);
+    marginBottom_ = v < lo ? lo : (v > hi ? hi : v);
 }
 
 void TLinePrinter::setMarginLeft(float v)
 {
     requireIdle("Unable to change left margin while printing");
     const float lo = LeftOffset(), hi = PaperWidth() - RightEdge();
-    m_marginLeft = v < lo ? lo : (v > hi ? hi : v);
+    marginLeft_ = v < lo ? lo : (v > hi ? hi : v);
 }
 
 void TLinePrinter::setMarginRight(float v)
 {
     requireIdle("Unable to change right margin while printing");
     const float lo = RightEdge(), hi = PaperWidth() - LeftOffset();
-    m_marginRight = v < lo ? lo : (v > hi ? hi : v);
+    marginRight_ = v < lo ? lo : (v > hi ? hi : v);
 }
 
 void TLinePrinter::setMeasureUnit(TMeasureUnit v)
 {
-    if (v != m_measureUnit) {
-        m_measureUnit = v;
+    if (v != measureUnit_) {
+        measureUnit_ = v;
         const double f = v == muMillimeters ? kMmPerInch : kInchPerMm;
         if (Printing()) {
             // The margins are locked while printing; converting them keeps the
             // same physical lengths instead of reinterpreting them in the new unit.
-            m_marginTop = float(m_marginTop * f);
-            m_marginBottom = float(m_marginBottom * f);
-            m_marginLeft = float(m_marginLeft * f);
-            m_marginRight = float(m_marginRight * f);
+            marginTop_ = float(marginTop_ * f);
+            marginBottom_ = float(marginBottom_ * f);
+            marginLeft_ = float(marginLeft_ * f);
+            marginRight_ = float(marginRight_ * f);
         } else {
-            setMarginTop(float(m_marginTop * f));
-            setMarginBottom(float(m_marginBottom * f));
-            setMarginLeft(float(m_marginLeft * f));
-            setMarginRight(float(m_marginRight * f));
+            setMarginTop(float(marginTop_ * f));
+            setMarginBottom(float(marginBottom_ * f));
+            setMarginLeft(float(marginLeft_ * f));
+            setMarginRight(float(marginRight_ * f));
         }
-        setBorderOffset(float(m_borderOffset * f));
-        setDefaultColWidth(float(m_defaultColWidth * f));
+        setBorderOffset(float(borderOffset_ * f));
+        setDefaultColWidth(float(defaultColWidth_ * f));
     }
     if (!Printing()) {
-        setMarginTop(m_marginTop);
-        setMarginBottom(m_marginBottom);
-        setMarginLeft(m_marginLeft);
-        setMarginRight(m_marginRight);
+        setMarginTop(marginTop_);
+        setMarginBottom(marginBottom_);
+        setMarginLeft(marginLeft_);
+        setMarginRight(marginRight_);
     }
 }
 
 void TLinePrinter::setLineSpacing(TLineSpacing v)
 {
-    m_lineSpacing = v;
+    lineSpacing_ = v;
     computeLineHeight();
 }
 
 void TLinePrinter::setDefaultColWidth(float v)
 {
     if (v < 0) {
-        m_defaultColWidth = 0;
+        defaultColWidth_ = 0;
         throw ELinePrinter(QStringLiteral("DefaultColWidth must be greater than or equal to 0"));
     }
-    m_defaultColWidth = v;
+    defaultColWidth_ = v;
 }
 
 void TLinePrinter::setFont(const QFont& f)
 {
     // Point sizes are realised at the device's resolution by QFontMetrics/QPainter.
-    m_font = f;
+    font_ = f;
     if (!queryable())
         return;
     if (Printing()) {
-        m_painter->setFont(m_font);
+        painter_->setFont(font_);
         readMetrics();
     }
     computeLineHeight();
@@ -312,50 +315,50 @@ void TLinePrinter::setOrientation(TPrinterOrientation v)
 {
     requireIdle("Unable to change orientation while printing");
     const auto o = v == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait;
-    if (m_systemPrinter)
-        m_systemPrinter->setPageOrientation(o);
-    if (m_pdfPrinter)
-        m_pdfPrinter->setPageOrientation(o);
+    if (systemPrinter_)
+        systemPrinter_->setPageOrientation(o);
+    if (pdfPrinter_)
+        pdfPrinter_->setPageOrientation(o);
 }
 
 void TLinePrinter::setTitle(const QString& v)
 {
     requireIdle("Unable to change title while printing");
-    m_title = v;
-    if (m_systemPrinter)
-        m_systemPrinter->setDocName(v);
-    if (m_pdfPrinter)
-        m_pdfPrinter->setDocName(v);
+    title_ = v;
+    if (systemPrinter_)
+        systemPrinter_->setDocName(v);
+    if (pdfPrinter_)
+        pdfPrinter_->setDocName(v);
 }
 
 // ---- metrics ----
 
 void TLinePrinter::readMetrics()
 {
-    const QFontMetrics fm(m_font, device());
-    m_charHeight = fm.height();
-    m_externalLeading = std::max(0, fm.leading());
+    const QFontMetrics fm(font_, device());
+    charHeight_ = fm.height();
+    externalLeading_ = std::max(0, fm.leading());
 }
 
 void TLinePrinter::computeLineHeight()
 {
     int base = 10;
     if (Printing())
-        base = m_charHeight + m_externalLeading;
+        base = charHeight_ + externalLeading_;
     else if (queryable())
-        base = QFontMetrics(m_font, device()).height();
-    switch (m_lineSpacing) {
+        base = QFontMetrics(font_, device()).height();
+    switch (lineSpacing_) {
     case lsHalfSpace:
-        m_lineHeight = base / 2;
+        lineHeight_ = base / 2;
         break;
     case lsSingleSpace:
-        m_lineHeight = base;
+        lineHeight_ = base;
         break;
     case lsSingleAndAHalf:
-        m_lineHeight = base + base / 2;
+        lineHeight_ = base + base / 2;
         break;
     case lsDoubleSpace:
-        m_lineHeight = 2 * base;
+        lineHeight_ = 2 * base;
         break;
     }
 }
@@ -364,7 +367,7 @@ int TLinePrinter::TextWidth(const QString& text) const
 {
     if (!queryable())
         return 0;
-    return QFontMetrics(m_font, device()).horizontalAdvance(text);
+    return QFontMetrics(font_, device()).horizontalAdvance(text);
 }
 
 // ---- text helpers ----
@@ -373,7 +376,7 @@ QString TLinePrinter::ExpandTabs(const QString& text) const
 {
     QString out;
     out.reserve(text.size());
-    const int tab = std::max<uint>(m_tabSize, 1);
+    const int tab = std::max<uint>(tabSize_, 1);
     for (const QChar c : text) {
         if (c == QLatin1Char('\t'))
             out.append(QString(tab - out.size() % tab, QLatin1Char(' ')));
@@ -408,11 +411,11 @@ QString TLinePrinter::ExpandCodes(const QString& cell) const
 {
     const QLocale loc;
     const std::pair<QString, QString> codes[] = {
-        {QStringLiteral("{$LINE}"), QString::number(m_lineNumber)},
-        {QStringLiteral("{$PAGE}"), QString::number(m_pageNumber)},
+        {QStringLiteral("{$LINE}"), QString::number(lineNumber_)},
+        {QStringLiteral("{$PAGE}"), QString::number(pageNumber_)},
         {QStringLiteral("{$DATE}"), loc.toString(QDate::currentDate(), QLocale::ShortFormat)},
         {QStringLiteral("{$TIME}"), loc.toString(QTime::currentTime(), QLocale::LongFormat)},
-        {QStringLiteral("{$TITLE}"), m_title},
+        {QStringLiteral("{$TITLE}"), title_},
     };
     QString out = cell;
     for (const auto& [code, value] : codes) {
@@ -431,14 +434,14 @@ void TLinePrinter::BeginDoc()
     QPrinter* p = device();
     if (!p || Printing())
         throw ELinePrinter(QStringLiteral("Unable to begin printing."));
-    p->setDocName(m_title);
-    m_painter = std::make_unique<QPainter>();
-    if (!m_painter->begin(p)) {
-        m_painter.reset();
+    p->setDocName(title_);
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(p)) {
+        painter_.reset();
         throw ELinePrinter(QStringLiteral("Unable to begin printing."));
     }
-    m_pageNumber = 1;
-    m_painter->setFont(m_font);
+    pageNumber_ = 1;
+    painter_->setFont(font_);
     readMetrics();
     UpdateProgress(QStringLiteral("Preparing to Print"));
     StartPage();
@@ -447,8 +450,8 @@ void TLinePrinter::BeginDoc()
 void TLinePrinter::EndDoc()
 {
     UpdateProgress(QStringLiteral("Finished Printing"));
-    const bool ok = m_painter && m_painter->end();
-    m_painter.reset();
+    const bool ok = painter_ && painter_->end();
+    painter_.reset();
     UpdateProgress(QString());
     if (!ok)
         throw ELinePrinter(QStringLiteral("Unable to finish printing."));
@@ -460,71 +463,71 @@ int TLinePrinter::NewPage()
     QPrinter* p = device();
     if (!Printing() || !p->newPage())
         throw ELinePrinter(QStringLiteral("Unable to print a new page."));
-    ++m_pageNumber;
+    ++pageNumber_;
     StartPage();
-    return m_pageNumber;
+    return pageNumber_;
 }
 
 int TLinePrinter::NewLine()
 {
-    m_x = 0;
-    m_y += m_lineHeight;
-    if (m_y + m_lineHeight < TextAreaHeight())
-        ++m_lineNumber;
+    x_ = 0;
+    y_ += lineHeight_;
+    if (y_ + lineHeight_ < TextAreaHeight())
+        ++lineNumber_;
     else
         NewPage();
     emit OnNewLine(this);
-    return m_lineNumber;
+    return lineNumber_;
 }
 
 void TLinePrinter::StartPage()
 {
     UpdateProgress(QStringLiteral("Currently Printing"));
-    const QString savedFormat = m_tableFormat;
-    const bool savedGrid = m_tableGrid;
-    m_tableGrid = false;
+    const QString savedFormat = tableFormat_;
+    const bool savedGrid = tableGrid_;
+    tableGrid_ = false;
     // Header and footer stand outside the text area and never advance the body;
     // a footer band narrower than a line would otherwise reach into the text
     // area, break the page and print the footer again without end.
-    m_inHeaderFooter = true;
+    inHeaderFooter_ = true;
     try {
-        if (!m_header.isEmpty()) {
+        if (!header_.isEmpty()) {
             const int band = TextAreaTop();
-            m_y = (band - m_lineHeight) / 2 - band;
-            m_tableFormat = m_headerFormat;
-            WriteTableLine(m_header);
+            y_ = (band - lineHeight_) / 2 - band;
+            tableFormat_ = headerFormat_;
+            WriteTableLine(header_);
         }
-        if (!m_footer.isEmpty()) {
-            const int band = UnitsToPixelsY(m_marginBottom - BottomEdge());
-            m_y = TextAreaHeight() + (band - m_lineHeight) / 2;
-            m_tableFormat = m_footerFormat;
-            WriteTableLine(m_footer);
+        if (!footer_.isEmpty()) {
+            const int band = UnitsToPixelsY(marginBottom_ - BottomEdge());
+            y_ = TextAreaHeight() + (band - lineHeight_) / 2;
+            tableFormat_ = footerFormat_;
+            WriteTableLine(footer_);
         }
     } catch (...) {
-        m_inHeaderFooter = false;
-        m_tableFormat = savedFormat;
-        m_tableGrid = savedGrid;
+        inHeaderFooter_ = false;
+        tableFormat_ = savedFormat;
+        tableGrid_ = savedGrid;
         throw;
     }
-    m_inHeaderFooter = false;
-    m_tableFormat = savedFormat;
-    m_tableGrid = savedGrid;
-    m_x = 0;
-    m_y = 0;
-    m_lineNumber = 0;
+    inHeaderFooter_ = false;
+    tableFormat_ = savedFormat;
+    tableGrid_ = savedGrid;
+    x_ = 0;
+    y_ = 0;
+    lineNumber_ = 0;
     emit OnNewPage(this);
     emit OnNewLine(this);
 
     const int l = TextAreaLeft(), t = TextAreaTop(), w = TextAreaWidth(), h = TextAreaHeight();
-    const int bx = UnitsToPixelsX(m_borderOffset), by = UnitsToPixelsY(m_borderOffset);
+    const int bx = UnitsToPixelsX(borderOffset_), by = UnitsToPixelsY(borderOffset_);
     const int hw = (DpiY() / 300) * 2, vw = (DpiX() / 300) * 2;
-    if (m_pageBorders & pbTop)
+    if (pageBorders_ & pbTop)
         drawRule(l - by, t - by, l + w + by, t - by, hw);
-    if (m_pageBorders & pbBottom)
+    if (pageBorders_ & pbBottom)
         drawRule(l - by, t + h + by, l + w + by, t + h + by, hw);
-    if (m_pageBorders & pbLeft)
+    if (pageBorders_ & pbLeft)
         drawRule(l - bx, t - bx, l - bx, t + h + bx, vw);
-    if (m_pageBorders & pbRight)
+    if (pageBorders_ & pbRight)
         drawRule(l + w + bx, t - bx, l + w + bx, t + h + bx, vw);
 }
 
@@ -532,8 +535,8 @@ void TLinePrinter::drawRule(int x1, int y1, int x2, int y2, int width)
 {
     if (!Printing())
         return;
-    m_painter->setPen(QPen(m_fontColor, width, Qt::SolidLine, Qt::FlatCap));
-    m_painter->drawLine(x1, y1, x2, y2);
+    painter_->setPen(QPen(fontColor_, width, Qt::SolidLine, Qt::FlatCap));
+    painter_->drawLine(x1, y1, x2, y2);
 }
 
 void TLinePrinter::WriteLine(const QString& text)
@@ -543,25 +546,24 @@ void TLinePrinter::WriteLine(const QString& text)
     const int areaWidth = TextAreaWidth();
     // One character is printed even when too wide: splitting it again would never end.
     if (w > areaWidth && t.size() > 1) {
-        if (m_wordWrap)
+        if (wordWrap_)
             WrapLine(t);
         else
             WriteLine(FitText(t, areaWidth));
         return;
     }
-    if (m_alignment == taRightJustify)
-        m_x = areaWidth - w;
-    else if (m_alignment == taCenter)
-        m_x = (areaWidth - w) / 2;
+    if (alignment_ == taRightJustify)
+        x_ = areaWidth - w;
+    else if (alignment_ == taCenter)
+        x_ = (areaWidth - w) / 2;
     else
-        m_x = 0;
-    if (m_y + m_lineHeight >= TextAreaHeight())
+        x_ = 0;
+    if (y_ + lineHeight_ >= TextAreaHeight())
         NewPage();
     if (Printing() && !t.isEmpty()) {
-        m_painter->setPen(m_fontColor);
-        m_painter->drawText(
-            QPoint(TextAreaLeft() + m_x, TextAreaTop() + m_y + m_painter->fontMetrics().ascent()),
-            t);
+        painter_->setPen(fontColor_);
+        painter_->drawText(
+            QPoint(TextAreaLeft() + x_, TextAreaTop() + y_ + painter_->fontMetrics().ascent()), t);
     }
     NewLine();
 }
@@ -592,7 +594,7 @@ void TLinePrinter::WrapLine(const QString& text)
 
 TLinePrinter::ColumnSpec TLinePrinter::ParseColumnSpec(const QString& spec) const
 {
-    ColumnSpec cs{taLeftJustify, m_defaultColWidth};
+    ColumnSpec cs{taLeftJustify, defaultColWidth_};
     if (spec.isEmpty())
         return cs;
     QString rest = spec;
@@ -614,7 +616,7 @@ TLinePrinter::ColumnSpec TLinePrinter::ParseColumnSpec(const QString& spec) cons
 
 void TLinePrinter::WriteTableLine(const QString& text)
 {
-    const QStringList specs = m_tableFormat.split(QLatin1Char('|'));
+    const QStringList specs = tableFormat_.split(QLatin1Char('|'));
     const QStringList cells = text.split(QLatin1Char('|'));
     int x = TextAreaLeft();
     const int inset = (DpiX() / 300) * 6;
@@ -639,45 +641,45 @@ void TLinePrinter::WriteTableLine(const QString& text)
         }
         if (Printing()) {
             if (!cell.isEmpty()) {
-                m_painter->setPen(m_fontColor);
-                m_painter->drawText(
-                    QPoint(x + offset, TextAreaTop() + m_y + m_painter->fontMetrics().ascent()),
+                painter_->setPen(fontColor_);
+                painter_->drawText(
+                    QPoint(x + offset, TextAreaTop() + y_ + painter_->fontMetrics().ascent()),
                     cell);
             }
-            if (m_tableGrid) {
-                int lead = m_externalLeading;
-                switch (m_lineSpacing) {
+            if (tableGrid_) {
+                int lead = externalLeading_;
+                switch (lineSpacing_) {
                 case lsHalfSpace:
-                    lead = m_externalLeading / 2;
+                    lead = externalLeading_ / 2;
                     break;
                 case lsSingleSpace:
                     break;
                 case lsSingleAndAHalf:
-                    lead = roundEven(1.5 * m_externalLeading);
+                    lead = roundEven(1.5 * externalLeading_);
                     break;
                 case lsDoubleSpace:
-                    lead = 2 * m_externalLeading;
+                    lead = 2 * externalLeading_;
                     break;
                 }
-                const int yt = TextAreaTop() + m_y - lead;
+                const int yt = TextAreaTop() + y_ - lead;
                 const int hw = (DpiY() / 300) * 2, vw = (DpiX() / 300) * 2;
                 drawRule(x, yt, x + cw, yt, hw);
-                drawRule(x, yt + m_lineHeight, x + cw, yt + m_lineHeight, hw);
-                drawRule(x, yt, x, yt + m_lineHeight, vw);
-                drawRule(x + cw, yt, x + cw, yt + m_lineHeight, vw);
+                drawRule(x, yt + lineHeight_, x + cw, yt + lineHeight_, hw);
+                drawRule(x, yt, x, yt + lineHeight_, vw);
+                drawRule(x + cw, yt, x + cw, yt + lineHeight_, vw);
             }
         }
         x += cw;
     }
-    if (!m_inHeaderFooter && m_y >= 0 && m_y < TextAreaHeight())
+    if (!inHeaderFooter_ && y_ >= 0 && y_ < TextAreaHeight())
         NewLine();
 }
 
 void TLinePrinter::PrintLines(bool tableMode)
 {
-    const QStringList lines = m_lines; // callbacks may assign Lines meanwhile
+    const QStringList lines = lines_; // callbacks may assign Lines meanwhile
     for (const QString& line : lines) {
-        if (tableMode && !m_tableFormat.isEmpty())
+        if (tableMode && !tableFormat_.isEmpty())
             WriteTableLine(line);
         else
             WriteLine(line);
@@ -686,20 +688,22 @@ void TLinePrinter::PrintLines(bool tableMode)
 
 void TLinePrinter::UpdateProgress(const QString& text)
 {
-    if (m_showProgress && Printing()) {
-        if (!m_progress)
-            m_progress = new TPrntProgDlg();
-        if (!m_progress->isVisible())
-            m_progress->show();
+    if (showProgress_ && Printing()) {
+        if (!progress_)
+            progress_ = new TPrntProgDlg();
+        if (!progress_->isVisible())
+            progress_->show();
         if (!text.isEmpty())
-            m_progress->lblStatus->setText(text);
-        m_progress->lblTitle->setText(m_title);
-        m_progress->lblPageNumber->setText(QString::number(m_pageNumber));
-        if (m_progress->isVisible())
-            m_progress->repaint();
-    } else if (m_progress) {
-        m_progress->hide();
-        delete m_progress.data();
-        m_progress = nullptr;
+            progress_->lblStatus->setText(text);
+        progress_->lblTitle->setText(title_);
+        progress_->lblPageNumber->setText(QString::number(pageNumber_));
+        if (progress_->isVisible())
+            progress_->repaint();
+    } else if (progress_) {
+        progress_->hide();
+        delete progress_.data();
+        progress_ = nullptr;
     }
 }
+
+} // namespace corv

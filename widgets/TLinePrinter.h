@@ -11,6 +11,10 @@
 
 class QPrinter;
 class QPainter;
+
+namespace corv
+{
+
 class TPrntProgDlg;
 
 // Failure of a print operation; what() is the message shown to the user.
@@ -18,13 +22,13 @@ class ELinePrinter : public std::runtime_error
 {
 public:
     explicit ELinePrinter(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message)
+        : std::runtime_error(message.toStdString()), message_(message)
     {
     }
-    QString message() const { return m_message; }
+    QString message() const { return message_; }
 
 private:
-    QString m_message;
+    QString message_;
 };
 
 // Prints plain text line by line (body lines, table lines, header, footer,
@@ -78,61 +82,61 @@ public:
     explicit TLinePrinter(QObject* owner = nullptr);
     ~TLinePrinter() override;
 
-    float MarginTop() const { return m_marginTop; }
-    float MarginBottom() const { return m_marginBottom; }
-    float MarginLeft() const { return m_marginLeft; }
-    float MarginRight() const { return m_marginRight; }
+    float MarginTop() const { return marginTop_; }
+    float MarginBottom() const { return marginBottom_; }
+    float MarginLeft() const { return marginLeft_; }
+    float MarginRight() const { return marginRight_; }
     void setMarginTop(float v);
     void setMarginBottom(float v);
     void setMarginLeft(float v);
     void setMarginRight(float v);
-    TMeasureUnit MeasureUnit() const { return m_measureUnit; }
+    TMeasureUnit MeasureUnit() const { return measureUnit_; }
     void setMeasureUnit(TMeasureUnit v);
-    TLineSpacing LineSpacing() const { return m_lineSpacing; }
+    TLineSpacing LineSpacing() const { return lineSpacing_; }
     void setLineSpacing(TLineSpacing v);
-    uint TabSize() const { return m_tabSize; }
-    void setTabSize(uint v) { m_tabSize = v; }
-    bool WordWrap() const { return m_wordWrap; }
-    void setWordWrap(bool v) { m_wordWrap = v; }
-    QStringList Lines() const { return m_lines; }
-    void setLines(const QStringList& v) { m_lines = v; }
-    TAlignment Alignment() const { return m_alignment; }
-    void setAlignment(TAlignment v) { m_alignment = v; }
-    QString Header() const { return m_header; }
-    void setHeader(const QString& v) { m_header = v; }
-    QString Footer() const { return m_footer; }
-    void setFooter(const QString& v) { m_footer = v; }
-    QString HeaderFormat() const { return m_headerFormat; }
-    void setHeaderFormat(const QString& v) { m_headerFormat = v; }
-    QString FooterFormat() const { return m_footerFormat; }
-    void setFooterFormat(const QString& v) { m_footerFormat = v; }
-    QString TableFormat() const { return m_tableFormat; }
-    void setTableFormat(const QString& v) { m_tableFormat = v; }
-    float DefaultColWidth() const { return m_defaultColWidth; }
+    uint TabSize() const { return tabSize_; }
+    void setTabSize(uint v) { tabSize_ = v; }
+    bool WordWrap() const { return wordWrap_; }
+    void setWordWrap(bool v) { wordWrap_ = v; }
+    QStringList Lines() const { return lines_; }
+    void setLines(const QStringList& v) { lines_ = v; }
+    TAlignment Alignment() const { return alignment_; }
+    void setAlignment(TAlignment v) { alignment_ = v; }
+    QString Header() const { return header_; }
+    void setHeader(const QString& v) { header_ = v; }
+    QString Footer() const { return footer_; }
+    void setFooter(const QString& v) { footer_ = v; }
+    QString HeaderFormat() const { return headerFormat_; }
+    void setHeaderFormat(const QString& v) { headerFormat_ = v; }
+    QString FooterFormat() const { return footerFormat_; }
+    void setFooterFormat(const QString& v) { footerFormat_ = v; }
+    QString TableFormat() const { return tableFormat_; }
+    void setTableFormat(const QString& v) { tableFormat_ = v; }
+    float DefaultColWidth() const { return defaultColWidth_; }
     void setDefaultColWidth(float v);
-    bool TableGrid() const { return m_tableGrid; }
-    void setTableGrid(bool v) { m_tableGrid = v; }
-    TPageBorders PageBorders() const { return m_pageBorders; }
-    void setPageBorders(TPageBorders v) { m_pageBorders = v; }
-    float BorderOffset() const { return m_borderOffset; }
-    void setBorderOffset(float v) { m_borderOffset = v; }
-    bool ShowProgress() const { return m_showProgress; }
-    void setShowProgress(bool v) { m_showProgress = v; }
-    QFont Font() const { return m_font; }
+    bool TableGrid() const { return tableGrid_; }
+    void setTableGrid(bool v) { tableGrid_ = v; }
+    TPageBorders PageBorders() const { return pageBorders_; }
+    void setPageBorders(TPageBorders v) { pageBorders_ = v; }
+    float BorderOffset() const { return borderOffset_; }
+    void setBorderOffset(float v) { borderOffset_ = v; }
+    bool ShowProgress() const { return showProgress_; }
+    void setShowProgress(bool v) { showProgress_ = v; }
+    QFont Font() const { return font_; }
     void setFont(const QFont& f);
-    QColor FontColor() const { return m_fontColor; }
-    void setFontColor(const QColor& c) { m_fontColor = c; }
+    QColor FontColor() const { return fontColor_; }
+    void setFontColor(const QColor& c) { fontColor_ = c; }
     TPrinterOrientation Orientation() const;
     void setOrientation(TPrinterOrientation v);
-    QString Title() const { return m_title; }
+    QString Title() const { return title_; }
     void setTitle(const QString& v);
     // Empty: print on the default printer. Otherwise render into this PDF file.
-    QString OutputFileName() const { return m_outputFileName; }
+    QString OutputFileName() const { return outputFileName_; }
     void setOutputFileName(const QString& v);
 
     bool Printing() const;
-    int PageNumber() const { return m_pageNumber; }
-    int LineNumber() const { return m_lineNumber; }
+    int PageNumber() const { return pageNumber_; }
+    int LineNumber() const { return lineNumber_; }
 
     void BeginDoc();
     void EndDoc();
@@ -158,11 +162,11 @@ public:
     double PixelsToUnitsX(int p) const;
     double PixelsToUnitsY(int p) const;
     // Text area in printer pixels, relative to the printable area's corner.
-    int TextAreaLeft() const { return UnitsToPixelsX(m_marginLeft - LeftOffset()); }
-    int TextAreaTop() const { return UnitsToPixelsY(m_marginTop - TopOffset()); }
+    int TextAreaLeft() const { return UnitsToPixelsX(marginLeft_ - LeftOffset()); }
+    int TextAreaTop() const { return UnitsToPixelsY(marginTop_ - TopOffset()); }
     int TextAreaWidth() const;
     int TextAreaHeight() const;
-    int LineHeight() const { return m_lineHeight; }
+    int LineHeight() const { return lineHeight_; }
     // Width of a text in the printer font; 0 when the printer can't be queried.
     int TextWidth(const QString& text) const;
     QString ExpandTabs(const QString& text) const;
@@ -194,34 +198,36 @@ private:
     double paperMeasure(int which) const;
     void requireIdle(const char* what) const;
 
-    std::unique_ptr<QPrinter> m_systemPrinter; // null when none is installed
-    std::unique_ptr<QPrinter> m_pdfPrinter;    // set while OutputFileName is
-    std::unique_ptr<QPainter> m_painter;       // open while a document is
-    QPointer<TPrntProgDlg> m_progress;
+    std::unique_ptr<QPrinter> systemPrinter_; // null when none is installed
+    std::unique_ptr<QPrinter> pdfPrinter_;    // set while OutputFileName is
+    std::unique_ptr<QPainter> painter_;       // open while a document is
+    QPointer<TPrntProgDlg> progress_;
 
-    float m_marginTop = 0, m_marginBottom = 0, m_marginLeft = 0, m_marginRight = 0;
-    TMeasureUnit m_measureUnit = muInches;
-    TLineSpacing m_lineSpacing = lsSingleSpace;
-    uint m_tabSize = 8;
-    bool m_wordWrap = true;
-    QStringList m_lines;
-    TAlignment m_alignment = taLeftJustify;
-    QString m_header, m_footer, m_headerFormat, m_footerFormat, m_tableFormat;
-    float m_defaultColWidth = 0;
-    bool m_tableGrid = false;
-    TPageBorders m_pageBorders;
-    float m_borderOffset = 0;
-    bool m_showProgress = false;
-    QFont m_font;
-    QColor m_fontColor = Qt::black;
-    QString m_title;
-    QString m_outputFileName;
+    float marginTop_ = 0, marginBottom_ = 0, marginLeft_ = 0, marginRight_ = 0;
+    TMeasureUnit measureUnit_ = muInches;
+    TLineSpacing lineSpacing_ = lsSingleSpace;
+    uint tabSize_ = 8;
+    bool wordWrap_ = true;
+    QStringList lines_;
+    TAlignment alignment_ = taLeftJustify;
+    QString header_, footer_, headerFormat_, footerFormat_, tableFormat_;
+    float defaultColWidth_ = 0;
+    bool tableGrid_ = false;
+    TPageBorders pageBorders_;
+    float borderOffset_ = 0;
+    bool showProgress_ = false;
+    QFont font_;
+    QColor fontColor_ = Qt::black;
+    QString title_;
+    QString outputFileName_;
 
-    int m_charHeight = 0, m_externalLeading = 0;
-    int m_lineHeight = 10;
-    int m_x = 0, m_y = 0;
-    int m_pageNumber = 0, m_lineNumber = 0;
-    bool m_inHeaderFooter = false;
+    int charHeight_ = 0, externalLeading_ = 0;
+    int lineHeight_ = 10;
+    int x_ = 0, y_ = 0;
+    int pageNumber_ = 0, lineNumber_ = 0;
+    bool inHeaderFooter_ = false;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLinePrinter::TPageBorders)
+
+} // namespace corv

@@ -1,9 +1,12 @@
-#include "TPrntProgDlg.h"
+#include "widgets/TPrntProgDlg.h"
 
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+
+namespace corv
+{
 
 namespace
 {
@@ -39,3 +42,5 @@ TPrntProgDlg::TPrntProgDlg(QWidget* parent)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
 }
+
+} // namespace corv

@@ -5,6 +5,9 @@
 class QFrame;
 class QLabel;
 
+namespace corv
+{
+
 // Small always-on-top window that shows how far a print job has got.
 // It has no buttons and can't be resized; printing can't be cancelled from it.
 class TPrntProgDlg : public QDialog
@@ -19,3 +22,5 @@ public:
     QLabel* lblPageNumDesc;
     QLabel* lblPageNumber;
 };
+
+} // namespace corv

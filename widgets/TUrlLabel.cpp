@@ -1,4 +1,4 @@
-#include "TUrlLabel.h"
+#include "widgets/TUrlLabel.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -8,6 +8,9 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+namespace corv
+{
+
 TUrlLabel::TUrlLabel(QWidget* parent) : QLabel(parent)
 {
     setFontColor(QColor(0, 0, 255));
@@ -15,8 +18,8 @@ TUrlLabel::TUrlLabel(QWidget* parent) : QLabel(parent)
     f.setUnderline(true);
     setFont(f);
     setCursor(Qt::PointingHandCursor);
-    m_popupMenu = new QMenu(this);
-    m_popupMenu->addAction(QStringLiteral("Copy"), this, &TUrlLabel::copyCaption);
+    popupMenu_ = new QMenu(this);
+    popupMenu_->addAction(QStringLiteral("Copy"), this, &TUrlLabel::copyCaption);
 }
 
 QColor TUrlLabel::FontColor() const
@@ -33,7 +36,7 @@ void TUrlLabel::setFontColor(const QColor& c)
 
 QString TUrlLabel::Target() const
 {
-    return m_url.trimmed().isEmpty() ? text() : m_url;
+    return url_.trimmed().isEmpty() ? text() : url_;
 }
 
 void TUrlLabel::copyCaption()
@@ -44,21 +47,21 @@ void TUrlLabel::copyCaption()
 void TUrlLabel::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() == Qt::LeftButton) {
-        m_savedColor = FontColor();
-        setFontColor(m_activeColor);
-        m_pressed = true;
+        savedColor_ = FontColor();
+        setFontColor(activeColor_);
+        pressed_ = true;
     }
     QLabel::mousePressEvent(e);
 }
 
 void TUrlLabel::mouseReleaseEvent(QMouseEvent* e)
 {
-    if (e->button() != Qt::LeftButton || !m_pressed) {
+    if (e->button() != Qt::LeftButton || !pressed_) {
         QLabel::mouseReleaseEvent(e);
         return;
     }
-    m_pressed = false;
-    setFontColor(m_savedColor);
+    pressed_ = false;
+    setFontColor(savedColor_);
     QLabel::mouseReleaseEvent(e);
     // A click needs the release over the label.
     if (!rect().contains(e->position().toPoint()))
@@ -75,5 +78,7 @@ void TUrlLabel::mouseReleaseEvent(QMouseEvent* e)
 
 void TUrlLabel::contextMenuEvent(QContextMenuEvent* e)
 {
-    m_popupMenu->exec(e->globalPos());
+    popupMenu_->exec(e->globalPos());
 }
+
+} // namespace corv

@@ -5,6 +5,9 @@
 
 class QMenu;
 
+namespace corv
+{
+
 // Label that behaves like a hyperlink: underlined, hand pointer, a second
 // colour while pressed; a click opens URL (or the caption when URL is blank).
 class TUrlLabel : public QLabel
@@ -16,13 +19,13 @@ class TUrlLabel : public QLabel
 public:
     explicit TUrlLabel(QWidget* parent = nullptr);
 
-    QString URL() const { return m_url; }
-    void setURL(const QString& v) { m_url = v; }
-    QColor ActiveColor() const { return m_activeColor; }
-    void setActiveColor(const QColor& v) { m_activeColor = v; }
+    QString URL() const { return url_; }
+    void setURL(const QString& v) { url_ = v; }
+    QColor ActiveColor() const { return activeColor_; }
+    void setActiveColor(const QColor& v) { activeColor_ = v; }
     QColor FontColor() const;
     void setFontColor(const QColor& c);
-    QMenu* PopupMenu() const { return m_popupMenu; }
+    QMenu* PopupMenu() const { return popupMenu_; }
 
     // What a click opens: URL unless it is blank, else the caption.
     QString Target() const;
@@ -38,9 +41,11 @@ protected:
 private:
     void copyCaption();
 
-    QString m_url;
-    QColor m_activeColor{128, 0, 128};
-    QColor m_savedColor;
-    bool m_pressed = false;
-    QMenu* m_popupMenu;
+    QString url_;
+    QColor activeColor_{128, 0, 128};
+    QColor savedColor_;
+    bool pressed_ = false;
+    QMenu* popupMenu_;
 };
+
+} // namespace corv

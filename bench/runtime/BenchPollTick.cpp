@@ -1,9 +1,9 @@
 // One polling tick of the dispatch engine with 32 button numbers and no key
 // sent. Heap allocations are counted around the timed loop to show that the
 // tick allocates nothing.
-#include "DispatchEngine.h"
-#include "FakeJoystick.h"
-#include "RecordingKeyInjector.h"
+#include "engine/DispatchEngine.h"
+#include "platform/fake/FakeJoystick.h"
+#include "platform/fake/RecordingKeyInjector.h"
 
 #include <QCoreApplication>
 #include <atomic>

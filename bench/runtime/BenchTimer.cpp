@@ -3,11 +3,11 @@
 //                  thread (gap to the previous tick minus the interval);
 //  IdleCpu       - the process's CPU while a digital template idles for 30 s.
 // CORV_BENCH_TICKS and CORV_IDLE_SECONDS shorten them for a quick look.
-#include "FakeHotKeyService.h"
-#include "FakeJoystick.h"
-#include "RecordingKeyInjector.h"
-#include "TSuperTimer.h"
-#include "TfrmMain.h"
+#include "platform/fake/FakeHotKeyService.h"
+#include "platform/fake/FakeJoystick.h"
+#include "platform/fake/RecordingKeyInjector.h"
+#include "runtime/TfrmMain.h"
+#include "runtime/components/TSuperTimer.h"
 
 #include <QApplication>
 #include <QEventLoop>

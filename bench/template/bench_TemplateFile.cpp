@@ -2,9 +2,9 @@
 // mappings with 6 keystrokes each, and 32 identified buttons. The files go to
 // a temporary folder under CORV_BENCH_DIR if set (for example /dev/shm, to
 // leave the disk's flush time out), else under the system's temporary folder.
-#include "RuntimeTemplate.h"
-#include "Template.h"
-#include "TemplateFile.h"
+#include "template/RuntimeTemplate.h"
+#include "template/Template.h"
+#include "template/TemplateFile.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

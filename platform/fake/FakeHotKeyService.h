@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HotKeyService.h"
+#include "platform/HotKeyService.h"
 
 #include <QMap>
 

@@ -1,4 +1,4 @@
-#include "FakeJoystick.h"
+#include "platform/fake/FakeJoystick.h"
 
 namespace corv
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Joystick.h"
+#include "platform/Joystick.h"
 
 namespace corv
 {

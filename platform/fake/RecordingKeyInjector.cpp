@@ -1,4 +1,4 @@
-#include "RecordingKeyInjector.h"
+#include "platform/fake/RecordingKeyInjector.h"
 
 namespace corv
 {

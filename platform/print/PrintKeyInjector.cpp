@@ -1,6 +1,6 @@
-#include "PrintKeyInjector.h"
+#include "platform/print/PrintKeyInjector.h"
 
-#include "KeyTable.h"
+#include "template/KeyTable.h"
 
 namespace corv
 {

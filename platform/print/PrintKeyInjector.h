@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeyInjector.h"
+#include "platform/KeyInjector.h"
 
 #include <QByteArray>
 #include <array>

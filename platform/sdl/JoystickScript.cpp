@@ -1,4 +1,4 @@
-#include "JoystickScript.h"
+#include "platform/sdl/JoystickScript.h"
 
 #include <QRegularExpression>
 #include <QSocketNotifier>

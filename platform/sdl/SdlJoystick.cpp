@@ -1,6 +1,6 @@
-#include "SdlJoystick.h"
+#include "platform/sdl/SdlJoystick.h"
 
-#include "JoystickScript.h"
+#include "platform/sdl/JoystickScript.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

@@ -1,6 +1,6 @@
-#include "UinputKeyInjector.h"
+#include "platform/uinput/UinputKeyInjector.h"
 
-#include "VkTable.h"
+#include "platform/VkTable.h"
 
 #include <cerrno>
 #include <chrono>

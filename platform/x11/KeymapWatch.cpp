@@ -1,4 +1,4 @@
-#include "KeymapWatch.h"
+#include "platform/x11/KeymapWatch.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>

@@ -1,6 +1,6 @@
-#include "X11HotKeyService.h"
+#include "platform/x11/X11HotKeyService.h"
 
-#include "VkTable.h"
+#include "platform/VkTable.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "HotKeyService.h"
-#include "KeymapWatch.h"
-#include "XConnection.h"
+#include "platform/HotKeyService.h"
+#include "platform/x11/KeymapWatch.h"
+#include "platform/x11/XConnection.h"
 
 #include <QMap>
 #include <QString>

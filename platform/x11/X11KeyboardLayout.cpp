@@ -1,6 +1,6 @@
-#include "X11KeyboardLayout.h"
+#include "platform/x11/X11KeyboardLayout.h"
 
-#include "VkTable.h"
+#include "platform/VkTable.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>

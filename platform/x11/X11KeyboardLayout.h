@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeyboardLayout.h"
+#include "platform/KeyboardLayout.h"
 
 #include <QString>
 #include <memory>

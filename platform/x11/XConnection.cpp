@@ -1,4 +1,4 @@
-#include "XConnection.h"
+#include "platform/x11/XConnection.h"
 
 #include <X11/Xlib.h>
 #include <mutex>

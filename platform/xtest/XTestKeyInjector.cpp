@@ -1,6 +1,6 @@
-#include "XTestKeyInjector.h"
+#include "platform/xtest/XTestKeyInjector.h"
 
-#include "VkTable.h"
+#include "platform/VkTable.h"
 
 #include <QSocketNotifier>
 #include <X11/XKBlib.h>

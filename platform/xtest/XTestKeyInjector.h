@@ -1,8 +1,8 @@
 #pragma once
 
-#include "KeyInjector.h"
-#include "x11/KeymapWatch.h"
-#include "x11/XConnection.h"
+#include "platform/KeyInjector.h"
+#include "platform/x11/KeymapWatch.h"
+#include "platform/x11/XConnection.h"
 
 #include <QString>
 #include <array>

@@ -1,14 +1,17 @@
-#include "TCustomWinTaskbar.h"
+#include "runtime/components/TCustomWinTaskbar.h"
 
 #include <QCursor>
 #include <QMetaMethod>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
-TCustomWinTaskbar::TCustomWinTaskbar(QWidget* owner)
-    : QObject(owner), FOwner(owner), FTray(new QSystemTrayIcon(this))
+namespace corv
 {
-    connect(FTray, &QSystemTrayIcon::activated, this,
+
+TCustomWinTaskbar::TCustomWinTaskbar(QWidget* owner)
+    : QObject(owner), owner_(owner), tray_(new QSystemTrayIcon(this))
+{
+    connect(tray_, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); });
 }
 
@@ -19,41 +22,41 @@ TCustomWinTaskbar::~TCustomWinTaskbar()
 
 void TCustomWinTaskbar::SetHint(const QString& value)
 {
-    if (value != FHint) {
-        FHint = value;
-        FTray->setToolTip(ToolTip());
+    if (value != hint_) {
+        hint_ = value;
+        tray_->setToolTip(ToolTip());
         RefreshIcon();
     }
 }
 
 QString TCustomWinTaskbar::ToolTip() const
 {
-    return FHint.left(MaxHintLength);
+    return hint_.left(MaxHintLength);
 }
 
 void TCustomWinTaskbar::SetIcon(const QIcon& value)
 {
-    FIcon = value;
+    icon_ = value;
     RefreshIcon();
 }
 
 void TCustomWinTaskbar::SetShowIcon(bool value)
 {
-    FShowIcon = value;
+    showIcon_ = value;
     RefreshIcon();
 }
 
 void TCustomWinTaskbar::RefreshIcon()
 {
-    if (FShowIcon && !FIcon.isNull()) {
-        FTray->setIcon(FIcon);
-        if (!FIconShown) {
-            FTray->show();
-            FIconShown = true;
+    if (showIcon_ && !icon_.isNull()) {
+        tray_->setIcon(icon_);
+        if (!iconShown_) {
+            tray_->show();
+            iconShown_ = true;
         }
     } else {
-        FIconShown = false;
-        FTray->hide();
+        iconShown_ = false;
+        tray_->hide();
     }
 }
 
@@ -115,3 +118,5 @@ void TCustomWinTaskbar::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers sh
 {
     emit OnMouseUp(this, button, shift, x, y);
 }
+
+} // namespace corv

@@ -8,6 +8,9 @@
 class QSystemTrayIcon;
 class QWidget;
 
+namespace corv
+{
+
 // An icon with a tooltip in the notification area. Mouse activity arrives
 // through the virtuals, which raise the matching signals; derived classes
 // give them meaning.
@@ -25,19 +28,19 @@ public:
     explicit TCustomWinTaskbar(QWidget* owner);
     ~TCustomWinTaskbar() override;
 
-    QString Hint() const { return FHint; }
+    QString Hint() const { return hint_; }
     void SetHint(const QString& value);
-    QIcon Icon() const { return FIcon; }
+    QIcon Icon() const { return icon_; }
     void SetIcon(const QIcon& value);
-    bool ShowIcon() const { return FShowIcon; }
+    bool ShowIcon() const { return showIcon_; }
     void SetShowIcon(bool value);
 
     // True while the icon is in the notification area.
-    bool IconShown() const { return FIconShown; }
+    bool IconShown() const { return iconShown_; }
     // The tooltip as the notification area shows it.
     QString ToolTip() const;
-    QWidget* Owner() const { return FOwner; }
-    QSystemTrayIcon* trayIcon() const { return FTray; }
+    QWidget* Owner() const { return owner_; }
+    QSystemTrayIcon* trayIcon() const { return tray_; }
 
     virtual void DblClick();
     virtual void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
@@ -63,10 +66,12 @@ protected:
 private:
     void activated(int reason);
 
-    QPointer<QWidget> FOwner;
-    QSystemTrayIcon* FTray;
-    QString FHint;
-    QIcon FIcon;
-    bool FShowIcon = false;
-    bool FIconShown = false;
+    QPointer<QWidget> owner_;
+    QSystemTrayIcon* tray_;
+    QString hint_;
+    QIcon icon_;
+    bool showIcon_ = false;
+    bool iconShown_ = false;
 };
+
+} // namespace corv

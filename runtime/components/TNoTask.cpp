@@ -1,4 +1,4 @@
-#include "TNoTask.h"
+#include "runtime/components/TNoTask.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -8,6 +8,9 @@
 #include <X11/Xlib.h>
 
 #include <vector>
+
+namespace corv
+{
 
 namespace
 {
@@ -62,7 +65,7 @@ void requestState(Display* dpy, Window win, Atom state, Atom skip, bool on)
 
 } // namespace
 
-TNoTask::TNoTask(QWidget* owner) : QObject(owner), FOwner(owner)
+TNoTask::TNoTask(QWidget* owner) : QObject(owner), owner_(owner)
 {
     if (owner)
         owner->installEventFilter(this);
@@ -70,7 +73,7 @@ TNoTask::TNoTask(QWidget* owner) : QObject(owner), FOwner(owner)
 
 void TNoTask::SetHideForm(bool value)
 {
-    FHideForm = value;
+    hideForm_ = value;
     apply();
 }
 
@@ -78,27 +81,29 @@ bool TNoTask::eventFilter(QObject* watched, QEvent* event)
 {
     // Qt sends Show before it maps the window: the state must be in place by
     // then, and window managers drop it when a window is withdrawn.
-    if (watched == FOwner && event->type() == QEvent::Show)
+    if (watched == owner_ && event->type() == QEvent::Show)
         apply();
     return QObject::eventFilter(watched, event);
 }
 
 void TNoTask::apply()
 {
-    if (!FOwner || !FOwner->testAttribute(Qt::WA_WState_Created))
+    if (!owner_ || !owner_->testAttribute(Qt::WA_WState_Created))
         return;
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->display())
         return;
     Display* dpy = x11->display();
-    const Window win = static_cast<Window>(FOwner->winId());
+    const Window win = static_cast<Window>(owner_->winId());
     const Atom state = XInternAtom(dpy, "_NET_WM_STATE", False);
     const Atom skip = XInternAtom(dpy, "_NET_WM_STATE_SKIP_TASKBAR", False);
     XWindowAttributes attrs{};
     const bool mapped = XGetWindowAttributes(dpy, win, &attrs) && attrs.map_state != IsUnmapped;
     if (mapped)
-        requestState(dpy, win, state, skip, FHideForm);
+        requestState(dpy, win, state, skip, hideForm_);
     else
-        setUnmappedState(dpy, win, state, skip, FHideForm);
+        setUnmappedState(dpy, win, state, skip, hideForm_);
     XFlush(dpy);
 }
+
+} // namespace corv

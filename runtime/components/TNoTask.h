@@ -5,6 +5,9 @@
 
 class QWidget;
 
+namespace corv
+{
+
 // Keeps its owner's window off the taskbar. On X11 that is the EWMH state
 // _NET_WM_STATE_SKIP_TASKBAR, which Qt does not set by itself; elsewhere the
 // component does nothing.
@@ -16,7 +19,7 @@ class TNoTask : public QObject
 public:
     explicit TNoTask(QWidget* owner);
 
-    bool GetHideForm() const { return FHideForm; }
+    bool GetHideForm() const { return hideForm_; }
     void SetHideForm(bool value);
 
 protected:
@@ -25,6 +28,8 @@ protected:
 private:
     void apply();
 
-    QPointer<QWidget> FOwner;
-    bool FHideForm = false;
+    QPointer<QWidget> owner_;
+    bool hideForm_ = false;
 };
+
+} // namespace corv

@@ -1,6 +1,6 @@
-#include "TSuperTimer.h"
+#include "runtime/components/TSuperTimer.h"
 
-#include "TTimerThread.h"
+#include "runtime/components/TTimerThread.h"
 
 #include <QPointer>
 #include <ctime>

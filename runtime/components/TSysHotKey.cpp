@@ -1,4 +1,4 @@
-#include "TSysHotKey.h"
+#include "runtime/components/TSysHotKey.h"
 
 #include <QCoreApplication>
 #include <QEvent>

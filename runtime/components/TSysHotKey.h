@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TWindowedComponent.h"
+#include "runtime/components/TWindowedComponent.h"
 
-#include "HotKeyService.h"
+#include "platform/HotKeyService.h"
 
 #include <QChar>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "TTimerThread.h"
+#include "runtime/components/TTimerThread.h"
 
-#include "TSuperTimer.h"
+#include "runtime/components/TSuperTimer.h"
 
 #include <QMetaObject>
 #include <algorithm>

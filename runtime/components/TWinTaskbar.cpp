@@ -1,7 +1,10 @@
-#include "TWinTaskbar.h"
+#include "runtime/components/TWinTaskbar.h"
 
 #include <QMenu>
 #include <QWidget>
+
+namespace corv
+{
 
 TWinTaskbar::TWinTaskbar(QWidget* owner) : TCustomWinTaskbar(owner) {}
 
@@ -9,7 +12,7 @@ void TWinTaskbar::DblClick()
 {
     if (!hasOnDblClick())
         return;
-    FDblClicked = true;
+    dblClicked_ = true;
     bringOwnerToFront();
     emit OnDblClick(this);
 }
@@ -24,8 +27,8 @@ void TWinTaskbar::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers, int, in
 {
     if (button != Qt::LeftButton)
         return;
-    if (FDblClicked) {
-        FDblClicked = false;
+    if (dblClicked_) {
+        dblClicked_ = false;
         return;
     }
     if (hasOnClick()) {
@@ -36,10 +39,10 @@ void TWinTaskbar::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers, int, in
 
 void TWinTaskbar::PopupAtCursor(int x, int y)
 {
-    if (!FPopUpMenu)
+    if (!popUpMenu_)
         return;
     bringOwnerToFront();
-    FPopUpMenu->popup(QPoint(x, y));
+    popUpMenu_->popup(QPoint(x, y));
 }
 
 // Raise only: the player's window must never take the keyboard focus from
@@ -49,3 +52,5 @@ void TWinTaskbar::bringOwnerToFront()
     if (QWidget* owner = Owner(); owner && owner->isVisible())
         owner->raise();
 }
+
+} // namespace corv

@@ -1,9 +1,12 @@
 #pragma once
 
-#include "TCustomWinTaskbar.h"
+#include "runtime/components/TCustomWinTaskbar.h"
 
 #include <QMenu>
 #include <QPointer>
+
+namespace corv
+{
 
 // The notification-area icon as the player uses it: a right press opens the
 // pop-up menu at the cursor, a left click raises OnClick, a double click
@@ -16,8 +19,8 @@ class TWinTaskbar : public TCustomWinTaskbar
 public:
     explicit TWinTaskbar(QWidget* owner);
 
-    QMenu* PopUpMenu() const { return FPopUpMenu; }
-    void SetPopUpMenu(QMenu* menu) { FPopUpMenu = menu; }
+    QMenu* PopUpMenu() const { return popUpMenu_; }
+    void SetPopUpMenu(QMenu* menu) { popUpMenu_ = menu; }
 
     void DblClick() override;
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) override;
@@ -29,6 +32,8 @@ private:
     void bringOwnerToFront();
 
     // Tracks the menu's lifetime: a destroyed menu reads back as none.
-    QPointer<QMenu> FPopUpMenu;
-    bool FDblClicked = false;
+    QPointer<QMenu> popUpMenu_;
+    bool dblClicked_ = false;
 };
+
+} // namespace corv

@@ -1,4 +1,4 @@
-#include "TWindowedComponent.h"
+#include "runtime/components/TWindowedComponent.h"
 
 #include <QEvent>
 

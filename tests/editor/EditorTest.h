@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FakeJoystick.h"
-#include "MessageBox.h"
 #include "ModalCloser.h"
-#include "TfrmMain.h"
+#include "editor/MessageBox.h"
+#include "editor/TfrmMain.h"
+#include "platform/fake/FakeJoystick.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,10 +1,12 @@
-#include "TExplorerButton.h"
+#include "widgets/TExplorerButton.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
 #include <QSvgRenderer>
 #include <QTest>
+
+using namespace corv;
 
 class tst_Icons : public QObject
 {

@@ -3,7 +3,7 @@
 // pipe and with the fake joystick.
 #include "EditorTest.h"
 #include "TestFiles.h"
-#include "sdl/SdlJoystick.h"
+#include "platform/Platform.h"
 
 #include <QFile>
 #include <QRadioButton>
@@ -22,9 +22,9 @@ private slots:
     void cleanup()
     {
         destroyEditor();
-        script.close();
-        sdl.reset();
-        dir.reset();
+        script_.close();
+        sdl_.reset();
+        dir_.reset();
     }
 
     void captureFailureEndsTheProgram();
@@ -39,15 +39,15 @@ private:
     // An editor on the virtual joystick; send() writes script lines to it.
     void createVirtual()
     {
-        dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir->isValid());
-        const QString fifo = corv::test::makeFifo(dir->filePath(QStringLiteral("joy")));
-        sdl = std::make_unique<SdlJoystick>(QStringLiteral("virtual:") + fifo);
-        createEditor(sdl.get());
-        script.setFileName(fifo);
-        QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        const QString fifo = corv::test::makeFifo(dir_->filePath(QStringLiteral("joy")));
+        sdl_ = Platform::createJoystick(QStringLiteral("virtual:") + fifo);
+        createEditor(sdl_.get());
+        script_.setFileName(fifo);
+        QVERIFY(script_.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     }
-    void send(const QByteArray& lines) { QCOMPARE(script.write(lines), lines.size()); }
+    void send(const QByteArray& lines) { QCOMPARE(script_.write(lines), lines.size()); }
     // Lets the 100 ms poll see the state a few times.
     static void polls() { QTest::qWait(3 * TfrmMain::PollInterval); }
     void toAnalog()
@@ -57,9 +57,9 @@ private:
         QVERIFY(!frm->Doc.DigitalDevice);
     }
 
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<SdlJoystick> sdl;
-    QFile script;
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<Joystick> sdl_;
+    QFile script_;
 };
 
 void TestIdentification::captureFailureEndsTheProgram()

@@ -1,5 +1,5 @@
-#include "Manual.h"
 #include "TestFiles.h"
+#include "editor/Manual.h"
 
 #include <QDir>
 #include <QRegularExpression>

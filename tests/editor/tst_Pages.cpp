@@ -1,7 +1,7 @@
 // The editor's frame: New, the settings pages, hints and exit.
 #include "EditorTest.h"
-#include "TColorGrid.h"
-#include "TExplorerButton.h"
+#include "widgets/TColorGrid.h"
+#include "widgets/TExplorerButton.h"
 
 #include <QFontDatabase>
 #include <QHelpEvent>

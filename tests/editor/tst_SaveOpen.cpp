@@ -1,10 +1,10 @@
 // Saving, opening, the summary and printing, through the window's flows.
 #include "EditorTest.h"
 #include "PdfText.h"
-#include "SummaryPrinter.h"
-#include "TExplorerButton.h"
-#include "TemplateFile.h"
 #include "TestFiles.h"
+#include "editor/SummaryPrinter.h"
+#include "template/TemplateFile.h"
+#include "widgets/TExplorerButton.h"
 
 #include <QDir>
 #include <QLabel>
@@ -23,7 +23,7 @@ class TestSaveOpen : public EditorTest
 private slots:
     void init()
     {
-        dir = std::make_unique<QTemporaryDir>();
+        dir_ = std::make_unique<QTemporaryDir>();
         createEditor();
     }
     void cleanup() { destroyEditor(); }
@@ -40,7 +40,7 @@ private slots:
     void printingWithoutPrinterOffersPdf();
 
 private:
-    QString path(const char* name) const { return dir->filePath(QLatin1String(name)); }
+    QString path(const char* name) const { return dir_->filePath(QLatin1String(name)); }
     // The worked example of the file format, entered as a user would.
     void enterFlightExample()
     {
@@ -59,7 +59,7 @@ private:
         frm->txtTemplateDesc->setText("Flight game");
     }
 
-    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<QTemporaryDir> dir_;
 };
 
 void TestSaveOpen::saveRefusalsComeBeforeTheDialog_data()
@@ -109,7 +109,7 @@ void TestSaveOpen::saveRefusalsComeBeforeTheDialog()
         QVERIFY(closer.seen.isEmpty());
     }
     QVERIFY(frm->TemplateFileName.isEmpty());
-    QVERIFY(QDir(dir->path()).isEmpty());
+    QVERIFY(QDir(dir_->path()).isEmpty());
 }
 
 void TestSaveOpen::workedExampleSavesTheExampleFile()
@@ -223,7 +223,7 @@ void TestSaveOpen::refusedFilesKeepTheDocument()
         {writeFile(path("old.joy"), "[GLOBAL]\nMODE_SWITCH_BUTTON=\n"), "Information",
          "This template file is from an earlier version of The Corvane. "},
         {fifo, "Error", '"' + fifo + "\" is not a regular file"},
-        {dir->path(), "Error", '"' + dir->path() + "\" is a folder"},
+        {dir_->path(), "Error", '"' + dir_->path() + "\" is a folder"},
         {path("nothing.joy"), "Error", notValid},
     };
     identify("1", "Trigger");

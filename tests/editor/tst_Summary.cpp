@@ -1,5 +1,5 @@
-#include "Summary.h"
-#include "Template.h"
+#include "editor/Summary.h"
+#include "template/Template.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 #include "PdfText.h"
-#include "SummaryPrinter.h"
+#include "editor/SummaryPrinter.h"
 
 #include <QMap>
 #include <QTemporaryDir>
@@ -12,7 +12,7 @@ using namespace corv::editor;
 class tst_SummaryPrinter : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
+    QTemporaryDir dir_;
 
 private slots:
     void printsLinesWithTabsAt30();
@@ -23,7 +23,7 @@ void tst_SummaryPrinter::printsLinesWithTabsAt30()
 {
     const QStringList lines{"Flight", "", "Trigger\tFire guns  -  REPEAT",
                             "A description of exactly 30 c\tGear", "Responsivness:\tNormal"};
-    const QString pdf = m_dir.filePath(QStringLiteral("summary.pdf"));
+    const QString pdf = dir_.filePath(QStringLiteral("summary.pdf"));
     QCOMPARE(PrintSummary(lines, pdf), QString());
 
     // The printed rows, top to bottom, as (y, words with their left edges).
@@ -62,7 +62,7 @@ void tst_SummaryPrinter::printsLinesWithTabsAt30()
 void tst_SummaryPrinter::failureIsReturned()
 {
     // The printer's own message comes back; nothing is thrown.
-    QCOMPARE(PrintSummary({"line"}, m_dir.filePath(QStringLiteral("no/such/folder/x.pdf"))),
+    QCOMPARE(PrintSummary({"line"}, dir_.filePath(QStringLiteral("no/such/folder/x.pdf"))),
              QStringLiteral("Unable to begin printing."));
 }
 

@@ -1,8 +1,8 @@
-#include "ProfileFile.h"
-#include "Template.h"
-#include "TemplateFile.h"
-#include "TemplateStore.h"
 #include "TestFiles.h"
+#include "editor/TemplateStore.h"
+#include "template/ProfileFile.h"
+#include "template/Template.h"
+#include "template/TemplateFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,7 +35,7 @@ ButtonMapping mapping(const QString& id)
 class tst_TemplateStore : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
+    QTemporaryDir dir_;
 
 private slots:
     void checkBeforeSave_data();
@@ -94,13 +94,13 @@ void tst_TemplateStore::refusedFileKeepsDocument_data()
 
     const QString notATemplate = TemplateCheckMessage(TemplateCheck::NotATemplate);
     auto file = [this](const char* name, const QByteArray& bytes) {
-        return corv::test::writeFile(m_dir.filePath(QString::fromLatin1(name)), bytes);
+        return corv::test::writeFile(dir_.filePath(QString::fromLatin1(name)), bytes);
     };
-    const QString fifo = corv::test::makeFifo(m_dir.filePath(QStringLiteral("fifo.joy")));
+    const QString fifo = corv::test::makeFifo(dir_.filePath(QStringLiteral("fifo.joy")));
     const QString big = file("big.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=x\n");
     QVERIFY(QFile::resize(big, ProfileFile::MaxFileSize + 1));
 
-    QTest::newRow("missing") << m_dir.filePath(QStringLiteral("none.joy"))
+    QTest::newRow("missing") << dir_.filePath(QStringLiteral("none.joy"))
                              << int(QMessageBox::Critical) << "Error" << notATemplate;
     QTest::newRow("not a template") << file("text.joy", "[GLOBAL]\nMODE1NAME=x\n")
                                     << int(QMessageBox::Critical) << "Error" << notATemplate;
@@ -108,8 +108,8 @@ void tst_TemplateStore::refusedFileKeepsDocument_data()
         << file("old.joy", "[GLOBAL]\nMODE_SWITCH_BUTTON=\n") << int(QMessageBox::Information)
         << "Information" << TemplateCheckMessage(TemplateCheck::EarlierVersion);
     QTest::newRow("folder")
-        << m_dir.path() << int(QMessageBox::Critical) << "Error"
-        << QStringLiteral("\"%1\" is a folder, not a template file.").arg(m_dir.path());
+        << dir_.path() << int(QMessageBox::Critical) << "Error"
+        << QStringLiteral("\"%1\" is a folder, not a template file.").arg(dir_.path());
     QTest::newRow("fifo") << fifo << int(QMessageBox::Critical) << "Error"
                           << QStringLiteral("\"%1\" is not a regular file (it is a pipe, socket or "
                                             "device), so it cannot be a template.")

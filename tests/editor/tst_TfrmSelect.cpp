@@ -1,7 +1,7 @@
 // The keystroke dialog, opened from the main window's keystroke fields.
 #include "EditorTest.h"
-#include "KeyTable.h"
-#include "TfrmSelect.h"
+#include "editor/TfrmSelect.h"
+#include "template/KeyTable.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -23,15 +23,15 @@ class TestCorvedit : public QObject
 private slots:
     void initTestCase()
     {
-        dpy = openDisplay();
-        if (!dpy)
+        dpy_ = openDisplay();
+        if (!dpy_)
             QSKIP("needs an X display");
         QVERIFY(QFile::exists(QStringLiteral(CORVEDIT_PATH)));
     }
     void cleanupTestCase()
     {
-        if (dpy)
-            XCloseDisplay(dpy);
+        if (dpy_)
+            XCloseDisplay(dpy_);
     }
 
     void captureFailureShowsBoxAndExitsWithOne()
@@ -41,10 +41,10 @@ private slots:
         run.start(CORVEDIT_PATH, {"--joystick", "virtual:" + dir.filePath("missing")});
         QVERIFY(run.waitForStarted(kTimeout));
         Window box = 0;
-        QVERIFY(QTest::qWaitFor([&] { return (box = findWindow(dpy, run.processId(), "Error")); },
+        QVERIFY(QTest::qWaitFor([&] { return (box = findWindow(dpy_, run.processId(), "Error")); },
                                 kTimeout));
-        QVERIFY(!findWindow(dpy, run.processId(), "Corvane"));
-        closeWindow(dpy, box);
+        QVERIFY(!findWindow(dpy_, run.processId(), "Corvane"));
+        closeWindow(dpy_, box);
         QVERIFY(run.waitForFinished(kTimeout));
         QCOMPARE(run.exitStatus(), QProcess::NormalExit);
         QCOMPARE(run.exitCode(), 1);
@@ -65,7 +65,7 @@ private slots:
     }
 
 private:
-    Display* dpy = nullptr;
+    Display* dpy_ = nullptr;
 };
 
 QTEST_GUILESS_MAIN(TestCorvedit)

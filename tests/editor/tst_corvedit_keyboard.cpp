@@ -165,19 +165,19 @@ private:
     // release leaves the joystick still long enough for the next press.
     bool press(Corvedit& editor, int button);
 
-    Display* dpy = nullptr;
-    std::unique_ptr<Bells> bells;
-    QTemporaryDir dir;
-    QString saved;
+    Display* dpy_ = nullptr;
+    std::unique_ptr<Bells> bells_;
+    QTemporaryDir dir_;
+    QString saved_;
 };
 
 void TestCorveditKeyboard::initTestCase()
 {
-    dpy = openDisplay();
-    if (!dpy)
+    dpy_ = openDisplay();
+    if (!dpy_)
         QSKIP("needs an X display");
-    bells = std::make_unique<Bells>(dpy);
-    QVERIFY2(bells->ok(), "needs the XKB extension");
+    bells_ = std::make_unique<Bells>(dpy_);
+    QVERIFY2(bells_->ok(), "needs the XKB extension");
     QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(),
              "needs xdotool (scripts/install-deps.sh)");
     QVERIFY(QFile::exists(QStringLiteral(CORVEDIT_PATH)));
@@ -185,21 +185,21 @@ void TestCorveditKeyboard::initTestCase()
 
 void TestCorveditKeyboard::cleanupTestCase()
 {
-    bells.reset();
-    if (dpy)
-        XCloseDisplay(dpy);
+    bells_.reset();
+    if (dpy_)
+        XCloseDisplay(dpy_);
 }
 
 bool TestCorveditKeyboard::press(Corvedit& editor, int button)
 {
-    return editor.send(QStringLiteral("press %1\n").arg(button).toLatin1()) && bells->waitFor(1) &&
+    return editor.send(QStringLiteral("press %1\n").arg(button).toLatin1()) && bells_->waitFor(1) &&
            editor.send(QStringLiteral("release %1\nwait 300\n").arg(button).toLatin1());
 }
 
 void TestCorveditKeyboard::programsAndSavesFromTheKeyboard()
 {
     Corvedit editor;
-    QVERIFY2(editor.start(dpy), editor.process.readAllStandardError().constData());
+    QVERIFY2(editor.start(dpy_), editor.process.readAllStandardError().constData());
 
     // It starts on the Description page, whose field has the keyboard.
     QVERIFY(type(QStringLiteral("Flight")));
@@ -208,44 +208,44 @@ void TestCorveditKeyboard::programsAndSavesFromTheKeyboard()
     QVERIFY(keys(QStringLiteral("ctrl+Tab ctrl+Tab")));
     QVERIFY(press(editor, 1));
     QVERIFY(type(QStringLiteral("Trigger")) && keys(QStringLiteral("alt+a")));
-    QVERIFY(bells->waitFor(1));
+    QVERIFY(bells_->waitFor(1));
     QVERIFY(press(editor, 2));
     QVERIFY(type(QStringLiteral("Top")) && keys(QStringLiteral("Return")));
-    QVERIFY(bells->waitFor(1));
+    QVERIFY(bells_->waitFor(1));
 
     // Buttons, past Mode. Delete there says there is nothing to delete yet,
     // which also shows the page has been reached before the joystick is used.
     QVERIFY(keys(QStringLiteral("ctrl+Tab ctrl+Tab alt+d")));
-    QVERIFY(editor.answer(dpy, "Information", {}, QStringLiteral("Return")));
+    QVERIFY(editor.answer(dpy_, "Information", {}, QStringLiteral("Return")));
     QVERIFY(press(editor, 1));
     // The purpose, Repeat, keystroke 1: Space opens the keystroke dialog,
     // whose key list finds "g" as it is typed; CTRL ticked, Enter takes it.
     QVERIFY(type(QStringLiteral("Fire guns")) && keys(QStringLiteral("Tab Tab space")));
-    QVERIFY(editor.answer(dpy, "Keystroke Selection", QStringLiteral("g"),
+    QVERIFY(editor.answer(dpy_, "Keystroke Selection", QStringLiteral("g"),
                           QStringLiteral("Tab space Return")));
     QVERIFY(keys(QStringLiteral("alt+a")));
-    QVERIFY(bells->waitFor(1));
+    QVERIFY(bells_->waitFor(1));
 
     // Saved under a name without its suffix, which the dialog adds.
     QVERIFY(keys(QStringLiteral("alt+s")));
-    QVERIFY(editor.answer(dpy, "Save Joystick Template", dir.filePath(QStringLiteral("game")),
+    QVERIFY(editor.answer(dpy_, "Save Joystick Template", dir_.filePath(QStringLiteral("game")),
                           QStringLiteral("Return")));
-    QVERIFY(editor.exit(dpy));
-    const QString path = dir.filePath(QStringLiteral("game.joy"));
+    QVERIFY(editor.exit(dpy_));
+    const QString path = dir_.filePath(QStringLiteral("game.joy"));
     const QByteArray text = corv::test::readFile(path);
     for (const char* line : {"DESCRIPTION=Flight", "1=1,Trigger", "2=2,Top",
                              "BUTTON1_DESC=Fire guns", "BUTTON1_1=71", "BUTTON1_1_Ctrl=1"})
         QVERIFY2(text.contains(QByteArray(line) + "\n"), (line + (" not in\n" + text)).constData());
-    saved = path;
+    saved_ = path;
 }
 
 void TestCorveditKeyboard::savedTemplatePlays()
 {
-    if (saved.isEmpty())
-        QSKIP("no template was saved");
+    if (saved_.isEmpty())
+        QSKIP("no template was saved_");
     CorvplayProcess player;
     player.platform = QStringLiteral("offscreen");
-    player.start(QStringLiteral("print"), saved);
+    player.start(QStringLiteral("print"), saved_);
     // Button 2 is identified only: the first keys are button 1's, Ctrl+G.
     QVERIFY(player.send("press 2\nwait 300\nrelease 2\nwait 300\npress 1\nwait 300\nrelease 1\n"));
     QStringList typed;
@@ -264,16 +264,16 @@ void TestCorveditKeyboard::savedTemplatePlays()
 
 void TestCorveditKeyboard::screenshotOfEachPage()
 {
-    if (saved.isEmpty())
-        QSKIP("no template was saved");
+    if (saved_.isEmpty())
+        QSKIP("no template was saved_");
     const QDir shots(qEnvironmentVariable("CORV_BINARY_DIR") + QStringLiteral("/screenshots"));
     QVERIFY(shots.mkpath(QStringLiteral(".")));
     Corvedit editor;
-    QVERIFY(editor.start(dpy, {saved}));
+    QVERIFY(editor.start(dpy_, {saved_}));
     // The tab bar under the 48-pixel toolbar changes only when the page
     // does. Once it is drawn, Ctrl+Tab goes round every page, back to the first.
     const QRect tabBar(0, 48, 529, 20);
-    const auto tabs = [&] { return grab(dpy, editor.window).copy(tabBar); };
+    const auto tabs = [&] { return grab(dpy_, editor.window).copy(tabBar); };
     const auto drawn = [&] {
         const QImage bar = tabs();
         QSet<QRgb> colours;
@@ -292,9 +292,9 @@ void TestCorveditKeyboard::screenshotOfEachPage()
         QVERIFY(QTest::qWaitFor([&] { return tabs() != before; }, kTimeout));
         if (page == u"buttons")
             QVERIFY(press(editor, 1)); // its mapping shown in the fields
-        QVERIFY(grab(dpy, editor.window).save(shots.filePath(page + QStringLiteral(".png"))));
+        QVERIFY(grab(dpy_, editor.window).save(shots.filePath(page + QStringLiteral(".png"))));
     }
-    QVERIFY(editor.exit(dpy));
+    QVERIFY(editor.exit(dpy_));
 }
 
 QTEST_GUILESS_MAIN(TestCorveditKeyboard)

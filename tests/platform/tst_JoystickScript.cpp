@@ -1,4 +1,4 @@
-#include "sdl/JoystickScript.h"
+#include "platform/sdl/JoystickScript.h"
 
 #include "TestFiles.h"
 

@@ -1,6 +1,6 @@
-#include "Platform.h"
-#include "print/PrintKeyInjector.h"
-#include "uinput/UinputKeyInjector.h"
+#include "platform/Platform.h"
+#include "platform/print/PrintKeyInjector.h"
+#include "platform/uinput/UinputKeyInjector.h"
 
 #include <QTest>
 #include <csignal>

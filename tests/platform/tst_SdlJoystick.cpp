@@ -1,5 +1,5 @@
-#include "sdl/JoystickScript.h"
-#include "sdl/SdlJoystick.h"
+#include "platform/sdl/JoystickScript.h"
+#include "platform/sdl/SdlJoystick.h"
 
 #include "ScriptPipe.h"
 #include "TestFiles.h"

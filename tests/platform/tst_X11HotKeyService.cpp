@@ -1,6 +1,6 @@
-#include "HotKeyService.h"
-#include "x11/X11HotKeyService.h"
-#include "xtest/XTestKeyInjector.h"
+#include "platform/HotKeyService.h"
+#include "platform/x11/X11HotKeyService.h"
+#include "platform/xtest/XTestKeyInjector.h"
 
 #include "KeyRecorderWindow.h"
 #include "RunProgram.h"

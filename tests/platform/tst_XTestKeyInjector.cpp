@@ -1,6 +1,6 @@
-#include "KeyTable.h"
-#include "VkTable.h"
-#include "xtest/XTestKeyInjector.h"
+#include "platform/VkTable.h"
+#include "platform/xtest/XTestKeyInjector.h"
+#include "template/KeyTable.h"
 
 #include "KeyRecorderWindow.h"
 #include "PrivateXServer.h"

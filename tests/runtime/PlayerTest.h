@@ -1,11 +1,11 @@
 #pragma once
 
-#include "FakeHotKeyService.h"
-#include "FakeJoystick.h"
 #include "ModalCloser.h"
-#include "RecordingKeyInjector.h"
 #include "TestFiles.h"
-#include "TfrmMain.h"
+#include "platform/fake/FakeHotKeyService.h"
+#include "platform/fake/FakeJoystick.h"
+#include "platform/fake/RecordingKeyInjector.h"
+#include "runtime/TfrmMain.h"
 
 #include <QApplication>
 #include <QSettings>

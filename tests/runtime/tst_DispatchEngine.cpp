@@ -1,6 +1,6 @@
-#include "DispatchEngine.h"
-#include "FakeJoystick.h"
-#include "RecordingKeyInjector.h"
+#include "engine/DispatchEngine.h"
+#include "platform/fake/FakeJoystick.h"
+#include "platform/fake/RecordingKeyInjector.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>

@@ -1,9 +1,9 @@
-#include "Messages.h"
 #include "PlayerTest.h"
-#include "TSuperTimer.h"
-#include "TSysHotKey.h"
-#include "TWinTaskbar.h"
-#include "TfrmMain.h"
+#include "runtime/Messages.h"
+#include "runtime/TfrmMain.h"
+#include "runtime/components/TSuperTimer.h"
+#include "runtime/components/TSysHotKey.h"
+#include "runtime/components/TWinTaskbar.h"
 
 #include <QLabel>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "TNoTask.h"
+#include "runtime/components/TNoTask.h"
 
 #include <QGuiApplication>
 #include <QTest>
@@ -6,6 +6,8 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+
+using namespace corv;
 
 class TestNoTask : public QObject
 {
@@ -18,7 +20,7 @@ private slots:
 
 private:
     QList<QByteArray> netWmState(QWidget& w);
-    Display* dpy = nullptr;
+    Display* dpy_ = nullptr;
 };
 
 void TestNoTask::initTestCase()
@@ -26,7 +28,7 @@ void TestNoTask::initTestCase()
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11)
         QSKIP("needs the X11 platform");
-    dpy = x11->display();
+    dpy_ = x11->display();
 }
 
 QList<QByteArray> TestNoTask::netWmState(QWidget& w)
@@ -37,14 +39,14 @@ QList<QByteArray> TestNoTask::netWmState(QWidget& w)
     unsigned long count = 0;
     unsigned long after = 0;
     unsigned char* data = nullptr;
-    XSync(dpy, False);
-    XGetWindowProperty(dpy, static_cast<Window>(w.winId()),
-                       XInternAtom(dpy, "_NET_WM_STATE", False), 0, 1024, False, XA_ATOM, &type,
+    XSync(dpy_, False);
+    XGetWindowProperty(dpy_, static_cast<Window>(w.winId()),
+                       XInternAtom(dpy_, "_NET_WM_STATE", False), 0, 1024, False, XA_ATOM, &type,
                        &format, &count, &after, &data);
     if (data) {
         const auto* atoms = reinterpret_cast<const Atom*>(data);
         for (unsigned long i = 0; i < count; ++i) {
-            char* name = XGetAtomName(dpy, atoms[i]);
+            char* name = XGetAtomName(dpy_, atoms[i]);
             names << QByteArray(name);
             XFree(name);
         }

@@ -1,9 +1,9 @@
-#include "Messages.h"
-#include "PlayerService.h"
 #include "PlayerTest.h"
-#include "TSuperTimer.h"
-#include "TSysHotKey.h"
-#include "TfrmMain.h"
+#include "runtime/Messages.h"
+#include "runtime/PlayerService.h"
+#include "runtime/TfrmMain.h"
+#include "runtime/components/TSuperTimer.h"
+#include "runtime/components/TSysHotKey.h"
 
 #include <QLabel>
 #include <QScreen>

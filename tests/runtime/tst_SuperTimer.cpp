@@ -1,4 +1,4 @@
-#include "TSuperTimer.h"
+#include "runtime/components/TSuperTimer.h"
 
 #include <QSignalSpy>
 #include <QThread>

@@ -1,5 +1,5 @@
-#include "FakeHotKeyService.h"
-#include "TSysHotKey.h"
+#include "platform/fake/FakeHotKeyService.h"
+#include "runtime/components/TSysHotKey.h"
 
 #include <QSignalSpy>
 #include <QtTest>

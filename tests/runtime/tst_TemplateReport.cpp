@@ -1,5 +1,5 @@
-#include "TemplateReport.h"
 #include "TestFiles.h"
+#include "runtime/TemplateReport.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,11 +1,13 @@
-#include "CorvplayIcon.h"
-#include "TWinTaskbar.h"
+#include "runtime/CorvplayIcon.h"
+#include "runtime/components/TWinTaskbar.h"
 
 #include <QMenu>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QWidget>
+
+using namespace corv;
 
 class TestWinTaskbar : public QObject
 {

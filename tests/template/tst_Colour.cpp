@@ -1,4 +1,4 @@
-#include "Colour.h"
+#include "template/Colour.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "KeyTable.h"
+#include "template/KeyTable.h"
 
 #include <QSet>
 #include <QTest>

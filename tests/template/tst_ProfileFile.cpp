@@ -1,4 +1,4 @@
-#include "ProfileFile.h"
+#include "template/ProfileFile.h"
 
 #include <QTemporaryDir>
 #include <QTest>

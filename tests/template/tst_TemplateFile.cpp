@@ -1,8 +1,8 @@
-#include "ProfileFile.h"
-#include "RuntimeTemplate.h"
-#include "Template.h"
-#include "TemplateFile.h"
 #include "TestFiles.h"
+#include "template/ProfileFile.h"
+#include "template/RuntimeTemplate.h"
+#include "template/Template.h"
+#include "template/TemplateFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -185,12 +185,12 @@ private slots:
     void foreignSectionSurvives();
 
 private:
-    QTemporaryDir m_dir;
+    QTemporaryDir dir_;
 };
 
 void tst_TemplateFile::workedExampleWritesItsLines()
 {
-    const QString path = m_dir.filePath(QStringLiteral("new.joy"));
+    const QString path = dir_.filePath(QStringLiteral("new.joy"));
     QString error;
     QVERIFY2(WriteTemplate(flightGame(), path, &error), qPrintable(error));
     const QByteArray expected = readFile(examplePath());
@@ -246,7 +246,7 @@ void tst_TemplateFile::roundTrip_data()
 void tst_TemplateFile::roundTrip()
 {
     QFETCH(Template, original);
-    const QString path = m_dir.filePath(QStringLiteral("round.joy"));
+    const QString path = dir_.filePath(QStringLiteral("round.joy"));
     QVERIFY(WriteTemplate(original, path));
     const QByteArray first = readFile(path);
     QCOMPARE(CheckTemplateFile(path), TemplateCheck::Valid);
@@ -271,7 +271,7 @@ void tst_TemplateFile::numberingIsTextOrder()
                      mapping("257", "again", true, {"", "c"})};
     t.Mappings[1] = {mapping("514", "", false, {"d"})};
     t.ModeSwitchButton = QStringLiteral("257"); // also mapped: keeps its first number
-    const QString path = m_dir.filePath(QStringLiteral("numbers.joy"));
+    const QString path = dir_.filePath(QStringLiteral("numbers.joy"));
     QVERIFY(WriteTemplate(t, path));
 
     ProfileFile file;
@@ -312,10 +312,10 @@ void tst_TemplateFile::check_data()
 void tst_TemplateFile::check()
 {
     QFETCH(QByteArray, file);
-    const QString path = m_dir.filePath(QStringLiteral("check.joy"));
+    const QString path = dir_.filePath(QStringLiteral("check.joy"));
     writeFile(path, file);
     QTEST(CheckTemplateFile(path), "result");
-    QCOMPARE(CheckTemplateFile(m_dir.filePath(QStringLiteral("missing.joy"))),
+    QCOMPARE(CheckTemplateFile(dir_.filePath(QStringLiteral("missing.joy"))),
              TemplateCheck::NotATemplate);
     QCOMPARE(TemplateCheckMessage(TemplateCheck::NotATemplate),
              QStringLiteral("This is not a valid joystick template file"));
@@ -452,7 +452,7 @@ void tst_TemplateFile::handEditedFile()
     QFETCH(QByteArray, file);
     QFETCH(QString, view);
     QFETCH(QString, field);
-    const QString path = m_dir.filePath(QStringLiteral("hand.joy"));
+    const QString path = dir_.filePath(QStringLiteral("hand.joy"));
     writeFile(path, file);
     QCOMPARE(CheckTemplateFile(path), TemplateCheck::Valid);
     if (view == u"editor") {
@@ -508,7 +508,7 @@ void tst_TemplateFile::buttonLimit()
         t.Mappings[i % 5].append(mapping(QString::number(1000 + i), "", false, {"a"}));
     if (switchButton)
         t.ModeSwitchButton = QStringLiteral("2");
-    const QString path = m_dir.filePath(QStringLiteral("limit.joy"));
+    const QString path = dir_.filePath(QStringLiteral("limit.joy"));
     writeFile(path, "[KEEP]\nA=1\n");
 
     QString message;
@@ -575,7 +575,7 @@ void tst_TemplateFile::failedSave()
 
 void tst_TemplateFile::foreignSectionSurvives()
 {
-    const QString path = m_dir.filePath(QStringLiteral("foreign.joy"));
+    const QString path = dir_.filePath(QStringLiteral("foreign.joy"));
     writeFile(path,
               "; notes\r\n[MY TOOL]\r\nlast=flight\r\n[global]\r\nMODE1NAME=Old\r\nEXTRA=1\r\n"
               "[MODE4]\r\nBUTTON1_COUNT=1\r\n[ZZZ]\r\nz=1\r\n");

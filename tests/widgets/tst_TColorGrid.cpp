@@ -1,8 +1,10 @@
-#include "TColorGrid.h"
+#include "widgets/TColorGrid.h"
 
 #include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
+
+using namespace corv;
 
 namespace
 {
@@ -49,21 +51,21 @@ QList<QPoint> expectedMark(const TColorGrid& g, int index, const QString& text)
 class tst_TColorGrid : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<TColorGrid> m_grid;
+    std::unique_ptr<TColorGrid> grid_;
 
     TColorGrid* shown(QSize size = QSize(304, 200))
     {
-        m_grid = std::make_unique<TColorGrid>();
-        m_grid->resize(size);
-        m_grid->show();
-        if (!QTest::qWaitForWindowExposed(m_grid.get()))
+        grid_ = std::make_unique<TColorGrid>();
+        grid_->resize(size);
+        grid_->show();
+        if (!QTest::qWaitForWindowExposed(grid_.get()))
             return nullptr;
-        return m_grid.get();
+        return grid_.get();
     }
-    QPoint centre(int cell) const { return m_grid->CellRect(cell).center(); }
+    QPoint centre(int cell) const { return grid_->CellRect(cell).center(); }
 
 private slots:
-    void cleanup() { m_grid.reset(); }
+    void cleanup() { grid_.reset(); }
     void keyboard_data();
     void keyboard();
     void keyChoosesColour_data();

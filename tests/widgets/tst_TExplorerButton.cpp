@@ -1,9 +1,11 @@
-#include "TExplorerButton.h"
+#include "widgets/TExplorerButton.h"
 
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
+
+using namespace corv;
 
 namespace
 {
@@ -40,25 +42,25 @@ bool markAt(const QImage& img, int x, int y, QRgb color)
 class tst_TExplorerButton : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<QWidget> m_parent;
+    std::unique_ptr<QWidget> parent_;
 
     QWidget* parentWindow()
     {
-        m_parent = std::make_unique<QWidget>();
-        m_parent->resize(300, 100);
-        m_parent->setAutoFillBackground(true);
-        return m_parent.get();
+        parent_ = std::make_unique<QWidget>();
+        parent_->resize(300, 100);
+        parent_->setAutoFillBackground(true);
+        return parent_.get();
     }
     TExplorerButton* button(int x = 10)
     {
-        auto* b = new TExplorerButton(m_parent.get());
+        auto* b = new TExplorerButton(parent_.get());
         b->move(x, 10);
         return b;
     }
     bool showParent()
     {
-        m_parent->show();
-        return QTest::qWaitForWindowExposed(m_parent.get());
+        parent_->show();
+        return QTest::qWaitForWindowExposed(parent_.get());
     }
     static void click(TExplorerButton* b)
     {
@@ -69,7 +71,7 @@ class tst_TExplorerButton : public QObject
 
 private slots:
     void init() { parentWindow(); }
-    void cleanup() { m_parent.reset(); }
+    void cleanup() { parent_.reset(); }
     void clickAndReleaseOutside();
     void groups_data();
     void groups();
@@ -193,13 +195,13 @@ void tst_TExplorerButton::acceleratorClicks()
     TExplorerButton* b = button();
     b->setCaption(QStringLiteral("E&xit"));
     QVERIFY(showParent());
-    m_parent->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_parent.get()));
+    parent_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(parent_.get()));
     QSignalSpy clicked(b, &TExplorerButton::OnClick);
-    QTest::keyClick(m_parent.get(), Qt::Key_X, Qt::AltModifier);
+    QTest::keyClick(parent_.get(), Qt::Key_X, Qt::AltModifier);
     QCOMPARE(clicked.count(), 1);
     b->setEnabled(false);
-    QTest::keyClick(m_parent.get(), Qt::Key_X, Qt::AltModifier);
+    QTest::keyClick(parent_.get(), Qt::Key_X, Qt::AltModifier);
     QCOMPARE(clicked.count(), 1);
 }
 
@@ -238,7 +240,7 @@ void tst_TExplorerButton::monoThresholds()
 
 void tst_TExplorerButton::idleImageIsGreyAndTransparent()
 {
-    m_parent->setPalette(QPalette(QColor(10, 200, 30)));
+    parent_->setPalette(QPalette(QColor(10, 200, 30)));
     TExplorerButton* b = button();
     QImage img = icon(qRgb(100, 100, 100));
     // Fully transparent pixels count as background too.
@@ -249,7 +251,7 @@ void tst_TExplorerButton::idleImageIsGreyAndTransparent()
     const QImage shot = b->grab().toImage();
     const QPoint at = b->ImageRect().topLeft();
     QCOMPARE(b->ImageRect().size(), QSize(16, 16));
-    const QRgb parentBg = m_parent->palette().color(QPalette::Window).rgb();
+    const QRgb parentBg = parent_->palette().color(QPalette::Window).rgb();
     QCOMPARE(shot.pixel(at), parentBg);
     QCOMPARE(shot.pixel(at + QPoint(4, 4)), parentBg);
     QCOMPARE(shot.pixel(at + QPoint(6, 6)), b->palette().color(QPalette::Light).rgb());
@@ -276,7 +278,7 @@ void tst_TExplorerButton::dropDownMenu()
     b->setCaption(QStringLiteral("Hints"));
     b->setBitmap(icon());
     b->setUnselectedFontColor(QColor(255, 0, 0));
-    auto* menu = new QMenu(m_parent.get());
+    auto* menu = new QMenu(parent_.get());
     menu->addAction(QStringLiteral("Show Hints"));
     b->setDropDownMenu(menu);
     b->setOptions(popupMark ? TExplorerButton::TExplorerButtonOptions(TExplorerButton::boPopupMark)

@@ -1,5 +1,5 @@
 #include "PdfText.h"
-#include "TLinePrinter.h"
+#include "widgets/TLinePrinter.h"
 
 #include <QLabel>
 #include <QPrinterInfo>
@@ -7,6 +7,8 @@
 #include <QtTest>
 
 #include <functional>
+
+using namespace corv;
 
 namespace
 {
@@ -19,7 +21,7 @@ struct Word {
 };
 
 QList<Word> readWords(const QString& pdf,
-                      std::source_location where = std::source_location::current())
+                      corv::test::SourcePlace where = corv::test::SourcePlace::current())
 {
     QList<Word> words;
     const double k = 300.0 / 72.0;
@@ -50,15 +52,15 @@ void setTextArea(TLinePrinter& lp, int width, int height)
 class tst_TLinePrinter : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    QString m_pdf;
+    QTemporaryDir dir_;
+    QString pdf_;
 
-    void toPdf(TLinePrinter& lp) { lp.setOutputFileName(m_pdf); }
+    void toPdf(TLinePrinter& lp) { lp.setOutputFileName(pdf_); }
 
 private slots:
     void init()
     {
-        m_pdf = m_dir.filePath(QStringLiteral("%1.pdf").arg(QTest::currentTestFunction()));
+        pdf_ = dir_.filePath(QStringLiteral("%1.pdf").arg(QTest::currentTestFunction()));
     }
 
     void fallbackGeometryWithoutPrinter_data();
@@ -150,7 +152,7 @@ void tst_TLinePrinter::bodyLineWidthLimit()
     lp.WriteLine(text);
     lp.WriteLine(QStringLiteral("end"));
     lp.EndDoc();
-    const auto words = readWords(m_pdf);
+    const auto words = readWords(pdf_);
     QCOMPARE(words.size(), lines.size() + 1);
     for (int i = 0; i < lines.size(); ++i) {
         QCOMPARE(words[i].text, lines[i]);
@@ -180,7 +182,7 @@ void tst_TLinePrinter::wrapAtBlank()
     lp.BeginDoc();
     lp.WriteLine(QStringLiteral("aaa bbb"));
     lp.EndDoc();
-    const auto words = readWords(m_pdf);
+    const auto words = readWords(pdf_);
     QCOMPARE(words.size(), 2);
     QCOMPARE(words[0].text, QStringLiteral("aaa"));
     QCOMPARE(words[1].text, QStringLiteral("bbb"));
@@ -220,7 +222,7 @@ void tst_TLinePrinter::tabsPrintAtStops()
     lp.BeginDoc();
     lp.WriteLine(QStringLiteral("ab\tc"));
     lp.EndDoc();
-    const auto words = readWords(m_pdf);
+    const auto words = readWords(pdf_);
     const Word* c = find(words, QStringLiteral("c"));
     QVERIFY(c);
     QVERIFY(qAbs(c->x0 - (225 + lp.TextWidth(QStringLiteral("abcdefgh")))) < 2);
@@ -251,7 +253,7 @@ void tst_TLinePrinter::pageBreak()
     for (int i = 1; i <= 6; ++i)
         lp.WriteLine(QStringLiteral("L%1").arg(i));
     lp.EndDoc();
-    const auto words = readWords(m_pdf);
+    const auto words = readWords(pdf_);
     QCOMPARE(words.size(), 6);
     for (int i = 0; i < 6; ++i) {
         QCOMPARE(words[i].page, i / perPage + 1);
@@ -278,7 +280,7 @@ void tst_TLinePrinter::headerAndFooter()
     lp.NewPage();
     QCOMPARE(lp.NewPage(), 3);
     lp.EndDoc();
-    const auto words = readWords(m_pdf);
+    const auto words = readWords(pdf_);
     const int lh = lp.LineHeight();
     const double headerTop = (225 - lh) / 2; // centred in the 225 px header band
     const Word* three = find(words, QStringLiteral("3"), 3);
@@ -311,7 +313,7 @@ void tst_TLinePrinter::footerInNarrowBand()
     lp.WriteLine(QStringLiteral("body"));
     QCOMPARE(lp.NewPage(), 2);
     lp.EndDoc();
-    const auto words = readWords(m_pdf);
+    const auto words = readWords(pdf_);
     QCOMPARE(words.size(), 3);
     const Word* foot = find(words, QStringLiteral("foot"), 2);
     QVERIFY(foot);
@@ -331,7 +333,7 @@ void tst_TLinePrinter::tableColumns()
     lp.WriteTableLine(QStringLiteral("L|R|C|extra"));
     lp.WriteTableLine(QStringLiteral("only"));
     lp.EndDoc();
-    const auto words = readWords(m_pdf);
+    const auto words = readWords(pdf_);
     QCOMPARE(words.size(), 4);
     const Word* l = find(words, QStringLiteral("L"));
     const Word* r = find(words, QStringLiteral("R"));
@@ -353,7 +355,7 @@ void tst_TLinePrinter::tableModeWithoutFormatPrintsBody()
     lp.BeginDoc();
     lp.PrintLines(true);
     lp.EndDoc();
-    const auto words = readWords(m_pdf);
+    const auto words = readWords(pdf_);
     QCOMPARE(words.size(), 2);
     QCOMPARE(words[0].text, QStringLiteral("a|b"));
 }

@@ -1,9 +1,11 @@
-#include "TUrlLabel.h"
+#include "widgets/TUrlLabel.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QMenu>
 #include <QtTest>
+
+using namespace corv;
 
 namespace
 {
@@ -28,34 +30,34 @@ public slots:
 class tst_TUrlLabel : public QObject
 {
     Q_OBJECT
-    UrlRecorder m_recorder;
-    std::unique_ptr<TUrlLabel> m_label;
+    UrlRecorder recorder_;
+    std::unique_ptr<TUrlLabel> label_;
 
     TUrlLabel* shown(const QString& caption, const QString& url)
     {
-        m_label = std::make_unique<TUrlLabel>();
-        m_label->setText(caption);
-        m_label->setURL(url);
-        m_label->resize(300, 20);
-        m_label->show();
-        if (!QTest::qWaitForWindowExposed(m_label.get()))
+        label_ = std::make_unique<TUrlLabel>();
+        label_->setText(caption);
+        label_->setURL(url);
+        label_->resize(300, 20);
+        label_->show();
+        if (!QTest::qWaitForWindowExposed(label_.get()))
             return nullptr;
-        return m_label.get();
+        return label_.get();
     }
 
 private slots:
     void initTestCase()
     {
         for (const char* scheme : {"http", "https", "mailto"})
-            QDesktopServices::setUrlHandler(QLatin1String(scheme), &m_recorder, "open");
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), &recorder_, "open");
     }
     void cleanupTestCase()
     {
         for (const char* scheme : {"http", "https", "mailto"})
             QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
     }
-    void init() { m_recorder.opened.clear(); }
-    void cleanup() { m_label.reset(); }
+    void init() { recorder_.opened.clear(); }
+    void cleanup() { label_.reset(); }
 
     void defaults();
     void clickOpensTarget_data();
@@ -109,14 +111,14 @@ void tst_TUrlLabel::clickOpensTarget()
     QTest::mouseClick(l, Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(clicked.count(), 1);
     if (opened.isEmpty()) {
-        QVERIFY(m_recorder.opened.isEmpty());
+        QVERIFY(recorder_.opened.isEmpty());
     } else {
-        QCOMPARE(m_recorder.opened.size(), 1);
-        QCOMPARE(m_recorder.opened.first(), QUrl(opened));
+        QCOMPARE(recorder_.opened.size(), 1);
+        QCOMPARE(recorder_.opened.first(), QUrl(opened));
     }
     // Other buttons open nothing.
     QTest::mouseClick(l, Qt::MiddleButton, {}, QPoint(5, 5));
-    QCOMPARE(m_recorder.opened.size(), opened.isEmpty() ? 0 : 1);
+    QCOMPARE(recorder_.opened.size(), opened.isEmpty() ? 0 : 1);
 }
 
 void tst_TUrlLabel::copyTakesCaption()
@@ -127,7 +129,7 @@ void tst_TUrlLabel::copyTakesCaption()
     QGuiApplication::clipboard()->clear();
     l->PopupMenu()->actions().first()->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Corvane home page"));
-    QVERIFY(m_recorder.opened.isEmpty());
+    QVERIFY(recorder_.opened.isEmpty());
 }
 
 void tst_TUrlLabel::pressColourRestoredWhenLeaving()
@@ -145,7 +147,7 @@ void tst_TUrlLabel::pressColourRestoredWhenLeaving()
     sendMouse(l, QEvent::MouseMove, QPoint(5, 80), Qt::NoButton, Qt::LeftButton);
     sendMouse(l, QEvent::MouseButtonRelease, QPoint(5, 80), Qt::LeftButton, Qt::NoButton);
     QCOMPARE(l->FontColor(), QColor(0, 0, 128));
-    QVERIFY(m_recorder.opened.isEmpty());
+    QVERIFY(recorder_.opened.isEmpty());
 }
 
 QTEST_MAIN(tst_TUrlLabel)

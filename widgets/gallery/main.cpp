@@ -1,8 +1,8 @@
 // Shows every widget of corvwidgets in its states, for looking at the drawing.
-#include "TColorGrid.h"
-#include "TExplorerButton.h"
-#include "TLinePrinter.h"
-#include "TUrlLabel.h"
+#include "widgets/TColorGrid.h"
+#include "widgets/TExplorerButton.h"
+#include "widgets/TLinePrinter.h"
+#include "widgets/TUrlLabel.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -15,6 +15,8 @@
 #include <QTimer>
 
 #include <cstdio>
+
+using namespace corv;
 
 namespace
 {

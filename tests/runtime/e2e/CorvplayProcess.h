@@ -50,7 +50,7 @@ public:
 
     // A copy of the worked example with some [GLOBAL] values replaced.
     QString templateWith(const QList<std::pair<QString, QString>>& values,
-                         std::source_location where = std::source_location::current())
+                         corv::test::SourcePlace where = corv::test::SourcePlace::current())
     {
         const QByteArray example = corv::test::readFile(
             corv::test::sourceFile(QStringLiteral("examples/flight.joy")), where);

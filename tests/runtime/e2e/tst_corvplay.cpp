@@ -30,26 +30,26 @@ private:
     // Waits for the mode window and for the first button a tick has seen.
     bool waitReady(Corvplay& run);
 
-    Display* dpy = nullptr;
+    Display* dpy_ = nullptr;
 };
 
 void TestCorvplay::initTestCase()
 {
     // A pipe whose reader died must fail a write, not end the test.
     std::signal(SIGPIPE, SIG_IGN);
-    dpy = XOpenDisplay(nullptr);
-    if (!dpy)
+    dpy_ = XOpenDisplay(nullptr);
+    if (!dpy_)
         QSKIP("needs an X display");
     int event = 0, error = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(dpy, &event, &error, &major, &minor))
+    if (!XTestQueryExtension(dpy_, &event, &error, &major, &minor))
         QSKIP("needs the XTEST extension");
     QVERIFY(QFile::exists(QStringLiteral(CORVPLAY_PATH)));
 }
 
 void TestCorvplay::cleanupTestCase()
 {
-    if (dpy)
-        XCloseDisplay(dpy);
+    if (dpy_)
+        XCloseDisplay(dpy_);
 }
 
 bool TestCorvplay::waitReady(Corvplay& run)
@@ -58,7 +58,7 @@ bool TestCorvplay::waitReady(Corvplay& run)
         [&] { qWarning("corvplay stderr: %s", run.process.readAllStandardError().constData()); });
     if (!run.process.waitForStarted(kTimeout))
         return false;
-    if (!QTest::qWaitFor([&] { return run.modeWindow(dpy) != 0; }, kTimeout))
+    if (!QTest::qWaitFor([&] { return run.modeWindow(dpy_) != 0; }, kTimeout))
         return false;
     fail.dismiss();
     return true;
@@ -67,15 +67,15 @@ bool TestCorvplay::waitReady(Corvplay& run)
 void TestCorvplay::xtestTypesTheTemplateInOrder()
 {
     // A plain window that holds the focus and records what it is typed.
-    const Window target = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 300, 300, 200, 100, 0, 0,
-                                              WhitePixel(dpy, DefaultScreen(dpy)));
-    const auto destroy = qScopeGuard([&] { XDestroyWindow(dpy, target), XSync(dpy, False); });
-    XSelectInput(dpy, target, KeyPressMask | KeyReleaseMask | StructureNotifyMask);
-    XMapWindow(dpy, target);
-    XSync(dpy, False);
-    QTRY_VERIFY_WITH_TIMEOUT(viewable(dpy, target), kTimeout);
-    XSetInputFocus(dpy, target, RevertToPointerRoot, CurrentTime);
-    XSync(dpy, False);
+    const Window target = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 300, 300, 200, 100, 0,
+                                              0, WhitePixel(dpy_, DefaultScreen(dpy_)));
+    const auto destroy = qScopeGuard([&] { XDestroyWindow(dpy_, target), XSync(dpy_, False); });
+    XSelectInput(dpy_, target, KeyPressMask | KeyReleaseMask | StructureNotifyMask);
+    XMapWindow(dpy_, target);
+    XSync(dpy_, False);
+    QTRY_VERIFY_WITH_TIMEOUT(viewable(dpy_, target), kTimeout);
+    XSetInputFocus(dpy_, target, RevertToPointerRoot, CurrentTime);
+    XSync(dpy_, False);
 
     Corvplay run;
     run.start(QStringLiteral("xtest"), sourceFile(QStringLiteral("examples/flight.joy")));
@@ -89,12 +89,12 @@ void TestCorvplay::xtestTypesTheTemplateInOrder()
                      "press 1\nwait 200\nrelease 1\n"));
     QStringList typed;
     const auto drain = [&] {
-        while (XPending(dpy) > 0) {
+        while (XPending(dpy_) > 0) {
             XEvent ev;
-            XNextEvent(dpy, &ev);
+            XNextEvent(dpy_, &ev);
             if (ev.type != KeyPress && ev.type != KeyRelease)
                 continue;
-            const KeySym sym = XkbKeycodeToKeysym(dpy, KeyCode(ev.xkey.keycode), 0, 0);
+            const KeySym sym = XkbKeycodeToKeysym(dpy_, KeyCode(ev.xkey.keycode), 0, 0);
             typed << (ev.type == KeyPress ? u'+' : u'-') +
                          QString::fromLatin1(XKeysymToString(sym));
         }
@@ -114,7 +114,7 @@ void TestCorvplay::xtestTypesTheTemplateInOrder()
     // The mode window never took the focus from the game.
     Window focus = 0;
     int revert = 0;
-    XGetInputFocus(dpy, &focus, &revert);
+    XGetInputFocus(dpy_, &focus, &revert);
     QCOMPARE(focus, target);
 }
 
@@ -143,22 +143,22 @@ void TestCorvplay::modeSwitchKeyAdvancesMode()
     const KeySym lock = lockKey.isEmpty() ? NoSymbol : XStringToKeysym(qPrintable(lockKey));
     const auto lockedMods = [&] {
         XkbStateRec state{};
-        XkbGetState(dpy, XkbUseCoreKbd, &state);
+        XkbGetState(dpy_, XkbUseCoreKbd, &state);
         return state.locked_mods;
     };
     const unsigned char lockedBefore = lockedMods();
     if (lock != NoSymbol)
-        tapKey(dpy, lock);
+        tapKey(dpy_, lock);
     const auto unlock = qScopeGuard([&] {
         if (lock != NoSymbol)
-            tapKey(dpy, lock);
+            tapKey(dpy_, lock);
     });
     // The lock really is on for this row.
     QCOMPARE(lockedMods() != lockedBefore, lock != NoSymbol);
 
-    tapKey(dpy, XK_F1);
+    tapKey(dpy_, XK_F1);
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("mode 2 Air")), kTimeout);
-    tapKey(dpy, XK_F1);
+    tapKey(dpy_, XK_F1);
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().count(QStringLiteral("mode 1 Ground")) == 2, kTimeout);
     // The key advances once per press, and types nothing itself.
     const QStringList lines = run.lines();
@@ -190,8 +190,8 @@ void TestCorvplay::sigtermShutsDownCleanly()
 
     // Moved as a window manager or a drag would; the place where it ends up
     // is the one to keep.
-    XMoveWindow(dpy, run.modeWindow(dpy), moveTo.x(), moveTo.y());
-    XSync(dpy, False);
+    XMoveWindow(dpy_, run.modeWindow(dpy_), moveTo.x(), moveTo.y());
+    XSync(dpy_, False);
     QVERIFY(run.send("press 2\nwait 200\nrelease 2\nwait 100\npress 1\n"));
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().count(QStringLiteral("key 65 down a")) >= 2, kTimeout);
 
@@ -204,7 +204,7 @@ void TestCorvplay::sigtermShutsDownCleanly()
 
     QVERIFY(QFile::exists(run.settingsFile()));
     QSettings store(run.settingsFile(), QSettings::IniFormat);
-    store.beginGroup(QStringLiteral("KVR-%1").arg(DisplayWidth(dpy, DefaultScreen(dpy))));
+    store.beginGroup(QStringLiteral("KVR-%1").arg(DisplayWidth(dpy_, DefaultScreen(dpy_))));
     QCOMPARE(store.value(QStringLiteral("Left")).toInt(), moveTo.x());
     QCOMPARE(store.value(QStringLiteral("Top")).toInt(), moveTo.y());
 }
@@ -212,13 +212,13 @@ void TestCorvplay::sigtermShutsDownCleanly()
 void TestCorvplay::trayIconDocksAndOpensMenu()
 {
     const Atom traySelection = XInternAtom(
-        dpy, qPrintable(QStringLiteral("_NET_SYSTEM_TRAY_S%1").arg(DefaultScreen(dpy))), False);
+        dpy_, qPrintable(QStringLiteral("_NET_SYSTEM_TRAY_S%1").arg(DefaultScreen(dpy_))), False);
     QProcess trayer;
     const auto stopTrayer = qScopeGuard([&] {
         trayer.kill();
         trayer.waitForFinished(kTimeout);
     });
-    if (XGetSelectionOwner(dpy, traySelection) == None) {
+    if (XGetSelectionOwner(dpy_, traySelection) == None) {
         trayer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         trayer.start(QStringLiteral("trayer"),
                      // At the bottom, clear of the mode window in the top left corner.
@@ -227,7 +227,7 @@ void TestCorvplay::trayIconDocksAndOpensMenu()
                       QStringLiteral("request"), QStringLiteral("--height"), QStringLiteral("32")});
         if (!trayer.waitForStarted(kTimeout))
             QSKIP("trayer, the tray host for this test, cannot be started");
-        QTRY_VERIFY_WITH_TIMEOUT(XGetSelectionOwner(dpy, traySelection) != None, kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(XGetSelectionOwner(dpy_, traySelection) != None, kTimeout);
     }
 
     Corvplay run;
@@ -235,11 +235,11 @@ void TestCorvplay::trayIconDocksAndOpensMenu()
     QVERIFY(waitReady(run));
 
     // Docked: the icon's window has been taken into the host's window tree.
-    const Window root = DefaultRootWindow(dpy);
+    const Window root = DefaultRootWindow(dpy_);
     Window icon = 0;
     const auto docked = [&] {
-        for (Window w : windowsOfPid(dpy, root, run.process.processId())) {
-            if (parentOf(dpy, w) != root && viewable(dpy, w))
+        for (Window w : windowsOfPid(dpy_, root, run.process.processId())) {
+            if (parentOf(dpy_, w) != root && viewable(dpy_, w))
                 icon = w;
         }
         return icon != 0;
@@ -247,13 +247,13 @@ void TestCorvplay::trayIconDocksAndOpensMenu()
     QTRY_VERIFY_WITH_TIMEOUT(docked(), kTimeout);
 
     XWindowAttributes a{};
-    QVERIFY(XGetWindowAttributes(dpy, icon, &a));
-    rightClick(dpy, icon, a.width / 2, a.height / 2);
+    QVERIFY(XGetWindowAttributes(dpy_, icon, &a));
+    rightClick(dpy_, icon, a.width / 2, a.height / 2);
 
-    QTRY_VERIFY_WITH_TIMEOUT(popupShown(dpy, run.process.processId()), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(popupShown(dpy_, run.process.processId()), kTimeout);
 
     // The menu works from the keyboard too.
-    chooseShutdown(dpy);
+    chooseShutdown(dpy_);
     QVERIFY(run.process.waitForFinished(kTimeout));
     QCOMPARE(run.process.exitCode(), 0);
 }

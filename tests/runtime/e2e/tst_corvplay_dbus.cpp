@@ -55,7 +55,7 @@ struct Result {
 };
 
 Result corvplay(const QStringList& arguments,
-                std::source_location where = std::source_location::current())
+                corv::test::SourcePlace where = corv::test::SourcePlace::current())
 {
     const ProgramRun p = runProgram(QStringLiteral(CORVPLAY_PATH), arguments,
                                     headless(QProcessEnvironment::systemEnvironment()), where);

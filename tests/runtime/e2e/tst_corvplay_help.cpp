@@ -1,10 +1,10 @@
 // Helping people: the real corvplay process as someone writing a template
 // meets it: --watch, --list-keys and the manual, and what it says when it
 // cannot start.
-#include "KeyList.h"
-#include "KeyTable.h"
 #include "RunProgram.h"
-#include "TSysHotKey.h"
+#include "runtime/KeyList.h"
+#include "runtime/components/TSysHotKey.h"
+#include "template/KeyTable.h"
 
 #include <QTest>
 #include <csignal>
@@ -79,7 +79,7 @@ private slots:
 
 private:
     QList<std::pair<QString, QString>> listing(int section);
-    Display* dpy = nullptr;
+    Display* dpy_ = nullptr;
 };
 
 void TestCorvplayHelp::initTestCase()
@@ -87,7 +87,7 @@ void TestCorvplayHelp::initTestCase()
     std::signal(SIGPIPE, SIG_IGN);
     // Windows of the player come and go while they are looked through.
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    dpy = XOpenDisplay(nullptr);
+    dpy_ = XOpenDisplay(nullptr);
     QVERIFY(QFile::exists(QStringLiteral(CORVPLAY_PATH)));
 }
 
@@ -324,16 +324,16 @@ void TestCorvplayHelp::waylandWithoutPluginRunsWithoutWindow()
 // Under the test's X server, where no tray host runs.
 void TestCorvplayHelp::noNotificationAreaKeepsTheWindowToClick()
 {
-    if (!dpy)
+    if (!dpy_)
         QSKIP("needs an X display");
     const Atom tray = XInternAtom(
-        dpy, qPrintable(QStringLiteral("_NET_SYSTEM_TRAY_S%1").arg(DefaultScreen(dpy))), False);
-    if (XGetSelectionOwner(dpy, tray) != None)
+        dpy_, qPrintable(QStringLiteral("_NET_SYSTEM_TRAY_S%1").arg(DefaultScreen(dpy_))), False);
+    if (XGetSelectionOwner(dpy_, tray) != None)
         QSKIP("a tray host is running");
 
     Corvplay run;
     run.start(QStringLiteral("print"), sourceFile(QStringLiteral("examples/flight.joy")));
-    QTRY_VERIFY_WITH_TIMEOUT(run.modeWindow(dpy) != 0, kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(run.modeWindow(dpy_) != 0, kTimeout);
     QTRY_VERIFY_WITH_TIMEOUT(
         run.errorLines().contains(
             "corvplay: no notification area; right-click the mode window for its menu"),
@@ -341,18 +341,18 @@ void TestCorvplayHelp::noNotificationAreaKeepsTheWindowToClick()
     // From nothing chosen, Up goes to the last item: Cancel, Shutdown,
     // then (past the separators) Disable, then Enable.
     const auto choose = [&](int ups) {
-        rightClick(dpy, run.modeWindow(dpy), 10, 5);
-        const auto menuShown = [&] { return popupShown(dpy, run.process.processId()); };
+        rightClick(dpy_, run.modeWindow(dpy_), 10, 5);
+        const auto menuShown = [&] { return popupShown(dpy_, run.process.processId()); };
         if (!QTest::qWaitFor(menuShown, kTimeout))
             return false;
         for (int i = 0; i < ups; ++i)
-            tapKey(dpy, XK_Up);
-        tapKey(dpy, XK_Return);
+            tapKey(dpy_, XK_Up);
+        tapKey(dpy_, XK_Return);
         return QTest::qWaitFor([&] { return !menuShown(); }, kTimeout);
     };
 
     QVERIFY(choose(3)); // Disable
-    QVERIFY(run.modeWindow(dpy) != 0);
+    QVERIFY(run.modeWindow(dpy_) != 0);
     QVERIFY(run.send("press 2\nwait 300\nrelease 2\n"));
     QTest::qWait(800);
     QVERIFY(!typed(run, "key 32 down"));

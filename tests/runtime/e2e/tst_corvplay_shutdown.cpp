@@ -62,21 +62,21 @@ private slots:
     void dryRunLines();
 
 private:
-    Display* dpy = nullptr;
+    Display* dpy_ = nullptr;
 };
 
 void TestCorvplayShutdown::initTestCase()
 {
     std::signal(SIGPIPE, SIG_IGN);
-    dpy = XOpenDisplay(nullptr);
-    if (!dpy)
+    dpy_ = XOpenDisplay(nullptr);
+    if (!dpy_)
         QSKIP("needs an X display");
 }
 
 void TestCorvplayShutdown::cleanupTestCase()
 {
-    if (dpy)
-        XCloseDisplay(dpy);
+    if (dpy_)
+        XCloseDisplay(dpy_);
 }
 
 // A press of a repeating analog button handled in the same pass of the
@@ -166,8 +166,8 @@ void TestCorvplayShutdown::trayShutdownDuringStartupBox()
                         QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("ContextMenu"))
                         << 10 << 10,
                     QDBus::NoBlock);
-    QTRY_VERIFY_WITH_TIMEOUT(popupShown(dpy, run.process.processId()), kTimeout);
-    chooseShutdown(dpy);
+    QTRY_VERIFY_WITH_TIMEOUT(popupShown(dpy_, run.process.processId()), kTimeout);
+    chooseShutdown(dpy_);
     QVERIFY(run.process.waitForFinished(kTimeout));
     QCOMPARE(run.process.exitCode(), 0);
     QVERIFY(!run.lines().contains(StartLine));
