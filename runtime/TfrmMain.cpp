@@ -411,7 +411,6 @@ bool TfrmMain::OpenTemplate()
     LoadTemplate();
     if (shuttingDown_) // asked to stop while a colour error was shown
         return false;
-    FitModeWindow();
     const bool tray = NotificationArea(); // asks the desktop: once
     if (MessageBoxes && !tray)
         PrintMessage(QStringLiteral("no notification area; right-click the mode window for its "
@@ -432,13 +431,17 @@ bool TfrmMain::OpenTemplate()
     Started = true;
     if (!enabled) {
         Disable1Click(Disable1);
-        return true;
+    } else {
+        DispatchEnabled = true;
+        EchoMode();
+        if (DigitalDevice)
+            SuperTimer1->SetEnabled(true);
+        emit EnabledChanged(true);
     }
-    DispatchEnabled = true;
-    EchoMode();
-    if (DigitalDevice)
-        SuperTimer1->SetEnabled(true);
-    emit EnabledChanged(true);
+    // Fitted last: measuring the names loads the font, which need hold back
+    // neither the window nor the timer. Nothing runs before the event loop
+    // does, and the first tick is an interval away.
+    FitModeWindow();
     return true;
 }
 
