@@ -51,8 +51,10 @@ std::unique_ptr<KeyInjector> Platform::createKeyInjector(const QString& backend,
     if (name == u"uinput")
         return openUinput();
     if (name == u"auto") {
-        if (XTestKeyInjector::available({}))
-            return XTestKeyInjector::open({}, error);
+        // One connection, not one to look and one to type.
+        QString unavailable;
+        if (auto injector = XTestKeyInjector::open({}, &unavailable))
+            return injector;
         if (::access(kUinputPath.toLocal8Bit().constData(), W_OK) == 0)
             return openUinput();
         *error = QStringLiteral("Cannot type keys: no X display with the XTEST extension is "

@@ -1,6 +1,7 @@
 #include "GuiPlatform.h"
 
 #include "TfrmMain.h"
+#include "x11/XConnection.h"
 
 #include <QGuiApplication>
 #include <X11/Xlib.h>
@@ -14,8 +15,10 @@ namespace
 bool displayReachable()
 {
     Display* dpy = XOpenDisplay(nullptr);
+    // Kept for the hot-key service or the key injector, which would open
+    // one of their own a moment later.
     if (dpy)
-        XCloseDisplay(dpy);
+        XConnection::keepSpare(dpy);
     return dpy != nullptr;
 }
 
