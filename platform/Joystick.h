@@ -57,6 +57,10 @@ public:
         }
     }
 
+    // Lets the joystick driver start in the background, for a capture()
+    // that follows soon; capture() waits for it. Only before the first
+    // capture, and only while nothing else in the process uses the driver.
+    virtual void prepare() {}
     virtual int capture() = 0;
     virtual JoyInfo poll() = 0;
     // The button messages below are sent only while someone wants them (an

@@ -7,10 +7,12 @@
 #include "platform/uinput/UinputKeyInjector.h"
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11KeyboardLayout.h"
+#include "platform/x11/XConnection.h"
 #include "platform/xtest/XTestKeyInjector.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <X11/Xlib.h>
 #include <cstdio>
 #include <unistd.h>
 
@@ -52,8 +54,10 @@ std::unique_ptr<KeyInjector> Platform::createKeyInjector(const QString& backend,
     if (name == u"uinput")
         return openUinput();
     if (name == u"auto") {
-        if (XTestKeyInjector::available({}))
-            return XTestKeyInjector::open({}, error);
+        // One connection, not one to look and one to type.
+        QString unavailable;
+        if (auto injector = XTestKeyInjector::open({}, &unavailable))
+            return injector;
         if (::access(kUinputPath.toLocal8Bit().constData(), W_OK) == 0)
             return openUinput();
         *error = QStringLiteral("Cannot type keys: no X display with the XTEST extension is "
@@ -69,6 +73,14 @@ std::unique_ptr<KeyInjector> Platform::createKeyInjector(const QString& backend,
 std::unique_ptr<HotKeyService> Platform::createHotKeyService(QObject* parent)
 {
     return std::make_unique<X11HotKeyService>(QString(), parent);
+}
+
+bool Platform::displayReachable()
+{
+    Display* dpy = XOpenDisplay(nullptr);
+    if (dpy)
+        XConnection::keepSpare(dpy);
+    return dpy != nullptr;
 }
 
 std::unique_ptr<KeyboardLayout> Platform::openKeyboardLayout()

@@ -25,6 +25,10 @@ public:
     // sentence saying what to do) when the backend cannot run here.
     static std::unique_ptr<KeyInjector> createKeyInjector(const QString& backend, QString* error);
     static std::unique_ptr<HotKeyService> createHotKeyService(QObject* parent = nullptr);
+    // Whether the X display of $DISPLAY can be reached. The connection that
+    // found out is kept for the first X connection of our own (hot key or
+    // keys), which would open one more a moment later.
+    static bool displayReachable();
     // The session's keyboard layout; null when it cannot be read (no X display).
     static std::unique_ptr<KeyboardLayout> openKeyboardLayout();
     // The name of vk's key whatever the layout ("F13", "KP_Separator");

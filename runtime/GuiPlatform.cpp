@@ -1,23 +1,15 @@
 #include "runtime/GuiPlatform.h"
 
+#include "platform/Platform.h"
 #include "runtime/Messages.h"
 
 #include <QGuiApplication>
-#include <X11/Xlib.h>
 
 namespace corv
 {
 
 namespace
 {
-
-bool displayReachable()
-{
-    Display* dpy = XOpenDisplay(nullptr);
-    if (dpy)
-        XCloseDisplay(dpy);
-    return dpy != nullptr;
-}
 
 bool unreachableDisplay()
 {
@@ -37,7 +29,7 @@ bool GuiPlatform::Choose()
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (!chosen.isEmpty()) {
         // The user's choice; only a display it cannot reach is ours to tell.
-        if (chosen == u"xcb" && !displayReachable())
+        if (chosen == u"xcb" && !Platform::displayReachable())
             return unreachableDisplay();
         return true;
     }
@@ -46,7 +38,7 @@ bool GuiPlatform::Choose()
         qputenv("QT_QPA_PLATFORM", "offscreen");
         return true;
     }
-    if (x && displayReachable()) {
+    if (x && Platform::displayReachable()) {
         // Keys are typed and the hot key grabbed through X, and only X lets
         // the window keep its place, so X is taken where both are offered.
         qputenv("QT_QPA_PLATFORM", "xcb");

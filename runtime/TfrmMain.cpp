@@ -260,7 +260,6 @@ bool TfrmMain::OpenTemplate()
     LoadTemplate();
     if (engine_->Stopped()) // asked to stop while a colour error was shown
         return false;
-    FitModeWindow();
     const bool tray = Messages::NotificationArea(); // asks the desktop: once
     if (Messages::MessageBoxes && !tray)
         Messages::PrintMessage(
@@ -282,11 +281,15 @@ bool TfrmMain::OpenTemplate()
     Started = true;
     if (!enabled) {
         Disable1Click(Disable1);
-        return true;
+    } else {
+        if (digital)
+            SuperTimer1->SetEnabled(true);
+        engine_->SetEnabled(true);
     }
-    if (digital)
-        SuperTimer1->SetEnabled(true);
-    engine_->SetEnabled(true);
+    // Fitted last: measuring the names loads the font, which need hold back
+    // neither the window nor the timer. Nothing runs before the event loop
+    // does, and the first tick is an interval away.
+    FitModeWindow();
     return true;
 }
 

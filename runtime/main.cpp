@@ -116,6 +116,10 @@ int main(int argc, char* argv[])
 
     if (PlayerClient::IsClient(parser))
         return PlayerClient::Run(parser, out, err);
+    // The joystick driver starts while the bus and the window are set up;
+    // the capture, first step of start-up, waits for it.
+    std::unique_ptr<Joystick> joystick = Platform::createJoystick(Platform::joystickSpec(parser));
+    joystick->prepare();
     // Before anything can type: one player per session.
     if (const int status = PlayerClient::ClaimPlayer(parser, err))
         return status;
@@ -131,7 +135,6 @@ int main(int argc, char* argv[])
         Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), error);
         return EXIT_FAILURE;
     }
-    std::unique_ptr<Joystick> joystick = Platform::createJoystick(Platform::joystickSpec(parser));
     std::unique_ptr<HotKeyService> hotKeys = Platform::createHotKeyService();
 
     int status = EXIT_SUCCESS;

@@ -1,6 +1,5 @@
 #include "platform/sdl/JoystickScript.h"
 
-#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QStringList>
 #include <cerrno>
@@ -53,9 +52,9 @@ std::optional<ScriptCommand> JoystickScript::parseLine(const QString& line, QStr
     const QString text = line.trimmed();
     if (text.isEmpty() || text.startsWith(u'#'))
         return std::nullopt;
-    // Words may be separated by tabs as well as blanks.
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    const QStringList words = text.split(blanks, Qt::SkipEmptyParts);
+    // Words may be separated by tabs as well as blanks. No regular
+    // expression: compiling one would cost the player memory for good.
+    const QStringList words = text.simplified().split(u' ', Qt::SkipEmptyParts);
     const QString verb = words.first().toLower();
     if (verb == u"unplug" || verb == u"plug") {
         if (words.size() != 1) {

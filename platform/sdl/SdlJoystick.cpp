@@ -98,6 +98,10 @@ SdlJoystick::SdlJoystick(const QString& spec, QObject* parent)
 
 SdlJoystick::~SdlJoystick()
 {
+    if (starter_.joinable()) {
+        starter_.join();
+        sdlStarted_ = sdlStarted_ || starterOk_;
+    }
     unwatchDevice();
     closeDevice();
     detachVirtual();
@@ -105,25 +109,48 @@ SdlJoystick::~SdlJoystick()
         SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 }
 
-bool SdlJoystick::initSdl()
+bool SdlJoystick::startSubsystem(std::string* error)
 {
-    if (sdlStarted_)
-        return true;
     // SIGINT and SIGTERM stay ours, and nobody here has keyboard focus.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
-        captureError_ = QStringLiteral("the SDL joystick subsystem cannot start: %1")
-                            .arg(QString::fromUtf8(SDL_GetError()));
+        *error = SDL_GetError();
         return false;
     }
-    sdlStarted_ = true;
     SDL_JoystickEventState(SDL_ENABLE);
     // Only buttons, the hat and devices coming and going are read; a stick
     // that moves must not fill the queue between two polls.
     for (const Uint32 type : {SDL_JOYAXISMOTION, SDL_JOYBALLMOTION, SDL_JOYBATTERYUPDATED})
         SDL_EventState(type, SDL_IGNORE);
     return true;
+}
+
+void SdlJoystick::prepare()
+{
+    if (sdlStarted_ || starter_.joinable())
+        return;
+    starter_ = std::thread([this] { starterOk_ = startSubsystem(&starterError_); });
+}
+
+bool SdlJoystick::initSdl()
+{
+    if (sdlStarted_)
+        return true;
+    std::string error;
+    if (starter_.joinable()) {
+        // What the thread found stands for this capture; a later one tries
+        // again here.
+        starter_.join();
+        sdlStarted_ = starterOk_;
+        error = starterError_;
+    } else {
+        sdlStarted_ = startSubsystem(&error);
+    }
+    if (!sdlStarted_)
+        captureError_ = QStringLiteral("the SDL joystick subsystem cannot start: %1")
+                            .arg(QString::fromStdString(error));
+    return sdlStarted_;
 }
 
 QStringList SdlJoystick::describeJoysticks(QString* error)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <string>
+#include <thread>
 
 class QSocketNotifier;
 class QTimer;
@@ -37,6 +39,10 @@ public:
     explicit SdlJoystick(const QString& spec = {}, QObject* parent = nullptr);
     ~SdlJoystick() override;
 
+    // Starts SDL's joystick subsystem on a thread of its own: on Linux it
+    // opens D-Bus connections, loads udev and scans the devices, which can
+    // run while the program builds its window.
+    void prepare() override;
     int capture() override;
     // A press (or hat push) that came and went since the previous poll, with
     // nothing held now, is reported once, so a short tap is never lost.
@@ -64,6 +70,8 @@ private:
         uint32_t wParam = 0;
     };
 
+    // Hints, the subsystem and the event types read; on failure SDL's error.
+    static bool startSubsystem(std::string* error);
     bool initSdl();
     int openVirtual(const QString& path);
     int attachVirtual();
@@ -87,6 +95,10 @@ private:
 
     QString spec_;
     bool sdlStarted_ = false;
+    // prepare()'s thread and what it found, read once it has been joined.
+    std::thread starter_;
+    bool starterOk_ = false;
+    std::string starterError_;
     bool captured_ = false;
     _SDL_Joystick* joy_ = nullptr;
     int instance_ = -1;

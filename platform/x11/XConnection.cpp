@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <mutex>
 #include <set>
+#include <utility>
 
 namespace corv
 {
@@ -18,6 +19,9 @@ std::set<Display*> gOurs;
 XIOErrorHandler gPrevious = nullptr;
 bool gInstalled = false;
 
+// Held until an XConnection takes it; one nobody took goes with the process.
+Display* gSpare = nullptr;
+
 int quietForOurs(Display* dpy)
 {
     XIOErrorHandler previous = nullptr;
@@ -32,10 +36,26 @@ int quietForOurs(Display* dpy)
 
 } // namespace
 
+void XConnection::keepSpare(Display* dpy)
+{
+    Display* old = nullptr;
+    {
+        const std::lock_guard lock(gMutex);
+        old = std::exchange(gSpare, dpy);
+    }
+    if (old)
+        XCloseDisplay(old);
+}
+
 XConnection::XConnection(const QString& name)
 {
+    if (name.isEmpty()) {
+        const std::lock_guard lock(gMutex);
+        std::swap(dpy_, gSpare);
+    }
     const QByteArray native = name.toLocal8Bit();
-    dpy_ = XOpenDisplay(name.isEmpty() ? nullptr : native.constData());
+    if (!dpy_)
+        dpy_ = XOpenDisplay(name.isEmpty() ? nullptr : native.constData());
     if (!dpy_)
         return;
     {

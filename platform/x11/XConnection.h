@@ -23,6 +23,12 @@ public:
     XConnection(const XConnection&) = delete;
     XConnection& operator=(const XConnection&) = delete;
 
+    // Keeps a connection to $DISPLAY opened before any XConnection (to
+    // learn whether the display can be reached at all) for the first
+    // XConnection to $DISPLAY, which takes it over instead of opening one
+    // more.
+    static void keepSpare(Display* dpy);
+
     Display* display() const { return dpy_; }
     // The display's name as Xlib resolved it, for messages.
     QString name() const;

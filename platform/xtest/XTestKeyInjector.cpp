@@ -49,12 +49,6 @@ std::unique_ptr<XTestKeyInjector> XTestKeyInjector::open(const QString& display,
     return std::unique_ptr<XTestKeyInjector>(new XTestKeyInjector(std::move(connection)));
 }
 
-bool XTestKeyInjector::available(const QString& display)
-{
-    const XConnection connection(display);
-    return connection.display() && hasXTest(connection.display());
-}
-
 XTestKeyInjector::XTestKeyInjector(std::unique_ptr<XConnection> connection)
     : connection_(std::move(connection)), dpy_(connection_->display()), keymap_(dpy_),
       notifier_(std::make_unique<QSocketNotifier>(ConnectionNumber(dpy_), QSocketNotifier::Read))

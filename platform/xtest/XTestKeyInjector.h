@@ -27,8 +27,6 @@ public:
 
     // Null with *error set when the display or XTEST is missing.
     static std::unique_ptr<XTestKeyInjector> open(const QString& display, QString* error);
-    // True when the display is reachable and offers XTEST.
-    static bool available(const QString& display);
 
     // Where vk is typed now: its keycode (0 when the layout lacks its keysym)
     // and the X modifier mask of the level it sits on.

@@ -18,7 +18,8 @@ TSuperTimer::~TSuperTimer()
         enabled_ = false;
         terminate_ = true;
     }
-    // Releases a worker waiting for a tick this thread will never run now.
+    // The worker leaves its sleep at once; a tick it posted goes with the
+    // QObject's posted events.
     wake_.notify_all();
     worker_.reset();
 }
@@ -72,6 +73,7 @@ void TSuperTimer::SetEnabled(bool value)
             return;
         enabled_ = value;
         if (value) {
+            ++generation_;
             const int64_t now = MonotonicNs();
             startValue_ = elapsed_;
             startTimeNs_ = now;
@@ -170,20 +172,23 @@ pid_t TSuperTimer::WorkerThreadId() const
     return tid_;
 }
 
-void TSuperTimer::RunTick(uint64_t serial)
+void TSuperTimer::RunTick(uint64_t serial, uint64_t generation)
 {
     QPointer<TSuperTimer> self(this);
-    // A tick still queued when the timer was disabled is dropped: a disabled
-    // timer raises nothing.
-    if (Enabled())
-        DoTimer();
-    if (!self)
-        return; // destroyed by a handler; its destructor released the worker
+    bool current;
     {
         std::lock_guard lock(mutex_);
-        tickDone_ = serial;
+        current = enabled_ && generation == generation_;
     }
-    wake_.notify_all();
+    // A tick still queued when the timer was disabled is dropped: a disabled
+    // timer raises nothing, and one enabled again starts a new schedule.
+    if (current)
+        DoTimer();
+    if (!self)
+        return; // destroyed by a handler; its destructor ended the worker
+    // The worker reads this at its next deadline; it is not woken for it.
+    std::lock_guard lock(mutex_);
+    tickDone_ = serial;
 }
 
 void TSuperTimer::DoTimer()

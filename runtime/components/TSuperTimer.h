@@ -13,9 +13,13 @@ namespace corv
 class TTimerThread;
 
 // Raises OnTimer on the GUI thread at a fixed interval, timed by a worker
-// thread of its own. The worker sleeps to an absolute deadline and then waits
-// until the GUI thread has run the tick, so ticks are late rather than queued.
-// Can also count time up or down and stop itself after TickLimit intervals.
+// thread of its own. The worker sleeps to an absolute deadline, posts the
+// tick to the GUI thread and sleeps on to the next one, so it wakes once per
+// tick. A deadline that finds the previous tick not yet run to its end is
+// skipped, and the schedule counts on from there: ticks are late or left
+// out, never queued, bunched or overlapping, even where a handler runs a
+// nested event loop. Can also count time up or down and stop itself after
+// TickLimit intervals.
 class TSuperTimer : public QObject
 {
     Q_OBJECT
@@ -72,11 +76,12 @@ private:
     static int64_t MonotonicNs();
     // Refusals (raising priority unprivileged) leave the priority as it was.
     static void ApplyNice(pid_t tid, TThreadPriority priority);
-    void RunTick(uint64_t serial);
+    void RunTick(uint64_t serial, uint64_t generation);
     void DoTimer();
 
     // Everything below the mutex is shared with the worker.
     mutable std::mutex mutex_;
+    // Wakes the worker when it must look again: enabled, disabled or destroyed.
     std::condition_variable wake_;
     bool enabled_ = false;
     bool terminate_ = false;
@@ -88,8 +93,13 @@ private:
     int32_t startValue_ = 0;
     int64_t startTimeNs_ = 0;
     int64_t nextDueNs_ = 0;
+    // Ticks posted and ticks run (or dropped) on the GUI thread; the worker
+    // posts no tick while they differ.
     uint64_t tickPosted_ = 0;
     uint64_t tickDone_ = 0;
+    // Counts enablings, so that a tick posted before a disabling is dropped
+    // even when the timer has been enabled again since.
+    uint64_t generation_ = 0;
     pid_t tid_ = 0;
 
     std::unique_ptr<TTimerThread> worker_;

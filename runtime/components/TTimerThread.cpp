@@ -3,31 +3,12 @@
 #include "runtime/components/TSuperTimer.h"
 
 #include <QMetaObject>
-#include <algorithm>
-#include <cerrno>
-#include <ctime>
+#include <chrono>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace corv
 {
-
-namespace
-{
-
-// Longest single sleep, so that destruction and re-timing never wait for a
-// long interval to run out.
-constexpr int64_t MaxSleepNs = 100'000'000;
-
-void SleepUntil(int64_t deadlineNs)
-{
-    timespec ts{};
-    ts.tv_sec = static_cast<time_t>(deadlineNs / 1'000'000'000);
-    ts.tv_nsec = static_cast<long>(deadlineNs % 1'000'000'000);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-    }
-}
-
-} // namespace
 
 TTimerThread::TTimerThread(TSuperTimer& timer) : timer_(timer), thread_([this] { Execute(); }) {}
 
@@ -39,6 +20,8 @@ TTimerThread::~TTimerThread()
 
 void TTimerThread::Execute()
 {
+    // Named, so that tools and the benchmarks can tell it from Qt's threads.
+    pthread_setname_np(pthread_self(), "corv-timer");
     TSuperTimer& t = timer_;
     std::unique_lock lock(t.mutex_);
     t.tid_ = gettid();
@@ -49,26 +32,34 @@ void TTimerThread::Execute()
         if (t.terminate_)
             return;
 
+        // steady_clock is CLOCK_MONOTONIC, the clock the due times are on.
         const int64_t due = t.nextDueNs_;
-        int64_t now = TSuperTimer::MonotonicNs();
+        const int64_t now = TSuperTimer::MonotonicNs();
         if (now < due) {
-            const int64_t until = std::min(due, now + MaxSleepNs);
-            lock.unlock();
-            SleepUntil(until);
-            lock.lock();
-            // Disabling, re-enabling or destruction may have happened meanwhile.
+            // Disabling, re-enabling and destruction wake this at once.
+            t.wake_.wait_until(
+                lock, std::chrono::steady_clock::time_point(std::chrono::nanoseconds(due)));
             continue;
         }
 
         // Late ticks push the schedule back rather than bunching up.
         t.nextDueNs_ = now + int64_t(t.interval_) * 1'000'000;
+        // The previous tick has not run to its end (the GUI thread is busy,
+        // or its handler runs a nested event loop): this one is left out.
+        if (t.tickDone_ != t.tickPosted_)
+            continue;
         const auto ms = static_cast<int32_t>((now - t.startTimeNs_) / 1'000'000);
         t.elapsed_ = t.countDown_ ? t.startValue_ - ms : t.startValue_ + ms;
 
         const uint64_t serial = ++t.tickPosted_;
+        const uint64_t generation = t.generation_;
+        // Posted unlocked: the GUI thread wakes for it at once and must not
+        // find the mutex still held. The destructor joins this thread before
+        // the timer goes, and a tick still queued then goes with it.
+        lock.unlock();
         QMetaObject::invokeMethod(
-            &t, [&t, serial] { t.RunTick(serial); }, Qt::QueuedConnection);
-        t.wake_.wait(lock, [&] { return t.terminate_ || t.tickDone_ >= serial; });
+            &t, [&t, serial, generation] { t.RunTick(serial, generation); }, Qt::QueuedConnection);
+        lock.lock();
     }
 }
 

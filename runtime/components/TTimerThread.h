@@ -8,9 +8,10 @@ namespace corv
 
 class TSuperTimer;
 
-// The worker of a TSuperTimer: waits for each due time and hands the tick to
-// the GUI thread. Started by the timer's first enabling, joined by its
-// destruction; all its state lives in the timer it serves.
+// The worker of a TSuperTimer: sleeps to each due time and posts the tick to
+// the GUI thread without waiting for it. Started by the timer's first
+// enabling, joined by its destruction; all its state lives in the timer it
+// serves.
 class TTimerThread
 {
 public:

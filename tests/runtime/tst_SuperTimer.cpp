@@ -1,5 +1,6 @@
 #include "runtime/components/TSuperTimer.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -22,6 +23,8 @@ private slots:
     void priorityChangesAtOnce_data();
     void priorityChangesAtOnce();
     void queuedTickOfDisabledTimerIsDropped();
+    void slowHandlerSkipsTicks_data();
+    void slowHandlerSkipsTicks();
     void destructionReleasesWorker_data();
     void destructionReleasesWorker();
 
@@ -193,6 +196,45 @@ void TestSuperTimer::queuedTickOfDisabledTimerIsDropped()
     QCOMPARE(ticks, 0);
 }
 
+void TestSuperTimer::slowHandlerSkipsTicks_data()
+{
+    QTest::addColumn<bool>("nestedLoop");
+    QTest::newRow("GUI thread busy") << false;
+    QTest::newRow("handler runs a nested event loop") << true;
+}
+
+// A handler that takes 2.5 intervals: the deadlines that fall inside it are
+// left out, so no tick starts inside another, and none is queued to follow
+// it straight away.
+void TestSuperTimer::slowHandlerSkipsTicks()
+{
+    QFETCH(bool, nestedLoop);
+    constexpr int interval = 40;
+    TSuperTimer t;
+    t.SetInterval(interval);
+    int depth = 0;
+    int deepest = 0;
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> starts;
+    connect(&t, &TSuperTimer::OnTimer, [&] {
+        deepest = std::max(deepest, ++depth);
+        starts << clock.elapsed();
+        if (nestedLoop)
+            QTest::qWait(interval * 5 / 2);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(interval * 5 / 2));
+        --depth;
+    });
+    t.SetEnabled(true);
+    QTRY_VERIFY_WITH_TIMEOUT(starts.size() >= 5, 20000);
+    t.SetEnabled(false);
+    QCOMPARE(deepest, 1);
+    for (int i = 1; i < starts.size(); ++i)
+        QVERIFY2(starts[i] - starts[i - 1] >= interval * 5 / 2,
+                 qPrintable(QStringLiteral("ticks %1 ms apart").arg(starts[i] - starts[i - 1])));
+}
+
 void TestSuperTimer::destructionReleasesWorker_data()
 {
     QTest::addColumn<QString>("when");
@@ -226,7 +268,7 @@ void TestSuperTimer::destructionReleasesWorker()
         t->SetInterval(5);
         t->SetEnabled(true);
         std::this_thread::sleep_for(std::chrono::milliseconds(60));
-        delete t; // the worker waits for a tick that now never runs
+        delete t; // the tick the worker posted never runs
     } else if (when == "handler") {
         t->SetInterval(10);
         t->SetEnabled(true);
