@@ -3,13 +3,19 @@
 #include "runtime/components/TTimerThread.h"
 
 #include <QPointer>
+#include <cstdint>
 #include <ctime>
+#include <sys/eventfd.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace corv
 {
 
-TSuperTimer::TSuperTimer(QObject* parent) : QObject(parent) {}
+TSuperTimer::TSuperTimer(QObject* parent)
+    : QObject(parent), wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{
+}
 
 TSuperTimer::~TSuperTimer()
 {
@@ -20,8 +26,17 @@ TSuperTimer::~TSuperTimer()
     }
     // The worker leaves its sleep at once; a tick it posted goes with the
     // QObject's posted events.
-    wake_.notify_all();
+    WakeWorker();
     worker_.reset();
+    if (wakeFd_ >= 0)
+        close(wakeFd_);
+}
+
+void TSuperTimer::WakeWorker()
+{
+    const uint64_t one = 1;
+    if (wakeFd_ >= 0)
+        (void)!write(wakeFd_, &one, sizeof one);
 }
 
 int64_t TSuperTimer::MonotonicNs()
@@ -82,7 +97,7 @@ void TSuperTimer::SetEnabled(bool value)
     }
     if (value && !worker_)
         worker_ = std::make_unique<TTimerThread>(*this);
-    wake_.notify_all();
+    WakeWorker();
 }
 
 quint16 TSuperTimer::Interval() const

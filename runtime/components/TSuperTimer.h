@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -77,12 +76,16 @@ private:
     // Refusals (raising priority unprivileged) leave the priority as it was.
     static void ApplyNice(pid_t tid, TThreadPriority priority);
     void RunTick(uint64_t serial, uint64_t generation);
+    void WakeWorker();
     void DoTimer();
 
     // Everything below the mutex is shared with the worker.
     mutable std::mutex mutex_;
-    // Wakes the worker when it must look again: enabled, disabled or destroyed.
-    std::condition_variable wake_;
+    // Wakes the worker when it must look again: enabled, disabled or
+    // destroyed. An eventfd rather than a condition variable, so that the
+    // worker's sleep to a deadline is one system call and its wake-up takes
+    // no lock of its own.
+    int wakeFd_ = -1;
     bool enabled_ = false;
     bool terminate_ = false;
     quint16 interval_ = 1000;

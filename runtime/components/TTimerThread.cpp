@@ -3,12 +3,36 @@
 #include "runtime/components/TSuperTimer.h"
 
 #include <QMetaObject>
-#include <chrono>
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
+#include <poll.h>
 #include <pthread.h>
 #include <unistd.h>
 
 namespace corv
 {
+
+namespace
+{
+
+// Sleeps waitNs nanoseconds (forever when negative), or until wakeFd is
+// written to, which it then reads empty.
+void SleepOrWake(int wakeFd, int64_t waitNs)
+{
+    pollfd fd{wakeFd, POLLIN, 0};
+    timespec timeout{};
+    if (waitNs >= 0) {
+        timeout.tv_sec = static_cast<time_t>(waitNs / 1'000'000'000);
+        timeout.tv_nsec = static_cast<long>(waitNs % 1'000'000'000);
+    }
+    if (ppoll(&fd, 1, waitNs >= 0 ? &timeout : nullptr, nullptr) > 0) {
+        uint64_t count = 0;
+        (void)!read(wakeFd, &count, sizeof count);
+    }
+}
+
+} // namespace
 
 TTimerThread::TTimerThread(TSuperTimer& timer) : timer_(timer), thread_([this] { Execute(); }) {}
 
@@ -28,17 +52,16 @@ void TTimerThread::Execute()
     TSuperTimer::ApplyNice(t.tid_, t.priority_);
 
     for (;;) {
-        t.wake_.wait(lock, [&] { return t.terminate_ || t.enabled_; });
         if (t.terminate_)
             return;
-
-        // steady_clock is CLOCK_MONOTONIC, the clock the due times are on.
-        const int64_t due = t.nextDueNs_;
+        // Disabled: asleep until enabled again or destroyed. Enabled: asleep
+        // until the due time, or until one of those comes first.
         const int64_t now = TSuperTimer::MonotonicNs();
-        if (now < due) {
-            // Disabling, re-enabling and destruction wake this at once.
-            t.wake_.wait_until(
-                lock, std::chrono::steady_clock::time_point(std::chrono::nanoseconds(due)));
+        if (!t.enabled_ || now < t.nextDueNs_) {
+            const int64_t waitNs = t.enabled_ ? t.nextDueNs_ - now : -1;
+            lock.unlock();
+            SleepOrWake(t.wakeFd_, waitNs);
+            lock.lock();
             continue;
         }
 
