@@ -1,6 +1,7 @@
 #include "runtime/PlayerService.h"
 
-#include "runtime/TfrmMain.h"
+#include "engine/DispatchEngine.h"
+#include "runtime/Player.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
@@ -10,23 +11,26 @@
 namespace corv
 {
 
-void PlayerService::Publish(TfrmMain* player)
+void PlayerService::Publish(Player* player, QObject* owner)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
-    bus.registerObject(ObjectPath, new PlayerService(player),
+    bus.registerObject(ObjectPath, new PlayerService(player, owner),
                        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
                            QDBusConnection::ExportAllProperties);
 }
 
-PlayerService::PlayerService(TfrmMain* player) : QObject(player), player_(player)
+// Connected after the window's own listeners, so the label and the dry-run
+// echo show a change before the bus announces it.
+PlayerService::PlayerService(Player* player, QObject* owner) : QObject(owner), player_(player)
 {
-    connect(player, &TfrmMain::ModeChanged, this, [this](int32_t mode, const QString& name) {
+    const DispatchEngine* engine = &player->Engine();
+    connect(engine, &DispatchEngine::ModeChanged, this, [this](int32_t mode, const QString& name) {
         announce({{QStringLiteral("Mode"), mode}, {QStringLiteral("ModeName"), name}});
         emit ModeChanged(mode, name);
     });
-    connect(player, &TfrmMain::EnabledChanged, this, [this](bool on) {
+    connect(engine, &DispatchEngine::EnabledChanged, this, [this](bool on) {
         announce({{QStringLiteral("Enabled"), on}});
     });
 }
@@ -57,13 +61,13 @@ bool PlayerService::Enabled() const
 
 QString PlayerService::TemplatePath() const
 {
-    const QString& path = player_->TemplateFileName;
+    const QString path = player_->TemplatePath();
     return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
 }
 
 bool PlayerService::started()
 {
-    if (player_->Started)
+    if (player_->StartupDone())
         return true;
     sendErrorReply(StartingError, QStringLiteral("the player is still starting"));
     return false;
@@ -119,7 +123,7 @@ void PlayerService::Disable()
 void PlayerService::Quit()
 {
     QMetaObject::invokeMethod(
-        player_, [player = player_] { player->RequestShutdown(); }, Qt::QueuedConnection);
+        this, [player = player_] { player->RequestShutdown(); }, Qt::QueuedConnection);
 }
 
 } // namespace corv

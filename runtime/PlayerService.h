@@ -8,7 +8,7 @@
 namespace corv
 {
 
-class TfrmMain;
+class Player;
 
 // The running player on the session bus: each method does what the mode-switch
 // hot key or a tray menu command does, on the GUI thread, so it meets the
@@ -33,9 +33,9 @@ public:
     // Serves player on the session bus, as a child of it; without a session
     // bus does nothing. Called once PlayerClient::ClaimPlayer has let the
     // player run, so the player's name on the bus, if any, is this process's.
-    static void Publish(TfrmMain* player);
+    static void Publish(Player* player, QObject* owner);
 
-    explicit PlayerService(TfrmMain* player);
+    PlayerService(Player* player, QObject* owner);
 
     int Mode() const;
     QString ModeName() const;
@@ -63,7 +63,7 @@ private:
     // panel applets) rely on to stay current.
     void announce(const QVariantMap& changed);
 
-    TfrmMain* player_;
+    Player* player_;
 };
 
 } // namespace corv

@@ -73,10 +73,14 @@ TfrmMain::TfrmMain(Joystick* joystick, KeyInjector* keys, HotKeyService* hotKeys
         connect(joystick_, &Joystick::buttonDown, this, &TfrmMain::JoyButtonDown);
         connect(joystick_, &Joystick::buttonUp, this, &TfrmMain::JoyButtonUp);
     }
-    // First of the engine's listeners: the label and the echo are up to date
-    // before anybody else hears of a change.
+    // First of the engine's listeners (slots run in the order they were
+    // connected): the label and the echo are up to date before anybody else,
+    // the session bus among them, hears of a change.
     connect(engine_, &DispatchEngine::ModeChanged, this, &TfrmMain::showModeChange);
-    connect(engine_, &DispatchEngine::EnabledChanged, this, &TfrmMain::showEnabledChange);
+    connect(engine_, &DispatchEngine::EnabledChanged, this, [this](bool enabled) {
+        if (enabled)
+            EchoMode();
+    });
     // A backend that can no longer type ends the program with status 1. The
     // news comes from inside a key event, so the shutdown waits for the loop.
     if (keys_) {
@@ -141,18 +145,10 @@ void TfrmMain::ShowMode(int32_t mode)
     engine_->ShowMode(mode);
 }
 
-void TfrmMain::showModeChange(int32_t mode, const QString& name)
+void TfrmMain::showModeChange(int32_t, const QString& name)
 {
     lblModeString->setText(name);
     EchoMode();
-    emit ModeChanged(mode, name);
-}
-
-void TfrmMain::showEnabledChange(bool enabled)
-{
-    if (enabled)
-        EchoMode();
-    emit EnabledChanged(enabled);
 }
 
 void TfrmMain::EchoMode()

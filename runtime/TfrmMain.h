@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/DispatchEngine.h"
+#include "runtime/Player.h"
 
 #include <QPalette>
 #include <QStringList>
@@ -29,7 +30,7 @@ class TSysHotKey;
 // turns joystick 1 into keystrokes, and the components that drive it: the
 // timer's ticks and the hot key reach the engine through this window's
 // handlers. Everything runs on the GUI thread.
-class TfrmMain : public QWidget
+class TfrmMain : public QWidget, public Player
 {
     Q_OBJECT
 public:
@@ -39,7 +40,7 @@ public:
     ~TfrmMain() override;
 
     // What the window shows and the menu switches; read the state here.
-    const DispatchEngine& Engine() const { return *engine_; }
+    const DispatchEngine& Engine() const override { return *engine_; }
     DispatchEngine& Engine() { return *engine_; }
 
     // Components.
@@ -71,8 +72,8 @@ public:
     int32_t LoadedResponse = 3;
 
     // Tray menu commands.
-    void Enable1Click(QObject* Sender);
-    void Disable1Click(QObject* Sender);
+    void Enable1Click(QObject* Sender) override;
+    void Disable1Click(QObject* Sender) override;
     void Shutdown1Click(QObject* Sender);
 
     // SIGINT, SIGTERM and Shutdown. Once running the window closes; during
@@ -80,8 +81,10 @@ public:
     // without touching the stored position. Asked again while a box holds
     // the shutdown up, the box goes and the program ends. exitCode is the
     // program's status.
-    void RequestShutdown(int exitCode = 0);
+    void RequestShutdown(int exitCode = 0) override;
     bool Started = false;
+    bool StartupDone() const override { return Started; }
+    QString TemplatePath() const override { return TemplateFileName; }
 
     // The mode window's position, kept per user and per screen width.
     static QString PositionKey(int screenWidth);
@@ -100,10 +103,10 @@ public:
     void JoyButtonDown(uint32_t wParam);
     void JoyButtonUp(uint32_t wParam);
     void SysHotKey1HotKey(QObject* Sender, qint32 Index);
-    void AdvanceMode();
+    void AdvanceMode() override;
     // Makes mode (1 to the highest) the current one, as AdvanceMode does
     // for the next one.
-    void ShowMode(int32_t mode);
+    void ShowMode(int32_t mode) override;
     void RegisterModeSwitchKey();
     void ApplyResponse(int32_t value);
 
@@ -111,12 +114,6 @@ public:
     // dispatch starts and at each mode change. A dry run with the printing
     // key backend uses stdout.
     void SetModeEcho(std::FILE* out) { modeEcho_ = out; }
-
-signals:
-    // After every mode switch, once the new name is on the label.
-    void ModeChanged(int32_t mode, const QString& name);
-    // When dispatch is turned on or off once start-up has ended.
-    void EnabledChanged(bool enabled);
 
 protected:
     void closeEvent(QCloseEvent* event) override; // FormClose
@@ -130,7 +127,6 @@ protected:
 private:
     void setModeWindowColour(QPalette::ColorRole role, const QString& text);
     void showModeChange(int32_t mode, const QString& name);
-    void showEnabledChange(bool enabled);
     void EchoMode();
     // The engine stopped, timer stopped and hot key given back: nothing is
     // typed after this.

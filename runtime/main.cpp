@@ -147,7 +147,7 @@ int main(int argc, char* argv[])
         if (backend == QLatin1String("print"))
             frmMain.SetModeEcho(stdout);
         frmMain.Arguments = parser.positionalArguments();
-        PlayerService::Publish(&frmMain);
+        PlayerService::Publish(&frmMain, &frmMain);
         if (!frmMain.FormCreate(&frmMain))
             return frmMain.ExitCode;
         QCoreApplication::exec();

@@ -355,7 +355,7 @@ void TestStartup::shutdownRequestedDuringStartup()
 {
     QFETCH(QStringList, args);
     QFETCH(QString, command);
-    auto* service = new PlayerService(frm.get());
+    auto* service = new PlayerService(frm.get(), frm.get());
     const bool disabled = command.endsWith(u"Disable");
     closer.reset();
     const int width = QGuiApplication::primaryScreen()->geometry().width();
