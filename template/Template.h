@@ -6,6 +6,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace corv
 {
@@ -16,6 +17,9 @@ struct ButtonMapping {
     QString Purpose;
     bool Repeat = false;
     std::array<QString, MaxSlots> Keystrokes; // slot 1 is Keystrokes[0]; may be empty
+    // The mapping's newer keys as read (ACTION, RATE…: the part after
+    // "BUTTONn_"), kept through a save in this order.
+    QList<std::pair<QString, QString>> Extras = {};
 
     friend bool operator==(const ButtonMapping&, const ButtonMapping&) = default;
 };
@@ -48,6 +52,8 @@ struct Template {
     bool FontBold = false;
     bool FontItalic = false;
     std::array<QList<ButtonMapping>, MaxModes> Mappings; // mode m is Mappings[m - 1]
+    // The newer GLOBAL keys as read (INPUTS, CHORD_MS…), kept through a save.
+    QList<std::pair<QString, QString>> GlobalExtras;
 
     // "Mode 1" .. "Mode 5".
     static QString DefaultModeName(int mode) { return QStringLiteral("Mode %1").arg(mode); }

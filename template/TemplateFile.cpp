@@ -53,7 +53,80 @@ std::set<QString> mappedButtonIds(const Template& tmpl)
     return distinct;
 }
 
+// The newer keys; each absent key leaves what a template without it does.
+// Values out of range are brought to the nearest bound (--check names them).
+void readRuntimeExtensions(const ProfileFile& file, RuntimeTemplate& t)
+{
+    t.SeparateInputs = file.readString(Global, QStringLiteral("INPUTS"), QString())
+                           .trimmed()
+                           .compare(QLatin1String("SEPARATE"), Qt::CaseInsensitive) == 0;
+    t.ChordMs = std::clamp(file.readInt(Global, QStringLiteral("CHORD_MS"), t.ChordMs), 0,
+                           RuntimeTemplate::MaxChordMs);
+    auto threshold = [](int32_t value) {
+        return std::clamp(value, RuntimeTemplate::MinAxisThreshold,
+                          RuntimeTemplate::MaxAxisThreshold);
+    };
+    t.AxisThreshold = threshold(file.readInt(Global, QStringLiteral("AXIS_THRESHOLD"),
+                                             RuntimeTemplate::DefaultAxisThreshold));
+    for (int axis = 1; axis <= MaxAxes; ++axis) {
+        const int32_t value = file.readInt(Global, axisThresholdKey(axis), 0);
+        t.AxisThresholds[size_t(axis - 1)] = value == 0 ? 0 : threshold(value);
+    }
+    if (t.SeparateInputs) {
+        for (int k = 1; k <= t.ButtonCount; ++k)
+            t.Inputs[size_t(k - 1)] =
+                ParseInputs(file.readString(MappingSection, buttonKey(k), QString())).value_or(0);
+        t.ModeSwitchInput =
+            ParseInputs(file.readString(Global, QStringLiteral("MODE_SWITCH_BUTTON"), QString()))
+                .value_or(0);
+    }
+
+    for (int m = 1; m <= t.ModeCount; ++m) {
+        const QString section = modeSection(m);
+        for (int k = 1; k <= t.ButtonCount; ++k) {
+            const QString p = buttonKey(k) + QLatin1Char('_');
+            Mapping& mapping = t.Mappings[size_t(m - 1)][size_t(k - 1)];
+            const std::optional<MappingAction> action =
+                ParseMappingAction(file.readString(section, p + QLatin1String("ACTION"), {}));
+            mapping.Action = action.value_or(MappingAction::Tap);
+            // Switching modes from a mapping needs inputs of their own.
+            if (!t.SeparateInputs &&
+                (mapping.Action == MappingAction::Mode || mapping.Action == MappingAction::Layer))
+                mapping.Action = MappingAction::Tap;
+            mapping.Rate = std::clamp(
+                file.readInt(section, p + QLatin1String("RATE"), MappingTiming::DefaultRate),
+                MappingTiming::MinRate, MappingTiming::MaxRate);
+            mapping.PressMs = std::clamp(file.readInt(section, p + QLatin1String("PRESS_MS"), 0),
+                                         0, MappingTiming::MaxPressMs);
+            mapping.GapMs = std::clamp(file.readInt(section, p + QLatin1String("GAP_MS"), 0), 0,
+                                       MappingTiming::MaxGapMs);
+            const int32_t target = file.readInt(section, p + QLatin1String("MODE"), 0);
+            mapping.TargetMode = target >= 1 && target <= MaxModes ? target : 0;
+        }
+    }
+}
+
 } // namespace
+
+std::optional<MappingAction> ParseMappingAction(QStringView text)
+{
+    static const std::pair<const char*, MappingAction> names[] = {
+        {"TAP", MappingAction::Tap},       {"HOLD", MappingAction::Hold},
+        {"TOGGLE", MappingAction::Toggle}, {"TURBO", MappingAction::Turbo},
+        {"MODE", MappingAction::Mode},     {"LAYER", MappingAction::Layer}};
+    const QStringView trimmed = text.trimmed();
+    for (const auto& [name, action] : names) {
+        if (trimmed.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return action;
+    }
+    return std::nullopt;
+}
+
+QString MappingActionName(MappingAction action)
+{
+    static const char* const names[] = {"TAP", "HOLD", "TOGGLE", "TURBO", "MODE", "LAYER"};
+    return QLatin1String(names[size_t(action)]);
+}
 
 QString ColourError::message() const
 {
@@ -209,6 +282,8 @@ bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error)
     file.writeString(Global, QStringLiteral("FONTBOLD"), bit(tmpl.FontBold));
     file.writeString(Global, QStringLiteral("FONTITALIC"), bit(tmpl.FontItalic));
     file.writeInt(Global, QStringLiteral("MODES"), modes);
+    for (const auto& [key, value] : tmpl.GlobalExtras)
+        file.writeString(Global, key, value);
 
     for (int m = 1; m <= modes; ++m) {
         const QString section = modeSection(m);
@@ -235,6 +310,8 @@ bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error)
                     file.writeString(section, slot + QLatin1String("_Ctrl"), bit(true));
                 file.writeString(section, slot, KeystrokeToKeyCode(keystroke));
             }
+            for (const auto& [suffix, value] : mapping.Extras)
+                file.writeString(section, p + suffix, value);
         }
     }
     return true;
@@ -287,7 +364,9 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
         QSet<QString> mapped;
         for (int n = 1; n <= MaxButtons; ++n) {
             const QString p = buttonKey(n) + QLatin1Char('_');
-            if (!present(file, section, p + QLatin1String("COUNT")))
+            // A layer or mode action may have no keys, and so no COUNT.
+            if (!present(file, section, p + QLatin1String("COUNT")) &&
+                !present(file, section, p + QLatin1String("ACTION")))
                 continue;
             ButtonMapping mapping;
             mapping.ButtonId = file.readString(MappingSection, buttonKey(n), QString());
@@ -309,6 +388,11 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
                     name, file.readBool(section, slot + QLatin1String("_Ctrl"), false),
                     file.readBool(section, slot + QLatin1String("_Shift"), false),
                     file.readBool(section, slot + QLatin1String("_Alt"), false));
+            }
+            for (const QString& suffix : mappingExtensionSuffixes()) {
+                const QString value = file.readString(section, p + suffix, Missing);
+                if (value != Missing)
+                    mapping.Extras.append({suffix, value});
             }
             tmpl.Mappings[m - 1].append(mapping);
         }
@@ -339,6 +423,14 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
     tmpl.FontSize = file.readInt(Global, QStringLiteral("FONTSIZE"), 8);
     tmpl.FontBold = file.readBool(Global, QStringLiteral("FONTBOLD"), false);
     tmpl.FontItalic = file.readBool(Global, QStringLiteral("FONTITALIC"), false);
+    QStringList extras = globalExtensionKeys();
+    for (int axis = 1; axis <= MaxAxes; ++axis)
+        extras << axisThresholdKey(axis);
+    for (const QString& key : extras) {
+        const QString value = file.readString(Global, key, Missing);
+        if (value != Missing)
+            tmpl.GlobalExtras.append({key, value});
+    }
 }
 
 bool ReadTemplate(const QString& path, Template& tmpl)
@@ -405,6 +497,7 @@ RuntimeReadResult ReadRuntimeTemplate(const ProfileFile& file, RuntimeTemplate& 
         }
     }
     t.Response = file.readInt(Global, QStringLiteral("RESPONSE"), 3);
+    readRuntimeExtensions(file, t);
     return result;
 }
 

@@ -2,6 +2,9 @@
 
 #include <QList>
 #include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <optional>
 
 namespace corv
 {
@@ -9,6 +12,7 @@ namespace corv
 class ProfileFile;
 struct RuntimeTemplate;
 struct Template;
+enum class MappingAction : uint8_t;
 
 enum class TemplateCheck { Valid, NotATemplate, EarlierVersion };
 
@@ -39,6 +43,10 @@ bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error = nul
 // of a ButtonId and drop empty ones, and a RESPONSE outside 0..6 is 3.
 bool ReadTemplate(const QString& path, Template& tmpl);
 void ReadTemplate(const ProfileFile& file, Template& tmpl);
+
+// BUTTONn_ACTION's names, any case: TAP, HOLD, TOGGLE, TURBO, MODE, LAYER.
+std::optional<MappingAction> ParseMappingAction(QStringView text);
+QString MappingActionName(MappingAction action);
 
 // A colour text the runtime cannot draw, with the key it came from.
 struct ColourError {

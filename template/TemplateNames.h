@@ -3,6 +3,7 @@
 #include "template/ProfileFile.h"
 
 #include <QString>
+#include <QStringList>
 
 // The section and key names of a template file, for the code that reads,
 // writes and checks it.
@@ -28,6 +29,27 @@ inline QString modeNameKey(int m)
 inline QString buttonKey(int n)
 {
     return QStringLiteral("BUTTON%1").arg(n);
+}
+
+// Keys newer than the first templates; absent, a template acts as before.
+// Each mode section's BUTTONn_<suffix>, for these suffixes:
+inline const QStringList& mappingExtensionSuffixes()
+{
+    static const QStringList suffixes{QStringLiteral("ACTION"), QStringLiteral("RATE"),
+                                      QStringLiteral("PRESS_MS"), QStringLiteral("GAP_MS"),
+                                      QStringLiteral("MODE")};
+    return suffixes;
+}
+// GLOBAL keys; AXISk_THRESHOLD (k = 1..MaxAxes) besides these.
+inline const QStringList& globalExtensionKeys()
+{
+    static const QStringList keys{QStringLiteral("INPUTS"), QStringLiteral("CHORD_MS"),
+                                  QStringLiteral("AXIS_THRESHOLD")};
+    return keys;
+}
+inline QString axisThresholdKey(int axis)
+{
+    return QStringLiteral("AXIS%1_THRESHOLD").arg(axis);
 }
 
 inline bool present(const ProfileFile& file, const QString& section, const QString& key)
