@@ -1,5 +1,6 @@
 #include "engine/DispatchEngine.h"
 
+#include "engine/MappingRun.h"
 #include "platform/KeyInjector.h"
 
 #include <QCoreApplication>
@@ -12,14 +13,22 @@ namespace corv
 {
 
 DispatchEngine::DispatchEngine(Joystick* joystick, KeyInjector* keys, QObject* parent)
-    : QObject(parent), joystick_(joystick), keys_(keys)
+    : QObject(parent), joystick_(joystick), keys_(keys), presser_(keys)
 {
+    chordWindow_.setSingleShot(true);
+    chordWindow_.setTimerType(Qt::PreciseTimer);
+    connect(&chordWindow_, &QTimer::timeout, this, [this] { ResolveChords(true); });
+    if (joystick_)
+        connect(joystick_, &Joystick::joyEvent, this, &DispatchEngine::JoystickEvent);
 }
 
 DispatchEngine::~DispatchEngine()
 {
     if (heldWait_)
         heldWait_->quit();
+    // The runs let go of their keys through presser_, which goes before
+    // the children would.
+    qDeleteAll(findChildren<MappingRun*>(Qt::FindDirectChildrenOnly));
 }
 
 void DispatchEngine::LoadTables(const RuntimeTemplate& t)
@@ -34,6 +43,14 @@ void DispatchEngine::LoadTables(const RuntimeTemplate& t)
     currentMode_ = 1;
     currentButtonId_ = 0;
     ClearButtonHeld();
+    CancelRuns();
+    inputs_.clear();
+    std::array<int32_t, MaxAxes> thresholds{};
+    for (size_t axis = 0; axis < thresholds.size(); ++axis)
+        thresholds[axis] = tables_.AxisThresholds[axis] != 0 ? tables_.AxisThresholds[axis]
+                                                             : tables_.AxisThreshold;
+    inputs_.setThresholds(thresholds, RuntimeTemplate::AxisHysteresis);
+    RebuildBindings();
 }
 
 const QString& DispatchEngine::ModeName() const
@@ -53,6 +70,9 @@ void DispatchEngine::ClearButtonHeld()
     buttonHeld_ = false;
     if (heldWait_)
         heldWait_->quit();
+    if (combinedRun_)
+        combinedRun_->letGo();
+    combinedRun_ = nullptr;
 }
 
 void DispatchEngine::Tick()
@@ -65,7 +85,15 @@ void DispatchEngine::Tick()
         ClearButtonHeld();
         return;
     }
+    // Let go and pressed again since the last poll: a new press.
+    if (info.pressedAgain)
+        ClearButtonHeld();
     const int32_t id = info.buttonId();
+    // Another state than the one a run started on: its button was let go.
+    if (combinedRun_ && id != currentButtonId_) {
+        combinedRun_->letGo();
+        combinedRun_ = nullptr;
+    }
     if (id == tables_.ModeSwitchButton && !buttonHeld_) {
         buttonHeld_ = true;
         AdvanceMode();
@@ -74,6 +102,13 @@ void DispatchEngine::Tick()
     currentButtonId_ = id;
     const int32_t k = FindButtonIndex();
     const Mapping* mapping = CurrentMapping(k);
+    if (mapping && !mapping->isPlain()) {
+        if (!buttonHeld_) {
+            buttonHeld_ = true;
+            StartCombinedRun(k);
+        }
+        return;
+    }
     if (mapping && mapping->Repeat) {
         SendMapping(k);
         return;
@@ -99,8 +134,15 @@ void DispatchEngine::JoyButtonDown(uint32_t wParam)
     const int32_t k = FindButtonIndex();
     if (k == 0)
         return;
-    SendMapping(k);
     const Mapping* mapping = CurrentMapping(k);
+    if (mapping && !mapping->isPlain()) {
+        // Timed by its run, which ends when any button is let go.
+        ClearButtonHeld();
+        buttonHeld_ = true;
+        StartCombinedRun(k);
+        return;
+    }
+    SendMapping(k);
     if (!mapping || !mapping->Repeat)
         return;
 
@@ -143,12 +185,22 @@ void DispatchEngine::AdvanceMode()
 
 void DispatchEngine::ShowMode(int32_t mode)
 {
+    SwitchMode(mode, 0);
+}
+
+void DispatchEngine::SwitchMode(int32_t mode, InputMask keep)
+{
     if (mode < 1 || mode > HighestMode())
         return;
+    CancelRuns(keep);
     currentMode_ = mode;
+    RebuildBindings();
     emit ModeChanged(currentMode_, ModeName());
-    // Lets the new name be painted at once.
-    QCoreApplication::processEvents();
+    // Lets the new name be painted at once. A separate-inputs template is
+    // back in the event loop as soon as this returns, and must not take the
+    // next event in the middle of the one that changed the mode.
+    if (!tables_.SeparateInputs)
+        QCoreApplication::processEvents();
 }
 
 void DispatchEngine::SetEnabled(bool on)
@@ -156,6 +208,8 @@ void DispatchEngine::SetEnabled(bool on)
     if (stopped_ || on == dispatchEnabled_)
         return;
     dispatchEnabled_ = on;
+    if (!on)
+        CancelRuns();
     emit EnabledChanged(on);
 }
 
@@ -165,6 +219,8 @@ void DispatchEngine::Stop()
     stopped_ = true;
     dispatchEnabled_ = false;
     ClearButtonHeld();
+    CancelRuns();
+    presser_.releaseAll();
     if (keys_)
         keys_->releaseAll();
 }
@@ -200,6 +256,236 @@ void DispatchEngine::SendMapping(int32_t k)
         if (slot.Ctrl)
             keys_->keyUp(VkControl);
     }
+}
+
+MappingRun* DispatchEngine::StartRun(const Mapping& mapping)
+{
+    auto* run = new MappingRun(mapping, presser_, this);
+    connect(run, &MappingRun::finished, run, &QObject::deleteLater);
+    run->start();
+    return run;
+}
+
+void DispatchEngine::StartCombinedRun(int32_t k)
+{
+    const Mapping* mapping = CurrentMapping(k);
+    if (!mapping || !keys_ || stopped_)
+        return;
+    QPointer<MappingRun>& toggle = combinedToggles_[size_t(k - 1)];
+    if (mapping->Action == MappingAction::Toggle && toggle && !toggle->isFinished()) {
+        toggle->cancel(); // the second press lets go
+        return;
+    }
+    combinedRun_ = StartRun(*mapping);
+    if (mapping->Action == MappingAction::Toggle)
+        toggle = combinedRun_;
+}
+
+void DispatchEngine::CancelRuns(InputMask keep)
+{
+    std::vector<Active> kept;
+    for (const Active& a : active_) {
+        if (a.Inputs & keep)
+            kept.push_back(a);
+    }
+    active_ = kept;
+    pending_ &= keep;
+    if (!pending_) {
+        pendingOrder_.clear();
+        chordWindow_.stop();
+    }
+    combinedRun_ = nullptr;
+    // Every run, also a tap still playing after its input was let go.
+    for (MappingRun* run : findChildren<MappingRun*>(Qt::FindDirectChildrenOnly)) {
+        const bool isKept =
+            std::any_of(kept.begin(), kept.end(), [run](const Active& a) { return a.Run == run; });
+        if (!isKept)
+            run->cancel();
+    }
+}
+
+void DispatchEngine::RebuildBindings()
+{
+    bindings_.clear();
+    chordMembers_ = 0;
+    if (!tables_.SeparateInputs)
+        return;
+    // The mode switch first: of two bindings of one input the first acts.
+    if (tables_.ModeSwitchInput)
+        bindings_.push_back({tables_.ModeSwitchInput, 0});
+    for (int32_t k = 1; k <= tables_.ButtonCount; ++k) {
+        const InputMask inputs = tables_.Inputs[size_t(k - 1)];
+        const Mapping* mapping = CurrentMapping(k);
+        const bool switches =
+            mapping->Action == MappingAction::Mode || mapping->Action == MappingAction::Layer;
+        // A mapping that types nothing leaves its input to the others.
+        if (inputs && (mapping->Count > 0 || switches))
+            bindings_.push_back({inputs, k});
+    }
+    // Largest chords first, so that B1+B2+B3 wins over B1+B2.
+    std::stable_sort(bindings_.begin(), bindings_.end(), [](const Binding& a, const Binding& b) {
+        return InputMemberCount(a.Inputs) > InputMemberCount(b.Inputs);
+    });
+    for (const Binding& b : bindings_) {
+        if (InputMemberCount(b.Inputs) > 1)
+            chordMembers_ |= b.Inputs;
+    }
+}
+
+void DispatchEngine::JoystickEvent(const JoyEvent& event)
+{
+    if (!tables_.SeparateInputs || stopped_)
+        return;
+    // The state is settled before anything acts on it.
+    std::vector<std::pair<int, bool>> changes;
+    inputs_.apply(event,
+                  joystick_ && event.kind == JoyEvent::Axis ? joystick_->axisRest(event.index) : 0,
+                  [&changes](int input, bool on) { changes.emplace_back(input, on); });
+    for (const auto& [input, on] : changes)
+        InputChanged(input, on);
+}
+
+void DispatchEngine::InputChanged(int input, bool active)
+{
+    if (active)
+        InputDown(input);
+    else
+        InputUp(input);
+}
+
+void DispatchEngine::InputDown(int input)
+{
+    if (!dispatchEnabled_ || stopped_)
+        return;
+    const InputMask bit = inputBit(input);
+    if ((chordMembers_ & bit) && tables_.ChordMs > 0) {
+        pending_ |= bit;
+        pendingOrder_.push_back(input);
+        if (!chordWindow_.isActive())
+            chordWindow_.start(tables_.ChordMs);
+        ResolveChords(false);
+        return;
+    }
+    Fire(bit);
+}
+
+void DispatchEngine::InputUp(int input)
+{
+    const InputMask bit = inputBit(input);
+    if (pending_ & bit) {
+        // Let go before the chord window passed: it acts at once, as a tap.
+        pending_ &= ~bit;
+        std::erase(pendingOrder_, input);
+        if (!pending_)
+            chordWindow_.stop();
+        Fire(bit);
+    }
+    int32_t returnMode = 0;
+    std::vector<QPointer<MappingRun>> letGo;
+    for (Active& a : active_) {
+        if (!(a.Inputs & bit))
+            continue;
+        a.Inputs = 0; // a chord ends with the first of its inputs let go
+        if (a.Run)
+            letGo.push_back(a.Run);
+        if (a.ReturnMode)
+            returnMode = a.ReturnMode;
+    }
+    std::erase_if(active_, [](const Active& a) {
+        return a.Inputs == 0 &&
+               (!a.Run || a.Run->isFinished() || a.Run->action() != MappingAction::Toggle);
+    });
+    for (const QPointer<MappingRun>& run : letGo) {
+        if (run)
+            run->letGo();
+    }
+    if (returnMode)
+        SwitchMode(returnMode, 0);
+}
+
+void DispatchEngine::ResolveChords(bool windowPassed)
+{
+    const InputMask down = inputs_.active();
+    bool fired = true;
+    while (fired && pending_) {
+        fired = false;
+        for (const Binding& b : std::vector<Binding>(bindings_)) {
+            if (InputMemberCount(b.Inputs) < 2 || (b.Inputs & ~pending_))
+                continue;
+            // A larger chord whose other inputs may still come down waits
+            // for the window.
+            const bool mayGrow =
+                !windowPassed &&
+                std::any_of(bindings_.begin(), bindings_.end(), [&](const Binding& d) {
+                    return d.Inputs != b.Inputs && (d.Inputs & b.Inputs) == b.Inputs &&
+                           (d.Inputs & down & ~pending_) == 0;
+                });
+            if (mayGrow)
+                continue;
+            pending_ &= ~b.Inputs;
+            std::erase_if(pendingOrder_, [&](int i) { return b.Inputs & inputBit(i); });
+            Fire(b.Inputs);
+            fired = true;
+            break;
+        }
+    }
+    if (windowPassed) {
+        // No chord: each input acts on its own, in the order it came down.
+        const std::vector<int> order = std::exchange(pendingOrder_, {});
+        const InputMask left = std::exchange(pending_, 0);
+        for (int input : order) {
+            if (left & inputBit(input))
+                Fire(inputBit(input));
+        }
+    }
+    if (!pending_)
+        chordWindow_.stop();
+}
+
+void DispatchEngine::Fire(InputMask inputs)
+{
+    const auto found = std::find_if(bindings_.begin(), bindings_.end(),
+                                    [inputs](const Binding& b) { return b.Inputs == inputs; });
+    if (found == bindings_.end())
+        return;
+    const Binding binding = *found;
+    if (binding.K == 0) {
+        const int32_t next = currentMode_ + 1;
+        SwitchMode(next > HighestMode() ? 1 : next, inputs);
+        return;
+    }
+    const Mapping mapping = *CurrentMapping(binding.K);
+    switch (mapping.Action) {
+    case MappingAction::Mode:
+        SwitchMode(mapping.TargetMode, inputs);
+        return;
+    case MappingAction::Layer:
+        if (mapping.TargetMode < 1 || mapping.TargetMode > HighestMode())
+            return;
+        active_.push_back({inputs, binding.K, currentMode_, nullptr, currentMode_});
+        SwitchMode(mapping.TargetMode, inputs);
+        return;
+    case MappingAction::Toggle: {
+        const auto on = std::find_if(active_.begin(), active_.end(), [&](const Active& a) {
+            return a.K == binding.K && a.Mode == currentMode_ && a.Run && !a.Run->isFinished() &&
+                   a.Run->action() == MappingAction::Toggle;
+        });
+        if (on != active_.end()) {
+            const QPointer<MappingRun> run = on->Run;
+            active_.erase(on);
+            run->cancel();
+            return;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    if (!keys_)
+        return;
+    MappingRun* run = StartRun(mapping);
+    if (!run->isFinished())
+        active_.push_back({inputs, binding.K, currentMode_, run, 0});
 }
 
 } // namespace corv

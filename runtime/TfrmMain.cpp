@@ -98,8 +98,10 @@ TfrmMain::~TfrmMain()
     // No tick may reach a half-destroyed window.
     delete SuperTimer1;
     SuperTimer1 = nullptr;
-    if (joystick_)
+    if (joystick_) {
         joystick_->setMessagesWanted(false);
+        joystick_->setEventsWanted(false);
+    }
 }
 
 int32_t TfrmMain::CaptureJoystick()
@@ -271,9 +273,14 @@ bool TfrmMain::OpenTemplate()
     lblModeString->setGeometry(rect().adjusted(1, 1, -1, -1));
     RegisterModeSwitchKey();
     ApplyResponse(LoadedResponse);
-    const bool digital = engine_->DigitalDevice();
-    if (!digital && joystick_)
-        joystick_->setMessagesWanted(true); // a digital template polls instead
+    // A separate-inputs template acts on the joystick's events, a digital
+    // one polls, an analog one takes the button messages.
+    const bool separate = engine_->SeparateInputs();
+    const bool digital = engine_->DigitalDevice() && !separate;
+    if (joystick_) {
+        joystick_->setEventsWanted(separate);
+        joystick_->setMessagesWanted(!digital && !separate);
+    }
     Started = true;
     if (!enabled) {
         Disable1Click(Disable1);
@@ -387,7 +394,8 @@ void TfrmMain::Enable1Click(QObject*)
     WinTaskbar1->SetIcon(CorvplayIcon());
     show();
     raise();
-    SuperTimer1->SetEnabled(true);
+    if (!engine_->SeparateInputs())
+        SuperTimer1->SetEnabled(true);
     if (engine_->Tables().ModeSwitchKey != RuntimeTemplate::NoSwitchKey)
         SysHotKey1->SetActive(true);
     engine_->SetEnabled(true);
