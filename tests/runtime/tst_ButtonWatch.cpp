@@ -17,29 +17,24 @@ private slots:
 
 void TestButtonWatch::inputNames_data()
 {
-    // Events, blank-separated: "b1" button 1 down, "-b1" up, "h3" the hat's
-    // bits, "a2:-20000" axis 2's value, "w80" a pause in ms.
+    // "b1" button 1 down, "-b1" up, "h3" the hat's bits, "a2:-20000" axis
+    // 2's value, "w80" a pause in ms; the lines without "corvplay: input ".
     QTest::addColumn<QString>("events");
-    QTest::addColumn<QStringList>("lines");
-
-    QTest::newRow("chord within the window")
-        << "b1 b2 w80 -b1 -b2 b2 w80" << QStringList{"B1+B2", "B2"};
-    QTest::newRow("presses apart") << "b1 w80 b2 w80 -b2 b2 w80" << QStringList{"B1", "B2", "B2"};
-    QTest::newRow("held button pressed again is no press") << "b3 w80 b3 w80" << QStringList{"B3"};
+    QTest::addColumn<QString>("lines");
+    QTest::newRow("chord within the window") << "b1 b2 w80 -b1 -b2 b2 w80"
+                                             << "B1+B2 B2";
     // 61 %, then 45 % (still pushed: 10 points of hysteresis), 30 % lets go.
     QTest::newRow("stick, hysteresis")
         << "a2:-20000 w80 a2:-15000 a2:-20000 w80 a2:-10000 a2:-20000 w80 a2:20000 w80"
-        << QStringList{"AXIS2_NEG", "AXIS2_NEG", "AXIS2_POS"};
+        << "AXIS2_NEG AXIS2_NEG AXIS2_POS";
     // Axis 6 rests at -32768: halfway is 0, and it has no negative side.
-    QTest::newRow("trigger from its rest")
-        << "a6:-1000 w80 a6:0 w80 a6:-32768 w80" << QStringList{"AXIS6_POS"};
-    QTest::newRow("hat diagonal, then one side")
-        << "h3 w80 h1 h9 w80 h0 h8 w80" << QStringList{"HAT_UP+HAT_RIGHT", "HAT_LEFT", "HAT_LEFT"};
-    QTest::newRow("out of range ignored") << "b33 a9:30000 b4 w80" << QStringList{"B4"};
+    QTest::newRow("trigger from its rest") << "a6:-1000 w80 a6:0 w80 a6:-32768 w80"
+                                           << "AXIS6_POS";
+    QTest::newRow("hat diagonal, then one side") << "h3 w80 h1 h9 w80 h0 h8 w80"
+                                                 << "HAT_UP+HAT_RIGHT HAT_LEFT HAT_LEFT";
 }
 
-// The names a gamepad template uses, on their own stream; standard output
-// keeps only today's lines.
+// The names go to their own stream; standard output keeps today's lines.
 void TestButtonWatch::inputNames()
 {
     QFETCH(QString, events);
@@ -48,33 +43,22 @@ void TestButtonWatch::inputNames()
     QString out, inputs;
     QTextStream outStream(&out), inputStream(&inputs);
     ButtonWatch watch(&joystick, outStream, inputStream);
-    QVERIFY(watch.Start());
-    QVERIFY(joystick.eventsWanted);
-
+    QVERIFY(watch.Start() && joystick.eventsWanted);
     for (const QString& event : events.split(u' ')) {
-        const bool up = event.startsWith(u'-');
-        const QString word = up ? event.mid(1) : event;
+        const QString word = event.startsWith(u'-') ? event.mid(1) : event;
         const int value = word.mid(1).section(u':', -1).toInt();
-        switch (word[0].toLatin1()) {
-        case 'b':
-            joystick.button(value, !up);
-            break;
-        case 'h':
+        if (word[0] == u'b')
+            joystick.button(value, word == event);
+        else if (word[0] == u'h')
             joystick.hat(value);
-            break;
-        case 'a':
+        else if (word[0] == u'a')
             joystick.axis(word.mid(1).section(u':', 0, 0).toInt(), value);
-            break;
-        case 'w':
+        else
             QTest::qWait(value);
-            break;
-        }
     }
-    QFETCH(QStringList, lines);
-    for (QString& line : lines)
-        line.prepend(QStringLiteral("corvplay: input "));
-    QCOMPARE(inputs.split(u'\n', Qt::SkipEmptyParts), lines);
-    QCOMPARE(out.split(u'\n', Qt::SkipEmptyParts).size(), 1); // "Watching ..."
+    inputs.replace(QStringLiteral("corvplay: input "), QString());
+    QTEST(inputs.split(u'\n', Qt::SkipEmptyParts).join(u' '), "lines");
+    QCOMPARE(out.count(u'\n'), 1); // "Watching ..."
 }
 
 QTEST_GUILESS_MAIN(TestButtonWatch)
