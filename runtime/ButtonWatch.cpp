@@ -5,6 +5,8 @@
 
 #include <QStringList>
 #include <QTextStream>
+#include <cstdio>
+#include <utility>
 
 namespace corv
 {
@@ -35,11 +37,26 @@ QString hatText(uint32_t angle)
 } // namespace
 
 ButtonWatch::ButtonWatch(Joystick* joystick, QTextStream& out, QObject* parent)
-    : QObject(parent), joystick_(joystick), out_(out)
+    : ButtonWatch(joystick, out, *new QTextStream(stderr), parent)
+{
+    ownInputs_ = &inputs_;
+}
+
+ButtonWatch::ButtonWatch(Joystick* joystick, QTextStream& out, QTextStream& inputs, QObject* parent)
+    : QObject(parent), joystick_(joystick), out_(out), inputs_(inputs)
 {
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &ButtonWatch::Poll);
     connect(joystick_, &Joystick::buttonDown, this, &ButtonWatch::buttonDown);
+    connect(joystick_, &Joystick::joyEvent, this, &ButtonWatch::joyEvent);
+    chordTimer_.setSingleShot(true);
+    chordTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&chordTimer_, &QTimer::timeout, this, &ButtonWatch::writeChord);
+}
+
+ButtonWatch::~ButtonWatch()
+{
+    delete ownInputs_;
 }
 
 bool ButtonWatch::Start()
@@ -51,6 +68,8 @@ bool ButtonWatch::Start()
     }
     // Analog templates are driven by the button messages.
     joystick_->setMessagesWanted(true);
+    // Gamepad templates are driven by the events.
+    joystick_->setEventsWanted(true);
     last_ = joystick_->poll();
     write(QStringLiteral("Watching %1; Ctrl+C ends").arg(joystick_->description()));
     timer_.start(DispatchEngine::PollInterval);
@@ -88,6 +107,58 @@ QString ButtonWatch::DescribeMessage(uint32_t wParam)
 void ButtonWatch::buttonDown(uint32_t wParam)
 {
     write(DescribeMessage(wParam));
+}
+
+InputMask ButtonWatch::pressedBy(const JoyEvent& event)
+{
+    InputMask now = down_;
+    if (event.kind == JoyEvent::Button && event.index >= 1 && event.index <= MaxInputButtons) {
+        const InputMask b = inputBit(buttonInput(event.index));
+        now = event.value != 0 ? now | b : now & ~b;
+    } else if (event.kind == JoyEvent::Hat && event.index == 0) {
+        static constexpr std::pair<int32_t, int> directions[] = {
+            {JoyEvent::HatUp, HatUpInput},
+            {JoyEvent::HatRight, HatRightInput},
+            {JoyEvent::HatDown, HatDownInput},
+            {JoyEvent::HatLeft, HatLeftInput}};
+        for (const auto& [bit, input] : directions)
+            now = event.value & bit ? now | inputBit(input) : now & ~inputBit(input);
+    } else if (event.kind == JoyEvent::Axis && event.index >= 1 && event.index <= MaxAxes) {
+        const int64_t rest = joystick_->axisRest(event.index);
+        for (const bool positive : {true, false}) {
+            const InputMask b = inputBit(axisInput(event.index, positive));
+            const int64_t range = positive ? 32767 - rest : rest + 32768;
+            if (range <= 0)
+                continue; // the axis rests at this end
+            const int64_t percent =
+                (positive ? event.value - rest : rest - event.value) * 100 / range;
+            if (percent >= AxisPercent)
+                now |= b;
+            else if (percent < AxisPercent - AxisHysteresis)
+                now &= ~b;
+        }
+    }
+    const InputMask pressed = now & ~down_;
+    down_ = now;
+    return pressed;
+}
+
+void ButtonWatch::joyEvent(const JoyEvent& event)
+{
+    // A hat may turn two directions on at once (a diagonal).
+    const InputMask pressed = pressedBy(event);
+    if (pressed == 0)
+        return;
+    if (chord_ == 0)
+        chordTimer_.start(ChordMs);
+    chord_ |= pressed;
+}
+
+void ButtonWatch::writeChord()
+{
+    if (chord_ != 0)
+        inputs_ << "corvplay: input " << InputMaskName(chord_) << Qt::endl;
+    chord_ = 0;
 }
 
 void ButtonWatch::write(const QString& line)

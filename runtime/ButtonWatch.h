@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Joystick.h"
+#include "template/Inputs.h"
 
 #include <QObject>
 #include <QString>
@@ -15,12 +16,23 @@ namespace corv
 // corvplay --watch: writes one line for each new press on joystick 1, in
 // the numbers a template uses: the ButtonId a digital template's poll sees
 // ("3 (buttons 1+2)", "9000 (hat right)") and the button-message word an
-// analog template sees ("analog 257 (button 1)").
+// analog template sees ("analog 257 (button 1)"). The names a gamepad
+// (INPUTS=SEPARATE) template uses go to a stream of their own, standard
+// error unless given, so that standard output keeps its lines as they were:
+// "corvplay: input B3", "corvplay: input AXIS2_NEG", and a chord pressed
+// within ChordMs as "corvplay: input B1+B2".
 class ButtonWatch : public QObject
 {
     Q_OBJECT
 public:
+    static constexpr int ChordMs = 50;
+    static constexpr int AxisPercent = 50; // of the way from rest to the end
+    static constexpr int AxisHysteresis = 10;
+
     ButtonWatch(Joystick* joystick, QTextStream& out, QObject* parent = nullptr);
+    ButtonWatch(Joystick* joystick, QTextStream& out, QTextStream& inputs,
+                QObject* parent = nullptr);
+    ~ButtonWatch() override;
 
     // Captures the joystick, names it on the first line and starts polling
     // at the player's interval. False, with the reason on standard error,
@@ -33,13 +45,24 @@ public:
     static QString DescribeMessage(uint32_t wParam);
 
 private:
+    // Follows one event in down_; the inputs it pressed. Axes count from
+    // their rest; a trigger resting at one end has one side.
+    InputMask pressedBy(const JoyEvent& event);
     void buttonDown(uint32_t wParam);
+    void joyEvent(const JoyEvent& event);
+    void writeChord();
     void write(const QString& line);
 
     Joystick* joystick_;
     QTextStream& out_;
+    QTextStream* ownInputs_ = nullptr;
+    QTextStream& inputs_;
     QTimer timer_;
     JoyInfo last_;
+    // Inputs down now, and those pressed since the chord window opened.
+    InputMask down_ = 0;
+    InputMask chord_ = 0;
+    QTimer chordTimer_;
 };
 
 } // namespace corv

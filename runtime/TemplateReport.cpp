@@ -1,6 +1,7 @@
 #include "runtime/TemplateReport.h"
 
 #include "runtime/components/TSysHotKey.h"
+#include "template/Inputs.h"
 #include "template/KeyTable.h"
 #include "template/ProfileFile.h"
 #include "template/RuntimeTemplate.h"
@@ -34,6 +35,53 @@ QString switchKeyText(int32_t code)
     return name.isEmpty() ? QStringLiteral("key code %1").arg(code) : name;
 }
 
+QString thresholdsText(const RuntimeTemplate& t)
+{
+    QString text = QStringLiteral("%1 %").arg(t.AxisThreshold);
+    QStringList own;
+    for (int axis = 1; axis <= MaxAxes; ++axis) {
+        if (const int32_t value = t.AxisThresholds[size_t(axis - 1)])
+            own << QStringLiteral("axis %1: %2 %").arg(axis).arg(value);
+    }
+    if (!own.isEmpty())
+        text += QStringLiteral(" (%1)").arg(own.join(QStringLiteral(", ")));
+    return text + QStringLiteral(", let go %1 points below").arg(RuntimeTemplate::AxisHysteresis);
+}
+
+// How a mapping acts, after its button: "" for a plain tap as every
+// template had it, else ", hold", ", turbo every 50 ms, press 30 ms" ...
+QString actionText(const Mapping& mapping)
+{
+    QStringList parts;
+    switch (mapping.Action) {
+    case MappingAction::Tap:
+        if (mapping.Repeat)
+            parts << (mapping.Rate == MappingTiming::DefaultRate
+                          ? QStringLiteral("repeating")
+                          : QStringLiteral("repeating every %1 ms").arg(mapping.Rate));
+        break;
+    case MappingAction::Hold:
+        parts << QStringLiteral("hold");
+        break;
+    case MappingAction::Toggle:
+        parts << QStringLiteral("toggle");
+        break;
+    case MappingAction::Turbo:
+        parts << QStringLiteral("turbo every %1 ms").arg(mapping.Rate);
+        break;
+    case MappingAction::Mode:
+    case MappingAction::Layer:
+        break; // said instead of the keys
+    }
+    const bool taps =
+        mapping.Action == MappingAction::Tap || mapping.Action == MappingAction::Turbo;
+    if (taps && mapping.PressMs > 0)
+        parts << QStringLiteral("press %1 ms").arg(mapping.PressMs);
+    if (taps && mapping.GapMs > 0)
+        parts << QStringLiteral("gap %1 ms").arg(mapping.GapMs);
+    return parts.isEmpty() ? QString() : QStringLiteral(", ") + parts.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out, QTextStream& err,
@@ -61,28 +109,51 @@ TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out
 
     out << "Template: " << QFileInfo(path).absoluteFilePath() << '\n';
     out << "Description: " << t.TemplateDescription << '\n';
-    out << "Device: " << (t.DigitalDevice ? "digital (polled)" : "analog (button messages)")
-        << '\n';
+    if (t.SeparateInputs) {
+        out << "Device: separate inputs (acted on as they change)\n";
+        out << "Chord window: " << t.ChordMs << " ms\n";
+        out << "Axis threshold: " << thresholdsText(t) << '\n';
+    } else {
+        out << "Device: " << (t.DigitalDevice ? "digital (polled)" : "analog (button messages)")
+            << '\n';
+    }
     out << "Response: " << t.Response << '\n';
-    out << "Mode switch button: "
-        << (t.ModeSwitchButton == RuntimeTemplate::NoSwitchButton
-                ? QStringLiteral("none")
-                : QStringLiteral("ButtonId %1").arg(t.ModeSwitchButton))
-        << '\n';
+    if (t.SeparateInputs)
+        out << "Mode switch button: "
+            << (t.ModeSwitchInput == 0 ? QStringLiteral("none") : InputMaskName(t.ModeSwitchInput))
+            << '\n';
+    else
+        out << "Mode switch button: "
+            << (t.ModeSwitchButton == RuntimeTemplate::NoSwitchButton
+                    ? QStringLiteral("none")
+                    : QStringLiteral("ButtonId %1").arg(t.ModeSwitchButton))
+            << '\n';
     out << "Mode switch key: " << switchKeyText(t.ModeSwitchKey) << '\n';
     out << "Modes: " << t.ModeCount << '\n';
     for (int m = 0; m < t.ModeCount; ++m) {
         out << "Mode " << m + 1 << ": " << t.ModeNames[size_t(m)] << '\n';
         for (int k = 0; k < t.ButtonCount; ++k) {
             const Mapping& mapping = t.Mappings[size_t(m)][size_t(k)];
-            if (mapping.Count <= 0)
+            const bool switches =
+                mapping.Action == MappingAction::Mode || mapping.Action == MappingAction::Layer;
+            if (mapping.Count <= 0 && !switches)
                 continue;
             QStringList keys;
             for (int n = 0; n < mapping.Count; ++n)
                 keys << keystrokeText(mapping.Keys[size_t(n)]);
-            out << "  Button " << k + 1 << " (ButtonId " << t.ButtonIds[size_t(k)] << ")"
-                << (mapping.Repeat ? ", repeating" : "") << ": " << keys.join(QStringLiteral(", "))
-                << '\n';
+            QString what = keys.join(QStringLiteral(", "));
+            if (switches && mapping.TargetMode == 0)
+                what = QStringLiteral("nothing (no mode to switch to)");
+            else if (mapping.Action == MappingAction::Mode)
+                what = QStringLiteral("mode: mode %1").arg(mapping.TargetMode);
+            else if (mapping.Action == MappingAction::Layer)
+                what = QStringLiteral("layer: mode %1 while held").arg(mapping.TargetMode);
+            const QString input = !t.SeparateInputs
+                                      ? QStringLiteral("ButtonId %1").arg(t.ButtonIds[size_t(k)])
+                                  : t.Inputs[size_t(k)] == 0 ? QStringLiteral("no input")
+                                                             : InputMaskName(t.Inputs[size_t(k)]);
+            out << "  Button " << k + 1 << " (" << input << ")" << actionText(mapping) << ": "
+                << what << '\n';
         }
     }
     out.flush();

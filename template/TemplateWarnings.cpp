@@ -1,8 +1,10 @@
 #include "template/TemplateWarnings.h"
 
+#include "template/Inputs.h"
 #include "template/KeyTable.h"
 #include "template/ProfileFile.h"
 #include "template/RuntimeTemplate.h"
+#include "template/TemplateFile.h"
 #include "template/TemplateNames.h"
 
 #include <QHash>
@@ -89,7 +91,9 @@ const QStringList& globalKeys()
              << QStringLiteral("BACKCOLOUR") << QStringLiteral("BACKCOLOURS")
              << QStringLiteral("FONTNAME") << QStringLiteral("FONTSIZE")
              << QStringLiteral("FONTBOLD") << QStringLiteral("FONTITALIC")
-             << QStringLiteral("MODES");
+             << QStringLiteral("MODES") << globalExtensionKeys();
+        for (int axis = 1; axis <= MaxAxes; ++axis)
+            list << axisThresholdKey(axis);
         return list;
     }();
     return names;
@@ -114,6 +118,8 @@ const QStringList& modeKeys()
             const QString p = buttonKey(n) + QLatin1Char('_');
             list << p + QStringLiteral("COUNT") << p + QStringLiteral("DESC")
                  << p + QStringLiteral("REPEAT");
+            for (const QString& suffix : mappingExtensionSuffixes())
+                list << p + suffix;
             for (int k = 1; k <= MaxSlots; ++k) {
                 const QString slot = p + QString::number(k);
                 list << slot << slot + QStringLiteral("_Alt") << slot + QStringLiteral("_Shift")
@@ -149,6 +155,9 @@ struct Context {
     bool ButtonsGiven = false;
     std::optional<int32_t> SwitchButton;
     std::array<std::optional<int32_t>, MaxButtons + 1> Ids; // by button number
+    // INPUTS=SEPARATE: button numbers name inputs, 0 for a name that does not parse.
+    bool Separate = false;
+    std::array<InputMask, MaxButtons + 1> Inputs{}; // by button number
 
     QString modesText() const
     {
@@ -188,6 +197,15 @@ public:
             const QString key = buttonKey(n);
             if (present(file, MappingSection, key))
                 c_.Ids[size_t(n)] = file.readInt(MappingSection, key, 0);
+        }
+        // The player's reading: any other value is COMBINED.
+        c_.Separate = file.readString(Global, QStringLiteral("INPUTS"), {})
+                          .trimmed()
+                          .compare(QLatin1String("SEPARATE"), Qt::CaseInsensitive) == 0;
+        if (c_.Separate) {
+            for (int n = 1; n <= MaxButtons; ++n)
+                c_.Inputs[size_t(n)] =
+                    ParseInputs(file.readString(MappingSection, buttonKey(n), {})).value_or(0);
         }
     }
 
@@ -253,7 +271,15 @@ public:
             if (!c_.Ids[size_t(n)])
                 missing << buttonKey(n);
         }
-        if (!missing.isEmpty() && buttonsLine > 0)
+        if (!missing.isEmpty() && buttonsLine > 0 && c_.Separate)
+            warn(buttonsLine,
+                 QStringLiteral("%1: %2 %3 missing, so %4 no input and never %5")
+                     .arg(c_.buttonsText(), missing.join(QStringLiteral(", ")),
+                          missing.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                          missing.size() == 1 ? QStringLiteral("it names")
+                                              : QStringLiteral("each names"),
+                          missing.size() == 1 ? QStringLiteral("acts") : QStringLiteral("act")));
+        else if (!missing.isEmpty() && buttonsLine > 0)
             warn(buttonsLine,
                  QStringLiteral("%1: %2 %3 missing, so %4 ButtonId 0 (the hat "
                                 "pushed forward)")
@@ -314,6 +340,33 @@ private:
         }
     }
 
+    // An integer the player brings into lo..hi; fallback is its default.
+    void clamped(const RawKey& key, int32_t lo, int32_t hi, int32_t fallback)
+    {
+        const std::optional<int32_t> value = ProfileFile::parseInt(key.Value);
+        if (!value)
+            warn(key.Line,
+                 QStringLiteral("%1: not a number; it reads as %2").arg(shown(key)).arg(fallback));
+        else if (*value < lo || *value > hi)
+            warn(key.Line, QStringLiteral("%1: must be %2 to %3; the player uses %4")
+                               .arg(shown(key))
+                               .arg(lo)
+                               .arg(hi)
+                               .arg(std::clamp(*value, lo, hi)));
+    }
+
+    // A name of [MAPPING] or MODE_SWITCH_BUTTON in a separate-inputs template.
+    void inputName(const RawKey& key, const QString& consequence)
+    {
+        QString error;
+        if (ProfileFile::parseInt(key.Value))
+            warn(key.Line, QStringLiteral("%1: a ButtonId, not an input name (B1, HAT_UP, "
+                                          "AXIS1_POS, B1+B2 ...); %2")
+                               .arg(shown(key), consequence));
+        else if (!ParseInputs(key.Value, &error))
+            warn(key.Line, QStringLiteral("%1: %2; %3").arg(shown(key), error, consequence));
+    }
+
     void flag(const RawKey& key, bool fallback)
     {
         if (key.Value == QLatin1String("0") || key.Value == QLatin1String("1"))
@@ -355,6 +408,32 @@ private:
         }
     }
 
+    // AXISk_THRESHOLD; false for any other key. 0 or a non-number leaves the
+    // axis at AXIS_THRESHOLD.
+    bool axisThreshold(const RawKey& key)
+    {
+        static const QRegularExpression name(QStringLiteral("^AXIS(\\d+)_THRESHOLD$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch match = name.match(key.Key);
+        const int axis = match.hasMatch() ? match.captured(1).toInt() : 0;
+        if (axis < 1 || axis > MaxAxes || match.captured(1) != QString::number(axis))
+            return false;
+        const std::optional<int32_t> value = ProfileFile::parseInt(key.Value);
+        if (!value)
+            warn(key.Line, QStringLiteral("%1: not a number; axis %2 takes AXIS_THRESHOLD")
+                               .arg(shown(key))
+                               .arg(axis));
+        else if (*value != 0 && (*value < RuntimeTemplate::MinAxisThreshold ||
+                                 *value > RuntimeTemplate::MaxAxisThreshold))
+            warn(key.Line, QStringLiteral("%1: must be %2 to %3; the player uses %4")
+                               .arg(shown(key))
+                               .arg(RuntimeTemplate::MinAxisThreshold)
+                               .arg(RuntimeTemplate::MaxAxisThreshold)
+                               .arg(std::clamp(*value, RuntimeTemplate::MinAxisThreshold,
+                                               RuntimeTemplate::MaxAxisThreshold)));
+        return true;
+    }
+
     void checkGlobal(const RawKey& key)
     {
         const QString name = key.Key.toUpper();
@@ -367,9 +446,27 @@ private:
         else if (name == QLatin1String("MODES"))
             number(key, 0, MaxModes, QStringLiteral("0"));
         else if (name == QLatin1String("MODE_SWITCH_BUTTON")) {
-            if (!key.Value.isEmpty())
+            if (key.Value.isEmpty())
+                return;
+            if (c_.Separate)
+                inputName(key, QStringLiteral("no input switches the mode"));
+            else
                 number(key, INT_MIN, INT_MAX, QStringLiteral("no mode-switch button"));
-        } else if (name == QLatin1String("MODE_SWITCH_KEY"))
+        } else if (name == QLatin1String("INPUTS")) {
+            const QString value = key.Value.trimmed();
+            if (value.compare(QLatin1String("SEPARATE"), Qt::CaseInsensitive) != 0 &&
+                value.compare(QLatin1String("COMBINED"), Qt::CaseInsensitive) != 0)
+                warn(key.Line,
+                     QStringLiteral("%1: use SEPARATE or COMBINED; this plays as COMBINED")
+                         .arg(shown(key)));
+        } else if (name == QLatin1String("CHORD_MS"))
+            clamped(key, 0, RuntimeTemplate::MaxChordMs, RuntimeTemplate::DefaultChordMs);
+        else if (name == QLatin1String("AXIS_THRESHOLD"))
+            clamped(key, RuntimeTemplate::MinAxisThreshold, RuntimeTemplate::MaxAxisThreshold,
+                    RuntimeTemplate::DefaultAxisThreshold);
+        else if (axisThreshold(key))
+            return;
+        else if (name == QLatin1String("MODE_SWITCH_KEY"))
             keyCode(key, true);
         else if (name == QLatin1String("RESPONSE"))
             number(key, 0, 6, QStringLiteral("3"));
@@ -403,6 +500,10 @@ private:
                 warn(
                     key->Line,
                     QStringLiteral("%1: beyond %2; never read").arg(shown(*key), c_.buttonsText()));
+                continue;
+            }
+            if (c_.Separate) {
+                inputName(*key, QStringLiteral("this button number never acts"));
                 continue;
             }
             const std::optional<int32_t> id = ProfileFile::parseInt(key->Value);
@@ -440,6 +541,10 @@ private:
                 warn(
                     key->Line,
                     QStringLiteral("%1: beyond NUMBER=%2; never read").arg(shown(*key)).arg(count));
+            } else if (c_.Separate) {
+                if (!ParseInputs(key->Value.section(u',', 0, 0)))
+                    warn(key->Line, QStringLiteral("%1: must be an input name, a comma and a name")
+                                        .arg(shown(*key)));
             } else if (!ProfileFile::parseInt(key->Value.section(u',', 0, 0))) {
                 warn(key->Line,
                      QStringLiteral("%1: must be a ButtonId, a comma and a name").arg(shown(*key)));
@@ -451,13 +556,16 @@ private:
         int FirstLine = 0;
         const RawKey* Count = nullptr;
         const RawKey* Repeat = nullptr;
+        const RawKey* Action = nullptr;
+        const RawKey* Mode = nullptr;
         std::array<const RawKey*, MaxSlots + 1> Slots{}; // by slot number
     };
 
     void checkMode(int m, const RawSection& section, const QList<const RawKey*>& keys)
     {
         static const QRegularExpression keyName(
-            QStringLiteral("^BUTTON(\\d+)_(?:(COUNT|DESC|REPEAT)|(\\d+)(?:_(ALT|SHIFT|CTRL))?)$"),
+            QStringLiteral("^BUTTON(\\d+)_(?:(COUNT|DESC|REPEAT|ACTION|RATE|PRESS_MS|GAP_MS|MODE)|"
+                           "(\\d+)(?:_(ALT|SHIFT|CTRL))?)$"),
             QRegularExpression::CaseInsensitiveOption);
         const bool read = m <= c_.Modes;
         if (!read)
@@ -491,6 +599,17 @@ private:
             } else if (word == QLatin1String("REPEAT")) {
                 button.Repeat = key;
                 flag(*key, false);
+            } else if (word == QLatin1String("ACTION")) {
+                button.Action = key;
+            } else if (word == QLatin1String("MODE")) {
+                button.Mode = key;
+            } else if (word == QLatin1String("RATE")) {
+                clamped(*key, MappingTiming::MinRate, MappingTiming::MaxRate,
+                        MappingTiming::DefaultRate);
+            } else if (word == QLatin1String("PRESS_MS")) {
+                clamped(*key, 0, MappingTiming::MaxPressMs, 0);
+            } else if (word == QLatin1String("GAP_MS")) {
+                clamped(*key, 0, MappingTiming::MaxGapMs, 0);
             } else if (match.hasCaptured(4)) {
                 flag(*key, false);
             } else if (slot > 0) {
@@ -499,6 +618,8 @@ private:
             }
         }
 
+        // Button numbers by the inputs they name, for chords named twice.
+        QHash<InputMask, int> named;
         for (const auto& [n, button] : buttons) {
             if (n > c_.Buttons) {
                 warn(button.FirstLine, QStringLiteral("BUTTON%1: beyond %2, so the keys of button "
@@ -507,8 +628,93 @@ private:
                                            .arg(c_.buttonsText()));
                 continue;
             }
-            if (read)
-                checkButton(m, n, button);
+            if (!read)
+                continue;
+            checkAction(n, button);
+            checkButton(m, n, button);
+            const InputMask inputs = c_.Inputs[size_t(n)];
+            if (!c_.Separate || inputs == 0)
+                continue;
+            if (named.contains(inputs))
+                warn(button.FirstLine,
+                     QStringLiteral("BUTTON%1: names %2, as BUTTON%3 does, and both have keys in "
+                                    "[%4]; map each input or chord once in a mode")
+                         .arg(n)
+                         .arg(InputMaskName(inputs))
+                         .arg(named.value(inputs))
+                         .arg(section.Name));
+            else
+                named.insert(inputs, n);
+        }
+    }
+
+    // BUTTONn_ACTION and BUTTONn_MODE as the player reads them.
+    void checkAction(int n, const Button& button)
+    {
+        MappingAction action = MappingAction::Tap;
+        if (button.Action) {
+            const std::optional<MappingAction> parsed = ParseMappingAction(button.Action->Value);
+            if (!parsed) {
+                warn(button.Action->Line,
+                     QStringLiteral("%1: not an action (TAP, HOLD, TOGGLE, TURBO, MODE or "
+                                    "LAYER); it plays as TAP")
+                         .arg(shown(*button.Action)));
+            } else if (!c_.Separate &&
+                       (*parsed == MappingAction::Mode || *parsed == MappingAction::Layer)) {
+                warn(button.Action->Line, QStringLiteral("%1: only a template with "
+                                                         "INPUTS=SEPARATE switches modes from a "
+                                                         "mapping; it plays as TAP")
+                                              .arg(shown(*button.Action)));
+            } else {
+                action = *parsed;
+            }
+        }
+        const bool switches = action == MappingAction::Mode || action == MappingAction::Layer;
+        const std::optional<int32_t> target =
+            button.Mode ? ProfileFile::parseInt(button.Mode->Value) : std::nullopt;
+        const bool validTarget = target && *target >= 1 && *target <= MaxModes;
+        if (switches && !button.Mode)
+            warn(button.Action->Line, QStringLiteral("%1: no BUTTON%2_MODE, so this mapping does "
+                                                     "nothing")
+                                          .arg(shown(*button.Action))
+                                          .arg(n));
+        else if (switches && !validTarget)
+            warn(button.Mode->Line, QStringLiteral("%1: modes are 1 to %2, so BUTTON%3_ACTION=%4 "
+                                                   "does nothing")
+                                        .arg(shown(*button.Mode))
+                                        .arg(MaxModes)
+                                        .arg(n)
+                                        .arg(MappingActionName(action)));
+        else if (!switches && button.Mode)
+            warn(button.Mode->Line, QStringLiteral("%1: only BUTTON%2_ACTION=MODE or LAYER reads "
+                                                   "it; ignored")
+                                        .arg(shown(*button.Mode))
+                                        .arg(n));
+
+        if (action != MappingAction::Hold && action != MappingAction::Toggle)
+            return;
+        // A held key is down already: a second slot with it presses nothing.
+        const int count =
+            button.Count
+                ? std::clamp(ProfileFile::parseInt(button.Count->Value).value_or(0), 0, MaxSlots)
+                : 0;
+        QHash<int, int> slotOfCode;
+        for (int k = 1; k <= count; ++k) {
+            const RawKey* slot = button.Slots[size_t(k)];
+            const int code = slot ? ProfileFile::parseInt(slot->Value).value_or(0) & 0xFF : 0;
+            if (code == 0)
+                continue;
+            if (slotOfCode.contains(code))
+                warn(slot->Line, QStringLiteral("%1: slot %2 holds key code %3 already; "
+                                                "BUTTON%4_ACTION=%5 keeps it down, so this slot "
+                                                "presses nothing")
+                                     .arg(shown(*slot))
+                                     .arg(slotOfCode.value(code))
+                                     .arg(code)
+                                     .arg(n)
+                                     .arg(MappingActionName(action)));
+            else
+                slotOfCode.insert(code, k);
         }
     }
 
@@ -549,7 +755,8 @@ private:
         // The mode-switch button switches; its own keys go out only as
         // repeats after the switch.
         const std::optional<int32_t>& id = c_.Ids[size_t(n)];
-        if (count == 0 || !c_.SwitchButton || id != c_.SwitchButton || c_.numberOf(*id) != n)
+        if (c_.Separate || count == 0 || !c_.SwitchButton || id != c_.SwitchButton ||
+            c_.numberOf(*id) != n)
             return;
         const bool repeats =
             button.Repeat && ProfileFile::parseInt(button.Repeat->Value).value_or(0) != 0;

@@ -42,6 +42,7 @@ class TestTemplateReport : public QObject
 
 private slots:
     void flightExample();
+    void everyExampleIsClean();
     void statuses_data();
     void statuses();
     void warnings_data();
@@ -62,6 +63,16 @@ void TestTemplateReport::flightExample()
                           "Mode 1: Ground", "  Button 1 (ButtonId 1), repeating: Ctrl + Shift + a",
                           "  Button 2 (ButtonId 2): Space", "Mode 2: Air",
                           "  Button 1 (ButtonId 1): Enter, [NONE], Tab", ""}));
+}
+
+// A new example is checked as soon as it is in the folder.
+void TestTemplateReport::everyExampleIsClean()
+{
+    const QDir examples(QFileInfo(corv::test::sourceFile("examples/flight.joy")).path());
+    for (const QString& name : examples.entryList({QStringLiteral("*.joy")}, QDir::Files)) {
+        const Report r = report(examples.filePath(name), true);
+        QVERIFY2(r.status == TemplateReport::Valid && r.err.isEmpty(), qPrintable(name + r.err));
+    }
 }
 
 void TestTemplateReport::statuses_data()
@@ -88,6 +99,33 @@ void TestTemplateReport::statuses_data()
         << "Mode switch key: F1\nModes: 1\nMode 1: A\n  Button 1 (ButtonId 257): Alt + key code "
            "91\n"
         << "t.joy:11: warning: BUTTON1_1=91: key code 91 is not in the key table";
+    QTest::newRow("combined, newer mapping keys")
+        << QByteArray("[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\nMODES=1\nBUTTONS=3\n"
+                      "[MAPPING]\nBUTTON1=1\nBUTTON2=2\nBUTTON3=4\n[MODE1]\n"
+                      "BUTTON1_COUNT=1\nBUTTON1_1=65\nBUTTON1_ACTION=hold\n"
+                      "BUTTON2_COUNT=2\nBUTTON2_1=66\nBUTTON2_2=67\nBUTTON2_REPEAT=1\n"
+                      "BUTTON2_RATE=50\nBUTTON2_PRESS_MS=30\nBUTTON2_GAP_MS=20\n"
+                      "BUTTON3_COUNT=1\nBUTTON3_1=68\nBUTTON3_ACTION=LAYER\nBUTTON3_MODE=1\n")
+        << 0
+        << "Device: digital (polled)\nResponse: 3\nMode switch button: none\nMode switch key: "
+           "none\nModes: 1\nMode 1: A\n  Button 1 (ButtonId 1), hold: a\n  Button 2 (ButtonId "
+           "2), repeating every 50 ms, press 30 ms, gap 20 ms: b, c\n  Button 3 (ButtonId 4): d\n"
+        << "t.joy:23: warning: BUTTON3_ACTION=LAYER: only a template with INPUTS=SEPARATE";
+    QTest::newRow("separate, names that do not act")
+        << QByteArray("[GLOBAL]\nMODE_SWITCH_BUTTON=b5\nMODE1NAME=A\nMODES=2\nBUTTONS=2\n"
+                      "INPUTS=separate\nCHORD_MS=0\nAXIS_THRESHOLD=40\n"
+                      "[MAPPING]\nBUTTON1=B99\nBUTTON2=HAT_LEFT+b6\n[MODE1]\n"
+                      "BUTTON1_COUNT=1\nBUTTON1_1=65\nBUTTON2_ACTION=MODE\n[MODE2]\n"
+                      "BUTTON1_ACTION=TURBO\nBUTTON1_RATE=40\nBUTTON1_COUNT=1\nBUTTON1_1=65\n"
+                      "BUTTON2_ACTION=LAYER\nBUTTON2_MODE=1\n")
+        << 0
+        << "Device: separate inputs (acted on as they change)\nChord window: 0 ms\nAxis "
+           "threshold: 40 %, let go 10 points below\nResponse: 3\nMode switch button: B5\n"
+           "Mode switch key: none\nModes: 2\nMode 1: A\n  Button 1 (no input): a\n"
+           "  Button 2 (B6+HAT_LEFT): nothing (no mode to switch to)\nMode 2: Mode 2\n"
+           "  Button 1 (no input), turbo every 40 ms: a\n"
+           "  Button 2 (B6+HAT_LEFT): layer: mode 1 while held\n"
+        << "t.joy:10: warning: BUTTON1=B99: unknown input \"B99\"; this button number never acts";
 }
 
 void TestTemplateReport::statuses()
@@ -161,6 +199,35 @@ void TestTemplateReport::warnings_data()
         "BUTTON2_REPEAT=1\nBUTTON2_1=65\n",
         "11: warning: BUTTON2_REPEAT=1: BUTTON2 is the mode-switch button; holding it switches "
         "the mode, then sends these keys over and over");
+    row("action unknown", "[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\nBUTTON1_ACTION=HOLDD\n",
+        "9: warning: BUTTON1_ACTION=HOLDD: not an action (TAP, HOLD, TOGGLE, TURBO, MODE or "
+        "LAYER); it plays as TAP");
+    row("newer key, near", "[MODE1]\nBUTTON1_ACTON=HOLD\n",
+        "7: warning: BUTTON1_ACTON: did you mean BUTTON1_ACTION?");
+    row("rate below its range", "[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\nBUTTON1_RATE=5\n",
+        "9: warning: BUTTON1_RATE=5: must be 10 to 2000; the player uses 10");
+    row("one axis's threshold", "AXIS3_THRESHOLD=5\n",
+        "6: warning: AXIS3_THRESHOLD=5: must be 15 to 95; the player uses 15");
+    row("inputs neither", "INPUTS=SEPERATE\n",
+        "6: warning: INPUTS=SEPERATE: use SEPARATE or COMBINED; this plays as COMBINED");
+    row("hold repeats a key",
+        "[MODE1]\nBUTTON1_ACTION=TOGGLE\nBUTTON1_COUNT=3\nBUTTON1_1=87\nBUTTON1_1_Shift=1\n"
+        "BUTTON1_2=65\nBUTTON1_3=87\n",
+        "12: warning: BUTTON1_3=87: slot 1 holds key code 87 already; BUTTON1_ACTION=TOGGLE "
+        "keeps it down, so this slot presses nothing");
+    row("separate, mapped ButtonId", "INPUTS=SEPARATE\n[MAPPING]\nBUTTON1=3\nBUTTON2=B1\n",
+        "8: warning: BUTTON1=3: a ButtonId, not an input name (B1, HAT_UP, AXIS1_POS, B1+B2 ...); "
+        "this button number never acts");
+    row("separate, button missing", "INPUTS=SEPARATE\n[MAPPING]\nBUTTON1=B1\n",
+        "2: warning: BUTTONS=2: BUTTON2 is missing, so it names no input and never acts");
+    row("separate, chord mapped twice",
+        "INPUTS=SEPARATE\n[MAPPING]\nBUTTON1=B1+B2\nBUTTON2=b2 + B1\n[MODE1]\nBUTTON1_COUNT=1\n"
+        "BUTTON1_1=27\nBUTTON2_COUNT=1\nBUTTON2_1=69\n",
+        "13: warning: BUTTON2: names B1+B2, as BUTTON1 does, and both have keys in [MODE1]; map "
+        "each input or chord once in a mode");
+    row("separate, layer without mode",
+        "INPUTS=SEPARATE\n[MAPPING]\nBUTTON1=B6\nBUTTON2=B1\n[MODE1]\nBUTTON1_ACTION=LAYER\n",
+        "11: warning: BUTTON1_ACTION=LAYER: no BUTTON1_MODE, so this mapping does nothing");
     row("switch key no hot key", "MODE_SWITCH_KEY=186\n",
         "6: warning: MODE_SWITCH_KEY=186: this key cannot be a hot key, so no key switches the "
         "mode (corvplay --list-keys lists those that can)");

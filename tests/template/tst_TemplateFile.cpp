@@ -241,6 +241,15 @@ void tst_TemplateFile::roundTrip_data()
     QTest::newRow("worked example") << flightGame();
     QTest::newRow("empty") << Template();
     QTest::newRow("varied") << varied();
+    // The newer keys stay with their mapping when the save renumbers the
+    // buttons in text order: B6, listed first, is saved as BUTTON3.
+    Template gamepad;
+    gamepad.ModeSwitchButton = QStringLiteral("B5");
+    gamepad.GlobalExtras = {{"INPUTS", "SEPARATE"}, {"CHORD_MS", "40"}, {"AXIS6_THRESHOLD", "30"}};
+    gamepad.Mappings[0] = {ButtonMapping{"B6", "", false, {}, {{"ACTION", "LAYER"}, {"MODE", "2"}}},
+                           ButtonMapping{"AXIS2_NEG", "", false, {"w"}, {{"ACTION", "HOLD"}}},
+                           ButtonMapping{"B1+B2", "", false, {"Esc"}, {{"GAP_MS", "20"}}}};
+    QTest::newRow("gamepad keys") << gamepad;
 }
 
 void tst_TemplateFile::roundTrip()
