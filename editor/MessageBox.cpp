@@ -1,6 +1,7 @@
 #include "editor/MessageBox.h"
 
 #include <QApplication>
+#include <cstdio>
 
 namespace corv::editor
 {
@@ -22,6 +23,12 @@ QMessageBox::StandardButton ShowMessage(QMessageBox::Icon kind, const QString& c
     if (handler())
         return handler()(kind, caption, text);
     const bool asks = kind == QMessageBox::Question || kind == QMessageBox::Warning;
+    if (BoxesUnattended()) {
+        // Nobody could answer the box: say it where a script sees it, and
+        // decline where it asks.
+        std::fprintf(stderr, "corvedit: %s\n", qPrintable(text));
+        return asks ? QMessageBox::Cancel : QMessageBox::Ok;
+    }
     QMessageBox box(kind, caption, text,
                     asks ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
                     QApplication::activeWindow());
@@ -31,6 +38,22 @@ QMessageBox::StandardButton ShowMessage(QMessageBox::Icon kind, const QString& c
     if (asks && answer != QMessageBox::Ok)
         return QMessageBox::Cancel;
     return static_cast<QMessageBox::StandardButton>(answer);
+}
+
+bool& unattended()
+{
+    static bool u = false;
+    return u;
+}
+
+bool BoxesUnattended()
+{
+    return unattended();
+}
+
+void SetBoxesUnattended(bool nobodyLooks)
+{
+    unattended() = nobodyLooks;
 }
 
 void SetMessageHandler(MessageHandler h)

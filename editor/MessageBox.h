@@ -13,6 +13,12 @@ namespace corv::editor
 QMessageBox::StandardButton ShowMessage(QMessageBox::Icon kind, const QString& caption,
                                         const QString& text);
 
+// Whether nobody can see a box (the program runs on the offscreen or
+// minimal platform): boxes then go to standard error, and those that ask
+// are declined. The program says so at start.
+bool BoxesUnattended();
+void SetBoxesUnattended(bool nobodyLooks);
+
 // Replaces the boxes, for tests: the handler gets what would be shown and
 // gives the answer. An empty handler brings the real boxes back.
 using MessageHandler = std::function<QMessageBox::StandardButton(

@@ -4,7 +4,9 @@
 #include "template/Template.h"
 #include "template/TemplateFile.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace corv::editor
 {
@@ -14,7 +16,7 @@ namespace
 
 OpenResult refused(QMessageBox::Icon icon, const QString& caption, const QString& text)
 {
-    return OpenResult{OpenResult::Refused, icon, caption, text};
+    return OpenResult{OpenResult::Refused, icon, caption, text, {}, {}};
 }
 
 OpenResult error(const QString& text)
@@ -81,8 +83,59 @@ OpenResult OpenForEditing(const QString& path, Template& doc)
     }
     Template opened;
     ReadTemplate(profile, opened);
+    OpenResult result{OpenResult::Opened, QMessageBox::NoIcon, QString(), QString(), {}, {}};
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        result.bytes = file.read(ProfileFile::MaxFileSize + 1);
+    // A mapping whose keys are all outside the key table sends nothing and
+    // cannot be shown; a save leaves it out, so say so now.
+    for (int m = 1; m <= MaxModes; ++m) {
+        for (const ButtonMapping& mapping : opened.Mappings[size_t(m - 1)]) {
+            if (!IsUsableMapping(mapping))
+                result.warnings << QStringLiteral("[MODE%1]: the mapping of button %2 has no key "
+                                                  "this editor knows, so it sends nothing; it "
+                                                  "is left out when the template is saved "
+                                                  "with changes.")
+                                       .arg(m)
+                                       .arg(mapping.ButtonId);
+        }
+    }
     doc = std::move(opened);
-    return OpenResult{OpenResult::Opened, QMessageBox::NoIcon, QString(), QString()};
+    return result;
+}
+
+bool SaveForEditing(const Template& doc, const QString& path, const QByteArray& unchanged,
+                    QByteArray* written, QString* error)
+{
+    if (unchanged.isEmpty()) {
+        if (!WriteTemplate(doc, path, error))
+            return false;
+        QFile file(path);
+        if (written && file.open(QIODevice::ReadOnly))
+            *written = file.read(ProfileFile::MaxFileSize + 1);
+        return true;
+    }
+    // The same refusals as a written save: nothing but a regular file is
+    // replaced. The limits still hold for what is written.
+    ProfileFile existing;
+    const ProfileFile::LoadStatus status = existing.load(path);
+    QString refusal = CheckMappingLimit(doc);
+    if (refusal.isEmpty() && status != ProfileFile::LoadStatus::Loaded &&
+        status != ProfileFile::LoadStatus::Missing)
+        refusal = QStringLiteral("Unable to write to %1").arg(path);
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    if (refusal.isEmpty() && !(file.open(QIODevice::WriteOnly) &&
+                               file.write(unchanged) == unchanged.size() && file.commit()))
+        refusal = QStringLiteral("Unable to write to %1").arg(path);
+    if (!refusal.isEmpty()) {
+        if (error)
+            *error = refusal;
+        return false;
+    }
+    if (written)
+        *written = unchanged;
+    return true;
 }
 
 } // namespace corv::editor

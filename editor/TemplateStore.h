@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 namespace corv
 {
@@ -22,6 +24,8 @@ struct OpenResult {
     QMessageBox::Icon icon; // the box to show when refused
     QString caption;
     QString text;
+    QByteArray bytes;     // opened: the file as read
+    QStringList warnings; // opened: what the editor cannot keep of it
 };
 
 // Reads the template at path into doc. doc is replaced only when the file
@@ -29,5 +33,12 @@ struct OpenResult {
 // to show. Only regular files up to ProfileFile::MaxFileSize are read, so a
 // FIFO or a device cannot block the editor.
 OpenResult OpenForEditing(const QString& path, Template& doc);
+
+// Writes doc to path as the editor saves. unchanged, when not empty, holds
+// the bytes of the file doc was read from and not changed since: those are
+// written as they are, so that an open and a save alter nothing. *written
+// gets the bytes now in the file.
+bool SaveForEditing(const Template& doc, const QString& path, const QByteArray& unchanged,
+                    QByteArray* written, QString* error);
 
 } // namespace corv::editor

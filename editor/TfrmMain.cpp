@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QFontDialog>
 #include <QGridLayout>
@@ -32,11 +33,14 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTabWidget>
 #include <QTimer>
@@ -187,24 +191,6 @@ TfrmMain::TfrmMain(Joystick* joystick, QWidget* parent)
     if (joystick_)
         connect(joystick_, &Joystick::buttonDown, this, &TfrmMain::JoyButtonDown);
 
-    // Qt's own dialogs: their overwrite question covers the name with the
-    // suffix added, which a desktop's native dialog does not know of.
-    const auto fileDialog = [this](const char* name, const QString& title,
-                                   QFileDialog::AcceptMode mode) {
-        auto* dialog = new QFileDialog(this, title);
-        dialog->setObjectName(QLatin1String(name));
-        dialog->setOption(QFileDialog::DontUseNativeDialog);
-        dialog->setAcceptMode(mode);
-        dialog->setFileMode(QFileDialog::AnyFile); // Open, too, takes any name
-        dialog->setNameFilters(
-            {QStringLiteral("Joystick File (*.joy)"), QStringLiteral("Any File (*)")});
-        dialog->setDefaultSuffix(QStringLiteral("joy"));
-        return dialog;
-    };
-    dlgSave =
-        fileDialog("dlgSave", QStringLiteral("Save Joystick Template"), QFileDialog::AcceptSave);
-    dlgOpen =
-        fileDialog("dlgOpen", QStringLiteral("Open Joystick Template"), QFileDialog::AcceptOpen);
     FontDialog1 = new QFontDialog(this);
     FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
     FontDialog1->setOption(QFontDialog::DontUseNativeDialog);
@@ -333,8 +319,10 @@ void TfrmMain::buildDescriptionPage()
         QStringLiteral("Give a description of this template (eg Flight Simulator for Windows 95)"),
         false, group);
     txtTemplateDesc->setMaxLength(MaxTextLength);
-    connect(txtTemplateDesc, &QLineEdit::textChanged, this,
-            [this](const QString& text) { Doc.Description = text; });
+    connect(txtTemplateDesc, &QLineEdit::textChanged, this, [this](const QString& text) {
+        Doc.Description = text;
+        DocumentChanged();
+    });
     groupLayout->addWidget(txtTemplateDesc);
     auto* page = static_cast<QVBoxLayout*>(tabDescription->layout());
     page->addWidget(group);
@@ -442,15 +430,24 @@ void TfrmMain::buildModePage()
         txtModeName[size_t(n - 1)] = name;
         names->addWidget(new QLabel(QStringLiteral("Mode %1:").arg(n), group), n - 1, 0);
         names->addWidget(name, n - 1, 1);
-        connect(name, &QLineEdit::textChanged, this,
-                [this, n](const QString& text) { Doc.ModeNames[size_t(n - 1)] = text; });
+        connect(name, &QLineEdit::textChanged, this, [this, n](const QString& text) {
+            Doc.ModeNames[size_t(n - 1)] = text;
+            DocumentChanged();
+        });
     }
     layout->addLayout(names, 4, 0, 1, 2);
     layout->setRowStretch(5, 1);
-    connect(txtSwitchId, &QLineEdit::textChanged, this,
-            [this](const QString& text) { Doc.ModeSwitchButton = text; });
-    connect(txtSwitchKey, &QLineEdit::textChanged, this,
-            [this](const QString& text) { Doc.ModeSwitchKey = text; });
+    connect(txtSwitchId, &QLineEdit::textChanged, this, [this](const QString& text) {
+        Doc.ModeSwitchButton = text;
+        // A switch button that is not identified has no description to
+        // show, but must be seen to be cleared: its ButtonId stands in.
+        txtSwitchDesc->setPlaceholderText(text);
+        DocumentChanged();
+    });
+    connect(txtSwitchKey, &QLineEdit::textChanged, this, [this](const QString& text) {
+        Doc.ModeSwitchKey = text;
+        DocumentChanged();
+    });
 }
 
 void TfrmMain::buildButtonsPage()
@@ -640,8 +637,10 @@ int TfrmMain::CaptureJoystick()
         return result;
     }
     const QString text = Joystick::captureMessage(result);
-    // Also for a start from a terminal or a script.
-    std::fprintf(stderr, "corvedit: %s\n", qPrintable(text));
+    // Also for a start from a terminal or a script (the box says it there
+    // itself where nobody can see it).
+    if (!BoxesUnattended())
+        std::fprintf(stderr, "corvedit: %s\n", qPrintable(text));
     ShowMessage(QMessageBox::Critical, Error, text);
     return result;
 }
@@ -847,6 +846,7 @@ void TfrmMain::ResetTemplate()
     lstCompleteSummary->clear();
     ShowDocument();
     ApplyDefaultAppearance();
+    MarkSaved({});
 }
 
 void TfrmMain::ShowDocument()
@@ -865,8 +865,12 @@ void TfrmMain::ShowDocument()
     txtSwitchKey->setText(d.ModeSwitchKey);
     trkResponse->setValue(d.Response);
     trkResponseChange();
-    ColorGrid1->setForegroundIndex(d.ForeIndex);
-    ColorGrid1->setBackgroundIndex(d.BackIndex);
+    {
+        // Both positions at once: halfway, the grid would look like a pick.
+        const QSignalBlocker quiet(ColorGrid1);
+        ColorGrid1->setForegroundIndex(d.ForeIndex);
+        ColorGrid1->setBackgroundIndex(d.BackIndex);
+    }
     ColorGrid1Change();
     SetExampleFont(d.FontName, d.FontSize, d.FontBold, d.FontItalic);
 }
@@ -934,6 +938,7 @@ void TfrmMain::AddIdentifiedButton()
     else
         Doc.IdentifiedButtons[i].Description = description; // keeps its place and mappings
     ShowIdentifiedList();
+    DocumentChanged();
     txtIdentifyId->clear();
     txtIdentifyDesc->clear();
     QApplication::beep();
@@ -967,6 +972,7 @@ void TfrmMain::DeleteIdentifiedButton()
     // document: delete the button that passed the checks.
     Doc.IdentifiedButtons.removeAt(i);
     ShowIdentifiedList();
+    DocumentChanged();
     btnClearClick();
 }
 
@@ -993,7 +999,11 @@ void TfrmMain::AddOrModifyMapping()
         return;
     }
     QApplication::beep();
+    // A modified mapping keeps its newer keys (ACTION, RATE…), which this
+    // page does not show.
     ButtonMapping mapping;
+    if (i >= 0)
+        mapping.Extras = CurrentMappings()[i].Extras;
     mapping.ButtonId = id;
     mapping.Purpose = txtButtonPurpose->text();
     mapping.Repeat = cmbRepeat->currentIndex() != 0;
@@ -1008,6 +1018,7 @@ void TfrmMain::AddOrModifyMapping()
         delete lstButtonSummary->takeItem(i);
         lstButtonSummary->insertItem(i, line);
     }
+    DocumentChanged();
     EmptyButtonFields();
 }
 
@@ -1032,6 +1043,10 @@ void TfrmMain::DeleteMapping()
     // The mapping that passed the checks, whatever a press did to the fields.
     delete lstButtonSummary->takeItem(i);
     CurrentMappings().removeAt(i);
+    DocumentChanged();
+    // The list moves its selection to the next line; nothing is selected
+    // once the fields are empty.
+    lstButtonSummaryExit();
     EmptyButtonFields();
     txtButtonPurpose->setFocus();
 }
@@ -1180,6 +1195,7 @@ void TfrmMain::ExplorerButton1Click()
     Doc.DigitalDevice = true;
     ShowDeviceType();
     EnableDeviceTypeChoice();
+    MarkSaved({});
 }
 
 void TfrmMain::ShowDeviceType()
@@ -1190,6 +1206,29 @@ void TfrmMain::ShowDeviceType()
         rbAnalogue->setChecked(true);
     if (joystick_)
         joystick_->setMessagesWanted(!Doc.DigitalDevice);
+    DocumentChanged();
+}
+
+void TfrmMain::DocumentChanged()
+{
+    // The title names the file and marks unsaved changes ("flight.joy* —
+    // Corvane"); a new document that was never saved has no name yet.
+    const bool modified = IsModified();
+    const QString name = QFileInfo(TemplateFileName).fileName();
+    const QString title = name.isEmpty() && !modified
+                              ? QStringLiteral("Corvane")
+                              : QStringLiteral("%1%2 \u2014 Corvane")
+                                    .arg(name.isEmpty() ? QStringLiteral("Untitled") : name,
+                                         modified ? QStringLiteral("*") : QString());
+    if (windowTitle() != title)
+        setWindowTitle(title);
+}
+
+void TfrmMain::MarkSaved(const QByteArray& bytes)
+{
+    savedDoc_ = Doc;
+    savedBytes_ = bytes;
+    DocumentChanged();
 }
 
 void TfrmMain::DisableDeviceTypeChoice()
@@ -1235,18 +1274,53 @@ void TfrmMain::trkResponseChange()
 {
     Doc.Response = trkResponse->value();
     lblResponseValue->setText(ResponseName(trkResponse->value()));
+    DocumentChanged();
 }
 
 void TfrmMain::ColorGrid1Change()
 {
-    Doc.ForeIndex = ColorGrid1->ForegroundIndex();
-    Doc.BackIndex = ColorGrid1->BackgroundIndex();
-    Doc.ForeColour = GridColour(Doc.ForeIndex);
-    Doc.BackColour = GridColour(Doc.BackIndex);
+    // A colour the file gave as a text off the grid stays until the user
+    // picks that colour on the grid.
+    const auto pick = [this](int index, int32_t& docIndex, uint32_t& colour, const char* key) {
+        if (index != docIndex || !KeptColour(Doc, QLatin1String(key)))
+            Doc.GlobalExtras.removeIf(
+                [key](const auto& extra) { return extra.first == QLatin1String(key); });
+        docIndex = index;
+        if (!KeptColour(Doc, QLatin1String(key)))
+            colour = GridColour(index);
+    };
+    pick(ColorGrid1->ForegroundIndex(), Doc.ForeIndex, Doc.ForeColour, "FORECOLOURS");
+    pick(ColorGrid1->BackgroundIndex(), Doc.BackIndex, Doc.BackColour, "BACKCOLOURS");
     QPalette pal = pnlExample->palette();
-    pal.setColor(QPalette::Window, ColorGrid1->BackgroundColor());
-    pal.setColor(QPalette::WindowText, ColorGrid1->ForegroundColor());
+    const auto shown = [this](const char* key, const QColor& grid) {
+        const QString* kept = KeptColour(Doc, QLatin1String(key));
+        const std::optional<ColourValue> value = kept ? ParseColourText(*kept) : std::nullopt;
+        if (!value)
+            return grid;
+        switch (value->SystemColour) {
+        case ColourValue::System::BtnFace:
+            return palette().color(QPalette::Button);
+        case ColourValue::System::WindowText:
+            return palette().color(QPalette::WindowText);
+        case ColourValue::System::None:
+            break;
+        }
+        return QColor(int(value->Value & 0xFF), int((value->Value >> 8) & 0xFF),
+                      int((value->Value >> 16) & 0xFF));
+    };
+    pal.setColor(QPalette::Window, shown("BACKCOLOURS", ColorGrid1->BackgroundColor()));
+    pal.setColor(QPalette::WindowText, shown("FORECOLOURS", ColorGrid1->ForegroundColor()));
     pnlExample->setPalette(pal);
+    DocumentChanged();
+}
+
+const QString* TfrmMain::KeptColour(const Template& doc, const QString& key)
+{
+    for (const auto& [name, text] : doc.GlobalExtras) {
+        if (name == key)
+            return &text;
+    }
+    return nullptr;
 }
 
 void TfrmMain::SetExampleFont(const QString& family, int pointSize, bool bold, bool italic)
@@ -1262,6 +1336,7 @@ void TfrmMain::SetExampleFont(const QString& family, int pointSize, bool bold, b
     Doc.FontSize = f.pointSize();
     Doc.FontBold = bold;
     Doc.FontItalic = italic;
+    DocumentChanged();
 }
 
 void TfrmMain::btnFontClick()
@@ -1281,6 +1356,10 @@ void TfrmMain::btnDefaultClick()
 
 void TfrmMain::ApplyDefaultAppearance()
 {
+    Doc.GlobalExtras.removeIf([](const auto& extra) {
+        return extra.first == QLatin1String("FORECOLOURS") ||
+               extra.first == QLatin1String("BACKCOLOURS");
+    });
     ColorGrid1->setForegroundIndex(0);
     ColorGrid1->setBackgroundIndex(7);
     SetExampleFont(font().family(), font().pointSize(), false, false);
@@ -1308,8 +1387,13 @@ bool TfrmMain::HintsShown() const
 
 void TfrmMain::btnHelpClick()
 {
-    // A browser that does not start is not reported.
-    QDesktopServices::openUrl(ManualUrl());
+    // A browser that does not start is not reported. The opener is started
+    // detached, so that no defunct process of it stays behind the editor,
+    // and so that the browser outlives the editor.
+    const QUrl url = ManualUrl();
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty() || url.isEmpty() || !QProcess::startDetached(opener, {url.toString()}))
+        QDesktopServices::openUrl(url);
 }
 
 void TfrmMain::btnExitClick()
@@ -1351,6 +1435,36 @@ void TfrmMain::btnOpenClick()
     OpenTemplateFile();
 }
 
+QString TfrmMain::AskFileName(bool save, const QString& start)
+{
+    // Made for each use: a dialog kept between uses keeps its completion
+    // list too, which can stay on screen and swallow the next input. Qt's
+    // own dialog: its overwrite question covers the name with the suffix
+    // added, which a desktop's native dialog does not know of.
+    QFileDialog dialog(this, save ? QStringLiteral("Save Joystick Template")
+                                  : QStringLiteral("Open Joystick Template"));
+    dialog.setObjectName(save ? QStringLiteral("dlgSave") : QStringLiteral("dlgOpen"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile); // Open, too, takes any name
+    dialog.setNameFilters(
+        {QStringLiteral("Joystick File (*.joy)"), QStringLiteral("Any File (*)")});
+    dialog.setDefaultSuffix(QStringLiteral("joy"));
+    if (!start.isEmpty()) {
+        dialog.setDirectory(QFileInfo(start).absolutePath());
+        // The name only, not a selection of the file in the list: a
+        // selection would win over another name typed while the name field
+        // does not have the keyboard.
+        if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            const QSignalBlocker quiet(name);
+            name->setText(QFileInfo(start).fileName());
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
 void TfrmMain::SaveTemplateFile()
 {
     // Presses are handled while the dialog is open and can change the
@@ -1361,23 +1475,37 @@ void TfrmMain::SaveTemplateFile()
         ShowMessage(QMessageBox::Information, Information, refusal);
         return;
     }
-    if (dlgSave->exec() != QDialog::Accepted || dlgSave->selectedFiles().isEmpty())
+    // The open file's folder and name, else the name last chosen here.
+    const QString path =
+        AskFileName(true, TemplateFileName.isEmpty() ? lastSaved_ : TemplateFileName);
+    if (path.isEmpty())
         return;
-    const QString path = dlgSave->selectedFiles().constFirst();
+    lastSaved_ = path;
     QString error; // "Unable to write to" and the path
-    if (!WriteTemplate(snapshot, path, &error)) {
+    // Nothing changed since the open: the file goes out as it came in.
+    const QByteArray unchanged = snapshot == savedDoc_ ? savedBytes_ : QByteArray();
+    QByteArray written;
+    if (!SaveForEditing(snapshot, path, unchanged, &written, &error)) {
         ShowMessage(QMessageBox::Critical, Error, error);
         return;
     }
     TemplateFileName = path;
+    // A press during the dialog stays in the document as an unsaved change.
+    const Template later = Doc;
+    Doc = snapshot;
+    MarkSaved(written);
+    Doc = later;
+    DocumentChanged();
     BuildCompleteSummary();
 }
 
 void TfrmMain::OpenTemplateFile()
 {
-    if (dlgOpen->exec() != QDialog::Accepted || dlgOpen->selectedFiles().isEmpty())
+    const QString path = AskFileName(false, lastOpened_);
+    if (path.isEmpty())
         return;
-    OpenTemplatePath(dlgOpen->selectedFiles().constFirst());
+    lastOpened_ = path;
+    OpenTemplatePath(path);
 }
 
 void TfrmMain::OpenTemplatePath(const QString& path)
@@ -1395,12 +1523,15 @@ void TfrmMain::OpenTemplatePath(const QString& path)
     ShowDocument();
     EnableDeviceTypeChoice();
     TemplateFileName = path;
+    MarkSaved(result.bytes);
     FillModeList();
     BuildCompleteSummary();
     if (pagMain->currentWidget() == tabButtons) {
         RefreshModeNames();
         txtButtonPurpose->setFocus();
     }
+    if (!result.warnings.isEmpty())
+        ShowMessage(QMessageBox::Information, Information, result.warnings.join(u'\n'));
 }
 
 void TfrmMain::BuildCompleteSummary()

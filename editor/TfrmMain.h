@@ -9,7 +9,6 @@
 
 class QAction;
 class QComboBox;
-class QFileDialog;
 class QFontDialog;
 class QGroupBox;
 class QLabel;
@@ -133,8 +132,6 @@ public:
     QListWidget* lstCompleteSummary;
 
     QTimer* Timer1;
-    QFileDialog* dlgSave;
-    QFileDialog* dlgOpen;
     QFontDialog* FontDialog1;
     TfrmSelect* frmSelect;
 
@@ -210,6 +207,13 @@ public:
     // Opens path as the dialog's choice would (also for the command line).
     void OpenTemplatePath(const QString& path);
     void BuildCompleteSummary();
+    // Whether the document differs from the one last opened, saved or reset.
+    bool IsModified() const { return Doc != savedDoc_; }
+    // Brings the title up to date after a change of the document.
+    void DocumentChanged();
+    // Asks for a template's path in the Save or Open dialog, which starts
+    // at start when it is given; empty when cancelled.
+    QString AskFileName(bool save, const QString& start);
 
 protected:
     void closeEvent(QCloseEvent* event) override; // FormCloseQuery
@@ -240,12 +244,20 @@ private:
     static QString MappingLine(const QString& buttonId, const QString& description);
     QList<ButtonMapping>& CurrentMappings() { return Doc.Mappings[size_t(CurrentMode - 1)]; }
     void ChangeDeviceType(bool digital);
+    // The colour text (FORECOLOURS, BACKCOLOURS) kept as the file wrote it, or null.
+    static const QString* KeptColour(const Template& doc, const QString& key);
     // The object as one of the fields the keystroke dialog fills, or null.
     QLineEdit* KeystrokeField(QObject* object) const;
 
     Joystick* joystick_;
     HintSwitch* hints_;
     bool closeAsked_ = false;
+    // The document as last opened or saved, and that file's bytes.
+    void MarkSaved(const QByteArray& bytes);
+    Template savedDoc_;
+    QByteArray savedBytes_;
+    QString lastSaved_;  // the name last chosen in the Save dialog
+    QString lastOpened_; // and in the Open dialog
 };
 
 } // namespace corv::editor

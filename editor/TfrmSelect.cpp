@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -104,6 +105,7 @@ TfrmSelect::TfrmSelect(TfrmMain* frmMain)
     setTabOrder(grdSelect, chkCtrl);
     setTabOrder(chkCtrl, chkShift);
     setTabOrder(chkShift, chkAlt);
+    grdSelect->installEventFilter(this);
 
     connect(Button1, &QPushButton::clicked, this, &TfrmSelect::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TfrmSelect::Button2Click);
@@ -120,6 +122,34 @@ void TfrmSelect::showEvent(QShowEvent* event)
     FormActivate();
 }
 
+bool TfrmSelect::eventFilter(QObject* watched, QEvent* event)
+{
+    // Home and End go to the first and last key name; the grid's own would
+    // move along the row into the hidden codes.
+    if (watched == grdSelect && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Home || key->key() == Qt::Key_End) &&
+            !(key->modifiers() & Qt::ShiftModifier)) {
+            grdSelect->setCurrentCell(key->key() == Qt::Key_Home ? 0 : grdSelect->rowCount() - 1,
+                                      0);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// Tab goes round: from ALT back to OK, and Shift+Tab from OK to ALT.
+bool TfrmSelect::focusNextPrevChild(bool next)
+{
+    QWidget* from = focusWidget();
+    if (next ? from == chkAlt : from == Button1) {
+        (next ? static_cast<QWidget*>(Button1) : chkAlt)
+            ->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
+    return QDialog::focusNextPrevChild(next);
+}
+
 // Runs each time the dialog is shown, not on every activation, so that
 // switching to another program and back keeps the boxes the user ticked.
 void TfrmSelect::FormActivate()
@@ -128,6 +158,29 @@ void TfrmSelect::FormActivate()
     for (QCheckBox* box : {chkAlt, chkCtrl, chkShift}) {
         box->setChecked(false);
         box->setEnabled(!modePage);
+    }
+    // A filled field opens on its own keystroke, so that looking at it and
+    // confirming changes nothing; an empty one keeps the row left last time.
+    const auto* field = frmMain_->findChild<QLineEdit*>(lblCaller->text());
+    QString name = field ? field->text() : QString();
+    if (name.isEmpty())
+        return;
+    const bool ctrl = HasCtrl(name);
+    const bool shift = HasShift(name);
+    const bool alt = HasAlt(name);
+    for (const char* prefix : {CtrlPrefix, ShiftPrefix, AltPrefix}) {
+        if (name.startsWith(QLatin1String(prefix)))
+            name.remove(0, qsizetype(qstrlen(prefix)));
+    }
+    for (int row = 1; row < grdSelect->rowCount(); ++row) {
+        if (grdSelect->item(row, 0)->text() == name) {
+            grdSelect->setCurrentCell(row, 0);
+            grdSelect->scrollToItem(grdSelect->item(row, 0));
+            chkCtrl->setChecked(ctrl && !modePage);
+            chkShift->setChecked(shift && !modePage);
+            chkAlt->setChecked(alt && !modePage);
+            return;
+        }
     }
 }
 

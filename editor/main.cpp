@@ -1,3 +1,4 @@
+#include "editor/MessageBox.h"
 #include "editor/TfrmMain.h"
 #include "platform/Joystick.h"
 #include "platform/Platform.h"
@@ -43,6 +44,8 @@ int main(int argc, char* argv[])
     }
 
     QApplication::setApplicationDisplayName(QStringLiteral("Corvane"));
+    const QString platform = QGuiApplication::platformName();
+    corv::editor::SetBoxesUnattended(platform == u"offscreen" || platform == u"minimal");
     std::unique_ptr<Joystick> joystick = Platform::createJoystick(Platform::joystickSpec(parser));
     TfrmMain frmMain(joystick.get());
     if (!frmMain.FormCreate())

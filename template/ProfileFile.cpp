@@ -429,6 +429,9 @@ QByteArray ProfileFile::toBytes() const
 bool ProfileFile::save(const QString& path, QString* error) const
 {
     QSaveFile file(path);
+    // A folder that refuses the temporary file may still hold a writable
+    // file: that is then written in place, from the whole content at once.
+    file.setDirectWriteFallback(true);
     const QByteArray bytes = toBytes();
     const bool ok =
         file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();

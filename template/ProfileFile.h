@@ -61,7 +61,8 @@ public:
     // UTF-8, in the line-end style the file had (LF for a new file).
     QByteArray toBytes() const;
     // Commits the whole file at once through a temporary file in the same
-    // folder; on failure the old file is left untouched.
+    // folder; on failure the old file is left untouched. Where the folder
+    // refuses the temporary file, a writable file is written in place.
     bool save(const QString& path, QString* error = nullptr) const;
 
     static std::optional<int32_t> parseInt(QStringView text);

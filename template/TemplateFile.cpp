@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <set>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace corv
@@ -96,8 +97,8 @@ void readRuntimeExtensions(const ProfileFile& file, RuntimeTemplate& t)
             mapping.Rate = std::clamp(
                 file.readInt(section, p + QLatin1String("RATE"), MappingTiming::DefaultRate),
                 MappingTiming::MinRate, MappingTiming::MaxRate);
-            mapping.PressMs = std::clamp(file.readInt(section, p + QLatin1String("PRESS_MS"), 0),
-                                         0, MappingTiming::MaxPressMs);
+            mapping.PressMs = std::clamp(file.readInt(section, p + QLatin1String("PRESS_MS"), 0), 0,
+                                         MappingTiming::MaxPressMs);
             mapping.GapMs = std::clamp(file.readInt(section, p + QLatin1String("GAP_MS"), 0), 0,
                                        MappingTiming::MaxGapMs);
             const int32_t target = file.readInt(section, p + QLatin1String("MODE"), 0);
@@ -223,8 +224,26 @@ QString CheckMappingLimit(const Template& tmpl)
         .arg(hasSwitch ? QStringLiteral(" besides the mode-switch button") : QString());
 }
 
-bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error)
+bool IsUsableMapping(const ButtonMapping& mapping)
 {
+    if (highestSlot(mapping) > 0)
+        return true;
+    // A mode or layer switch acts without keys.
+    for (const auto& [suffix, value] : mapping.Extras) {
+        if (suffix == QLatin1String("ACTION")) {
+            const std::optional<MappingAction> action = ParseMappingAction(value);
+            return action == MappingAction::Mode || action == MappingAction::Layer;
+        }
+    }
+    return false;
+}
+
+bool WriteTemplate(const Template& given, ProfileFile& file, QString* error)
+{
+    // A mapping without a keystroke would be written as one that sends nothing.
+    Template tmpl = given;
+    for (QList<ButtonMapping>& mode : tmpl.Mappings)
+        mode.removeIf([](const ButtonMapping& mapping) { return !IsUsableMapping(mapping); });
     const QString refusal = CheckMappingLimit(tmpl);
     if (!refusal.isEmpty()) {
         if (error)
@@ -273,10 +292,20 @@ bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error)
     file.writeString(Global, QStringLiteral("DESCRIPTION"), tmpl.Description);
     file.writeInt(Global, QStringLiteral("RESPONSE"), tmpl.Response);
     file.writeString(Global, QStringLiteral("DIGITAL"), bit(tmpl.DigitalDevice));
-    file.writeInt(Global, QStringLiteral("FORECOLOUR"), tmpl.ForeIndex);
-    file.writeString(Global, QStringLiteral("FORECOLOURS"), ColourToText(tmpl.ForeColour));
-    file.writeInt(Global, QStringLiteral("BACKCOLOUR"), tmpl.BackIndex);
-    file.writeString(Global, QStringLiteral("BACKCOLOURS"), ColourToText(tmpl.BackColour));
+    // A colour kept as written has no grid position; writing one would
+    // make the next open take the position instead of the text.
+    for (auto [indexKey, textKey, index, colour] :
+         {std::tuple{QStringLiteral("FORECOLOUR"), QStringLiteral("FORECOLOURS"), tmpl.ForeIndex,
+                     tmpl.ForeColour},
+          std::tuple{QStringLiteral("BACKCOLOUR"), QStringLiteral("BACKCOLOURS"), tmpl.BackIndex,
+                     tmpl.BackColour}}) {
+        const auto kept = std::find_if(tmpl.GlobalExtras.begin(), tmpl.GlobalExtras.end(),
+                                       [&](const auto& extra) { return extra.first == textKey; });
+        if (kept == tmpl.GlobalExtras.end())
+            file.writeInt(Global, indexKey, index);
+        file.writeString(Global, textKey,
+                         kept == tmpl.GlobalExtras.end() ? ColourToText(colour) : kept->second);
+    }
     file.writeString(Global, QStringLiteral("FONTNAME"), tmpl.FontName);
     file.writeInt(Global, QStringLiteral("FONTSIZE"), tmpl.FontSize);
     file.writeString(Global, QStringLiteral("FONTBOLD"), bit(tmpl.FontBold));
@@ -418,6 +447,32 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
     tmpl.BackIndex = (back >= 0 && back < ColourGridSize) ? back : 7;
     tmpl.ForeColour = GridColour(tmpl.ForeIndex);
     tmpl.BackColour = GridColour(tmpl.BackIndex);
+    // A hand-written template may give only the colour texts. A grid colour
+    // gives its position; any other text is kept as written (as an extra
+    // that the write puts back in its place) until the user picks a colour.
+    QList<std::pair<QString, QString>> keptColours;
+    for (auto [indexKey, textKey, index, colour] :
+         {std::tuple{QStringLiteral("FORECOLOUR"), QStringLiteral("FORECOLOURS"), &tmpl.ForeIndex,
+                     &tmpl.ForeColour},
+          std::tuple{QStringLiteral("BACKCOLOUR"), QStringLiteral("BACKCOLOURS"), &tmpl.BackIndex,
+                     &tmpl.BackColour}}) {
+        const QString text = file.readString(Global, textKey, Missing);
+        if (present(file, Global, indexKey) || text == Missing)
+            continue;
+        int position = ColourGridSize;
+        while (--position >= 0 &&
+               text.compare(GridColourName(position), Qt::CaseInsensitive) != 0) {
+        }
+        if (position >= 0) {
+            *index = position;
+            *colour = GridColour(position);
+            continue;
+        }
+        const std::optional<ColourValue> parsed = ParseColourText(text);
+        if (parsed && parsed->SystemColour == ColourValue::System::None)
+            *colour = parsed->Value;
+        keptColours.append({textKey, text});
+    }
     tmpl.FontName =
         file.readString(Global, QStringLiteral("FONTNAME"), QStringLiteral("MS Sans Serif"));
     tmpl.FontSize = file.readInt(Global, QStringLiteral("FONTSIZE"), 8);
@@ -431,6 +486,7 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl)
         if (value != Missing)
             tmpl.GlobalExtras.append({key, value});
     }
+    tmpl.GlobalExtras += keptColours;
 }
 
 bool ReadTemplate(const QString& path, Template& tmpl)

@@ -10,6 +10,7 @@ namespace corv
 {
 
 class ProfileFile;
+struct ButtonMapping;
 struct RuntimeTemplate;
 struct Template;
 enum class MappingAction : uint8_t;
@@ -29,6 +30,10 @@ QString TemplateCheckCause(const QString& path);
 // Empty when the mapped buttons fit the "MAPPING" section (32 entries, the
 // mode-switch button included); otherwise the message refusing the save.
 QString CheckMappingLimit(const Template& tmpl);
+
+// Whether a mapping can act: it has a keystroke, or its ACTION is MODE or
+// LAYER, which need none. WriteTemplate leaves out the others.
+bool IsUsableMapping(const ButtonMapping& mapping);
 
 // Writes the template to path; other sections of an existing file survive.
 // Nothing is written when it fails (CheckMappingLimit included); *error then

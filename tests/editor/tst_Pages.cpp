@@ -3,14 +3,17 @@
 #include "widgets/TColorGrid.h"
 #include "widgets/TExplorerButton.h"
 
+#include <QDir>
 #include <QFontDatabase>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QToolTip>
 #include <QtTest>
+#include <unistd.h>
 
 using namespace corv;
 using corv::editor::TfrmMain;
@@ -31,6 +34,8 @@ private slots:
     void appearance();
     void hintsSwitch();
     void exitAsks();
+    void deleteLeavesNoLineSelected();
+    void helpLeavesNoDefunctOpener();
 
 private:
     // A document with something in every part.
@@ -229,6 +234,51 @@ void TestPages::exitAsks()
     QCOMPARE(boxes.size(), 2);
     QVERIFY(!frm->isVisible());
     QVERIFY(!frm->HintsShown());
+}
+
+void TestPages::deleteLeavesNoLineSelected()
+{
+    identify("1", "Trigger");
+    identify("2", "Thumb");
+    program("1", {"a"});
+    program("2", {"b"});
+    frm->lstButtonSummary->setCurrentRow(0);
+    QCOMPARE(frm->txtButtonId->text(), QStringLiteral("1"));
+    frm->btnDeleteClick();
+    QCOMPARE(lines(frm->lstButtonSummary), QStringList{"2\tThumb"});
+    QVERIFY(frm->lstButtonSummary->selectedItems().isEmpty());
+    QCOMPARE(frm->lstButtonSummary->currentRow(), -1);
+    QVERIFY(frm->txtButtonId->text().isEmpty() && frm->txtKey[0]->text().isEmpty());
+}
+
+void TestPages::helpLeavesNoDefunctOpener()
+{
+    // An opener that ends at once, as xdg-open does once the browser runs.
+    QTemporaryDir bin;
+    QFile opener(bin.filePath("xdg-open"));
+    QVERIFY(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\nexit 0\n");
+    opener.close();
+    opener.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+    frm->btnHelp->OnClick(frm->btnHelp);
+    qputenv("PATH", path);
+    const auto defunctChildren = [] {
+        int count = 0;
+        for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+            QFile stat("/proc/" + pid + "/stat");
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            // pid (name) state ppid ...
+            const QList<QByteArray> fields = stat.readAll().split(')').value(1).split(' ');
+            if (fields.size() > 2 && fields[1] == "Z" && fields[2].toLongLong() == getpid())
+                ++count;
+        }
+        return count;
+    };
+    QTest::qWait(1000);
+    QCOMPARE(defunctChildren(), 0);
 }
 
 QTEST_MAIN(TestPages)

@@ -4,9 +4,11 @@
 #include "TestFiles.h"
 #include "editor/SummaryPrinter.h"
 #include "template/TemplateFile.h"
+#include "widgets/TColorGrid.h"
 #include "widgets/TExplorerButton.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -38,8 +40,29 @@ private slots:
     void unidentifiedSwitchButtonSurvives();
     void summaryOccasions();
     void printingWithoutPrinterOffersPdf();
+    void handWrittenColoursSurvive_data();
+    void handWrittenColoursSurvive();
+    void unidentifiedSwitchButtonCanBeCleared();
+    void fileDialogsLeaveNothingBehind();
+    void pressDuringSaveStaysUnsaved_data();
+    void pressDuringSaveStaysUnsaved();
+    void mappingsWithoutKeys_data();
+    void mappingsWithoutKeys();
+    void openAndSaveChangesNoTemplate_data();
+    void openAndSaveChangesNoTemplate();
 
 private:
+    // Opens content as a template, changes the description so that the
+    // save writes, and saves it to name; gives the saved text.
+    QByteArray openChangeAndSave(const QByteArray& content, const char* name)
+    {
+        frm->OpenTemplatePath(writeFile(path("in.joy"), content));
+        frm->txtTemplateDesc->setText(frm->txtTemplateDesc->text() + "!");
+        ModalCloser closer;
+        closer.fileToChoose = path(name);
+        frm->SaveTemplateFile();
+        return readFile(path(name));
+    }
     QString path(const char* name) const { return dir_->filePath(QLatin1String(name)); }
     // The worked example of the file format, entered as a user would.
     void enterFlightExample()
@@ -324,6 +347,172 @@ void TestSaveOpen::printingWithoutPrinterOffersPdf()
     frm->btnPrintClick();
     QCOMPARE(boxes.last().caption, QStringLiteral("Error"));
     QVERIFY(!boxes.last().text.isEmpty());
+}
+
+void TestSaveOpen::handWrittenColoursSurvive_data()
+{
+    QTest::addColumn<QByteArray>("colours");
+    QTest::addColumn<int>("fore");
+    QTest::addColumn<int>("back");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::newRow("grid colours") << QByteArray("FORECOLOURS=clWhite\nBACKCOLOURS=clNavy\n") << 15
+                                  << 4
+                                  << QByteArray("FORECOLOUR=15\nFORECOLOURS=clWhite\n"
+                                                "BACKCOLOUR=4\nBACKCOLOURS=clNavy\n");
+    QTest::newRow("other colours")
+        << QByteArray("FORECOLOURS=clBtnFace\nBACKCOLOURS=$00123456\n") << 0 << 7
+        << QByteArray("\nFORECOLOURS=clBtnFace\nBACKCOLOURS=$00123456\n");
+}
+
+void TestSaveOpen::handWrittenColoursSurvive()
+{
+    QFETCH(QByteArray, colours);
+    QFETCH(int, fore);
+    QFETCH(int, back);
+    QFETCH(QByteArray, saved);
+    const QByteArray head = "[GLOBAL]\nMODE1NAME=Ground\nMODE_SWITCH_BUTTON=\n";
+    QByteArray text = openChangeAndSave(head + colours, "a.joy");
+    QCOMPARE(frm->ColorGrid1->ForegroundIndex(), fore);
+    QCOMPARE(frm->ColorGrid1->BackgroundIndex(), back);
+    QVERIFY2(text.contains(saved), text.constData());
+    // Again from the saved file: a kept text is not traded for a position.
+    text = openChangeAndSave(text, "b.joy");
+    QVERIFY2(text.contains(saved), text.constData());
+    // A colour the user picks replaces the text.
+    frm->ColorGrid1->setBackgroundIndex(2);
+    ModalCloser closer;
+    closer.fileToChoose = path("c.joy");
+    frm->SaveTemplateFile();
+    text = readFile(path("c.joy"));
+    QVERIFY2(text.contains("BACKCOLOUR=2\nBACKCOLOURS=clGreen\n"), text.constData());
+    QVERIFY(text.contains(saved.left(saved.indexOf("BACKCOLOUR"))));
+}
+
+void TestSaveOpen::unidentifiedSwitchButtonCanBeCleared()
+{
+    frm->OpenTemplatePath(writeFile(path("s.joy"), "[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=4\n"
+                                                   "MODE_SWITCH_KEY=112\n[MAPPING]\nBUTTON1=1\n"
+                                                   "[MODE2]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n"));
+    showPage(frm->tabMode);
+    // The ButtonId stands in the field, without a description.
+    QVERIFY(frm->txtSwitchDesc->text().isEmpty());
+    QCOMPARE(frm->txtSwitchDesc->placeholderText(), QStringLiteral("4"));
+    QVERIFY(frm->txtSwitchDesc->isVisible());
+    frm->btnClearClick();
+    QVERIFY(frm->txtSwitchDesc->placeholderText().isEmpty());
+    frm->txtSwitchKey->setText("F1");
+    boxes.clear();
+    ModalCloser closer;
+    closer.fileToChoose = path("t.joy");
+    frm->SaveTemplateFile();
+    QVERIFY(boxes.isEmpty());
+    QCOMPARE(frm->TemplateFileName, path("t.joy"));
+}
+
+void TestSaveOpen::fileDialogsLeaveNothingBehind()
+{
+    identify("1", "Trigger");
+    ModalCloser closer;
+    closer.fileToChoose = path("a.joy");
+    frm->SaveTemplateFile();
+    frm->OpenTemplateFile();
+    QCOMPARE(closer.titles(), QStringList({"Save Joystick Template", "Open Joystick Template"}));
+    // Neither dialog nor its completion list outlives its use.
+    QVERIFY(frm->findChildren<QFileDialog*>().isEmpty());
+    QVERIFY(!QApplication::activePopupWidget());
+}
+
+void TestSaveOpen::pressDuringSaveStaysUnsaved_data()
+{
+    QTest::addColumn<bool>("press");
+    QTest::newRow("press during the dialog") << true;
+    QTest::newRow("no press") << false;
+}
+
+void TestSaveOpen::pressDuringSaveStaysUnsaved()
+{
+    QFETCH(bool, press);
+    identify("1", "Trigger");
+    showPage(frm->tabMode);
+    QCOMPARE(frm->windowTitle(), QStringLiteral("Untitled* \u2014 Corvane"));
+    ModalCloser closer;
+    closer.fileToChoose = path("t.joy");
+    if (press)
+        closer.whileFileDialogIsUp = [this] { frm->ShowPressOnModePage("1"); };
+    frm->SaveTemplateFile();
+    Template written;
+    QVERIFY(ReadTemplate(path("t.joy"), written));
+    QVERIFY(written.ModeSwitchButton.isEmpty());
+    // What the file lacks shows as an unsaved change.
+    QCOMPARE(frm->IsModified(), press);
+    QCOMPARE(frm->windowTitle(), press ? QStringLiteral("t.joy* \u2014 Corvane")
+                                       : QStringLiteral("t.joy \u2014 Corvane"));
+}
+
+void TestSaveOpen::mappingsWithoutKeys_data()
+{
+    QTest::addColumn<QByteArray>("button1");
+    QTest::addColumn<bool>("warned");
+    QTest::addColumn<QList<QByteArray>>("saved");
+    QTest::addColumn<QList<QByteArray>>("notSaved");
+    QTest::newRow("no key in the table")
+        << QByteArray("BUTTON1_COUNT=1\nBUTTON1_1=0x41\n") << true
+        << QList<QByteArray>{"[MAPPING]\nBUTTON1=2\n", "BUTTON1_1=65\n"}
+        << QList<QByteArray>{"COUNT=0", "BUTTON2="};
+    QTest::newRow("mode switch needs no key")
+        << QByteArray("BUTTON1_COUNT=0\nBUTTON1_ACTION=MODE\nBUTTON1_MODE=2\n") << false
+        << QList<QByteArray>{"BUTTON1_COUNT=0\n", "BUTTON1_ACTION=MODE\n", "BUTTON1_MODE=2\n"}
+        << QList<QByteArray>{};
+}
+
+void TestSaveOpen::mappingsWithoutKeys()
+{
+    QFETCH(QByteArray, button1);
+    QFETCH(bool, warned);
+    QFETCH(QList<QByteArray>, saved);
+    QFETCH(QList<QByteArray>, notSaved);
+    const QByteArray text = openChangeAndSave(
+        "[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\nINPUTS=SEPARATE\nMODES=1\nBUTTONS=2\n"
+        "[MAPPING]\nBUTTON1=1\nBUTTON2=2\n[MODE1]\n" +
+            button1 + "BUTTON2_COUNT=1\nBUTTON2_1=65\n",
+        "out.joy");
+    QCOMPARE(boxes.size(), warned ? 1 : 0);
+    if (warned)
+        QVERIFY2(boxes[0].text.contains("button 1 has no key"), qPrintable(boxes[0].text));
+    for (const QByteArray& line : saved)
+        QVERIFY2(text.contains(line), (line + " not in\n" + text).constData());
+    for (const QByteArray& line : notSaved)
+        QVERIFY2(!text.contains(line), (line + " in\n" + text).constData());
+}
+
+void TestSaveOpen::openAndSaveChangesNoTemplate_data()
+{
+    QTest::addColumn<QString>("file");
+    for (const char* folder : {"examples", "tests"}) {
+        QDirIterator it(sourceFile(QLatin1String(folder)), {"*.joy"}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            QTest::newRow(qPrintable(QDir(sourceFile({})).relativeFilePath(file))) << file;
+        }
+    }
+}
+
+void TestSaveOpen::openAndSaveChangesNoTemplate()
+{
+    QFETCH(QString, file);
+    const QByteArray original = readFile(file);
+    const QString copy = writeFile(path("copy.joy"), original);
+    frm->OpenTemplatePath(copy);
+    QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
+    QVERIFY(!frm->IsModified());
+    ModalCloser closer;
+    closer.fileToChoose = copy;
+    frm->SaveTemplateFile();
+    QCOMPARE(readFile(copy), original);
+    closer.fileToChoose = path("other.joy");
+    frm->SaveTemplateFile();
+    QCOMPARE(readFile(path("other.joy")), original);
 }
 
 QTEST_MAIN(TestSaveOpen)

@@ -26,6 +26,9 @@ private slots:
     void writesTheChosenKeystroke();
     void modePageDisablesModifiers();
     void keepsRowAndUnticksBetweenOpenings();
+    void opensOnTheFieldsKeystroke_data();
+    void opensOnTheFieldsKeystroke();
+    void homeEndAndTabStayOnNames();
 
 private:
     // Double-clicks the field; `act` runs once the dialog is up.
@@ -126,14 +129,14 @@ void TestTfrmSelect::modePageDisablesModifiers()
 void TestTfrmSelect::keepsRowAndUnticksBetweenOpenings()
 {
     showPage(frm->tabButtons);
-    frm->txtKey[0]->setText("x");
+    frm->txtKey[0]->clear();
     const int row = rowOf("Tab");
     openFrom(frm->txtKey[0], [&](TfrmSelect* d) {
         d->grdSelect->setCurrentCell(row, 0);
         d->chkAlt->setChecked(true);
         d->Button2->click();
     });
-    QCOMPARE(frm->txtKey[0]->text(), QStringLiteral("x"));
+    QVERIFY(frm->txtKey[0]->text().isEmpty());
     openFrom(frm->txtKey[0], [&](TfrmSelect* d) {
         QCOMPARE(d->grdSelect->currentRow(), row);
         for (QCheckBox* box : {d->chkAlt, d->chkCtrl, d->chkShift}) {
@@ -141,7 +144,63 @@ void TestTfrmSelect::keepsRowAndUnticksBetweenOpenings()
             QVERIFY(!box->isChecked());
         }
     });
-    QCOMPARE(frm->txtKey[0]->text(), QStringLiteral("x"));
+    QVERIFY(frm->txtKey[0]->text().isEmpty());
+}
+
+void TestTfrmSelect::opensOnTheFieldsKeystroke_data()
+{
+    QTest::addColumn<bool>("modePage");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QList<bool>>("ticked"); // Alt, Ctrl, Shift
+    QTest::newRow("Ctrl + x") << false << "Ctrl + x"
+                              << "x" << QList<bool>{false, true, false};
+    QTest::newRow("all three") << false << "Ctrl + Shift + Alt + Num Lock"
+                               << "Num Lock" << QList<bool>{true, true, true};
+    QTest::newRow("switch key") << true << "F3"
+                                << "F3" << QList<bool>{false, false, false};
+}
+
+void TestTfrmSelect::opensOnTheFieldsKeystroke()
+{
+    QFETCH(bool, modePage);
+    QFETCH(QString, field);
+    QFETCH(QString, row);
+    QFETCH(QList<bool>, ticked);
+    showPage(modePage ? frm->tabMode : frm->tabButtons);
+    QLineEdit* target = modePage ? frm->txtSwitchKey : frm->txtKey[1];
+    // The row picked last elsewhere must not carry over to a filled field.
+    frm->txtKey[0]->clear();
+    openFrom(frm->txtKey[0], [&](TfrmSelect* d) {
+        d->grdSelect->setCurrentCell(rowOf("Tab"), 0);
+        d->Button2->click();
+    });
+    target->setText(field);
+    openFrom(target, [&](TfrmSelect* d) {
+        QCOMPARE(d->grdSelect->currentRow(), rowOf(qPrintable(row)));
+        QCOMPARE((QList<bool>{d->chkAlt->isChecked(), d->chkCtrl->isChecked(),
+                              d->chkShift->isChecked()}),
+                 ticked);
+        QTest::keyClick(d->grdSelect, Qt::Key_Return);
+    });
+    QCOMPARE(target->text(), field);
+}
+
+void TestTfrmSelect::homeEndAndTabStayOnNames()
+{
+    showPage(frm->tabButtons);
+    openFrom(frm->txtKey[0], [&](TfrmSelect* d) {
+        QTest::keyClick(d->grdSelect, Qt::Key_End);
+        QCOMPARE(d->grdSelect->currentRow(), int(KeyTable.size()) - 1);
+        QCOMPARE(d->grdSelect->currentColumn(), 0);
+        QTest::keyClick(d->grdSelect, Qt::Key_Home);
+        QCOMPARE(d->grdSelect->currentRow(), 0);
+        QCOMPARE(d->grdSelect->currentColumn(), 0);
+        QApplication::setActiveWindow(d);
+        d->chkAlt->setFocus();
+        QTest::keyClick(d->chkAlt, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), d->Button1);
+    });
 }
 
 QTEST_MAIN(TestTfrmSelect)

@@ -51,6 +51,18 @@ private slots:
         QVERIFY(run.readAllStandardError().contains("Cannot detect a joystick driver"));
     }
 
+    void captureFailureWithoutDisplayEnds()
+    {
+        // No display to answer the box: the message goes to standard error.
+        QTemporaryDir dir;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        const corv::test::ProgramRun run = corv::test::runProgram(
+            CORVEDIT_PATH, {"--joystick", "virtual:" + dir.filePath("missing")}, env);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err.count("Cannot detect a joystick driver"), 1);
+    }
+
     void optionsWithoutWindow()
     {
         using corv::test::runProgram;

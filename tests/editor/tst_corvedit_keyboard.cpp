@@ -87,6 +87,19 @@ bool focus(Window w)
     return xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(w)});
 }
 
+// The title as stored, also where it is not Latin-1 (compound text keeps
+// its ASCII parts as they are), which XFetchName does not give.
+QByteArray rawTitle(Display* dpy, Window w)
+{
+    XTextProperty text{};
+    QByteArray result;
+    if (XGetWMName(dpy, w, &text) && text.value) {
+        result = QByteArray(reinterpret_cast<const char*>(text.value), int(text.nitems));
+        XFree(text.value);
+    }
+    return result;
+}
+
 QImage grab(Display* dpy, Window w)
 {
     XWindowAttributes a{};
@@ -116,9 +129,18 @@ public:
             QStringLiteral(CORVEDIT_PATH),
             QStringList{QStringLiteral("--joystick"), QStringLiteral("virtual:") + fifoPath} +
                 more);
-        return QTest::qWaitFor([&] { return (window = findWindow(dpy, "Corvane")) != 0; },
-                               kTimeout) &&
+        return QTest::qWaitFor([&] { return (window = mainWindow(dpy)) != 0; }, kTimeout) &&
                focus(window);
+    }
+    // The main window: "Corvane", or a template's name before it ("flight.joy — Corvane").
+    Window mainWindow(Display* dpy) const
+    {
+        for (Window w : windowsOfPid(dpy, DefaultRootWindow(dpy), process.processId())) {
+            const QByteArray name = rawTitle(dpy, w);
+            if ((name == "Corvane" || name.endsWith(" Corvane")) && viewable(dpy, w))
+                return w;
+        }
+        return 0;
     }
     Window findWindow(Display* dpy, const QByteArray& title) const
     {
@@ -159,6 +181,7 @@ private slots:
     void programsAndSavesFromTheKeyboard();
     void savedTemplatePlays();
     void screenshotOfEachPage();
+    void looksAtAFilledSlotAndChangesNothing();
 
 private:
     // Shows a press on the page shown, waiting for the editor's beep; the
@@ -295,6 +318,43 @@ void TestCorveditKeyboard::screenshotOfEachPage()
         QVERIFY(grab(dpy_, editor.window).save(shots.filePath(page + QStringLiteral(".png"))));
     }
     QVERIFY(editor.exit(dpy_));
+}
+
+void TestCorveditKeyboard::looksAtAFilledSlotAndChangesNothing()
+{
+    const QByteArray original =
+        corv::test::readFile(corv::test::sourceFile(QStringLiteral("examples/flight.joy")));
+    const QString opened =
+        corv::test::writeFile(dir_.filePath(QStringLiteral("flight.joy")), original);
+    Corvedit editor;
+    QVERIFY(editor.start(dpy_, {opened}));
+    QCOMPARE(editor.mainWindow(dpy_), editor.window);
+    const auto unmodifiedTitle = [&] {
+        const QByteArray name = rawTitle(dpy_, editor.window);
+        return name.startsWith("flight.joy ") && name.endsWith(" Corvane");
+    };
+    QVERIFY(unmodifiedTitle());
+    // Buttons: button 1 shows "Ctrl + Shift + a" in slot 1. The dialog opens
+    // on it, and Enter keeps it; Add then modifies the mapping to itself.
+    QVERIFY(keys(QStringLiteral("ctrl+Tab ctrl+Tab ctrl+Tab ctrl+Tab")));
+    QVERIFY(press(editor, 1));
+    QVERIFY(keys(QStringLiteral("Tab Tab space")));
+    QVERIFY(editor.answer(dpy_, "Keystroke Selection", {}, QStringLiteral("Return")));
+    QVERIFY(keys(QStringLiteral("alt+a")));
+    QVERIFY(bells_->waitFor(1));
+    QVERIFY(unmodifiedTitle());
+    const QString copy = dir_.filePath(QStringLiteral("copy.joy"));
+    // The dialog offers the open file's name: replaced by another one.
+    QVERIFY(keys(QStringLiteral("alt+s")));
+    Window save = 0;
+    QVERIFY(QTest::qWaitFor(
+        [&] { return (save = editor.findWindow(dpy_, "Save Joystick Template")) != 0; }, kTimeout));
+    QVERIFY(focus(save) && keys(QStringLiteral("ctrl+a")) && type(copy) &&
+            keys(QStringLiteral("Return")));
+    QVERIFY(QTest::qWaitFor([&] { return !viewable(dpy_, save); }, kTimeout));
+    QVERIFY(focus(editor.window));
+    QVERIFY(editor.exit(dpy_));
+    QCOMPARE(corv::test::readFile(copy), original);
 }
 
 QTEST_GUILESS_MAIN(TestCorveditKeyboard)

@@ -3,6 +3,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace corv;
 
 class tst_ProfileFile : public QObject
@@ -16,6 +20,8 @@ private slots:
     void edit_data();
     void edit();
     void savesThroughLoad();
+    void savesInPlaceInAFolderThatRefusesNewFiles_data();
+    void savesInPlaceInAFolderThatRefusesNewFiles();
 };
 
 void tst_ProfileFile::read_data()
@@ -179,6 +185,49 @@ void tst_ProfileFile::savesThroughLoad()
 
     QVERIFY(!file.save(dir.path(), &error)); // a folder stands at the target
     QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(dir.path()));
+}
+
+void tst_ProfileFile::savesInPlaceInAFolderThatRefusesNewFiles_data()
+{
+    QTest::addColumn<int>("fileMode");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("writable file") << 0666 << true;
+    QTest::newRow("read-only file") << 0444 << false;
+}
+
+void tst_ProfileFile::savesInPlaceInAFolderThatRefusesNewFiles()
+{
+    QFETCH(int, fileMode);
+    QFETCH(bool, saved);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.ini"));
+    ProfileFile file = ProfileFile::fromBytes("[G]\nA=1\n");
+    QVERIFY(file.save(path));
+    file.writeString(QStringLiteral("G"), QStringLiteral("A"), QStringLiteral("2"));
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(fileMode)) == 0);
+    QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0555) == 0);
+    // Root writes anywhere: the save then runs as nobody in a child.
+    const bool asRoot = ::geteuid() == 0;
+    bool ok = false;
+    QString error;
+    if (asRoot) {
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(::setgid(65534) == 0 && ::setuid(65534) == 0 && file.save(path) ? 0 : 1);
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    } else {
+        ok = file.save(path, &error);
+    }
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    QCOMPARE(ok, saved);
+    ProfileFile again;
+    QCOMPARE(again.load(path), ProfileFile::LoadStatus::Loaded);
+    QCOMPARE(again.readString(QStringLiteral("G"), QStringLiteral("A"), QString()),
+             saved ? QStringLiteral("2") : QStringLiteral("1"));
+    if (!asRoot && !saved)
+        QCOMPARE(error, QStringLiteral("Unable to write to %1").arg(path));
 }
 
 QTEST_GUILESS_MAIN(tst_ProfileFile)
