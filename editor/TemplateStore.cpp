@@ -31,7 +31,7 @@ QString CheckBeforeSave(const Template& doc)
     const int highest = doc.HighestUsedMode();
     const bool hasButton = !doc.ModeSwitchButton.isEmpty();
     const bool hasKey = !doc.ModeSwitchKey.isEmpty();
-    if (highest > 1 && !hasButton && !hasKey) {
+    if (highest > 1 && !hasButton && !hasKey && !HasModeActions(doc)) {
         return QStringLiteral(
             "Joystick buttons have been programmed for more than one mode. "
             "You must specify either a mode switching button OR a mode switching keystroke "

@@ -123,6 +123,29 @@ std::optional<MappingAction> ParseMappingAction(QStringView text)
     return std::nullopt;
 }
 
+bool HasModeActions(const Template& tmpl)
+{
+    const auto separate =
+        std::find_if(tmpl.GlobalExtras.begin(), tmpl.GlobalExtras.end(), [](const auto& extra) {
+            return extra.first == QLatin1String("INPUTS") &&
+                   extra.second.trimmed().compare(QLatin1String("SEPARATE"), Qt::CaseInsensitive) ==
+                       0;
+        });
+    if (separate == tmpl.GlobalExtras.end())
+        return false;
+    for (const QList<ButtonMapping>& mode : tmpl.Mappings) {
+        for (const ButtonMapping& mapping : mode) {
+            for (const auto& [suffix, value] : mapping.Extras) {
+                const std::optional<MappingAction> action = ParseMappingAction(value);
+                if (suffix == QLatin1String("ACTION") &&
+                    (action == MappingAction::Mode || action == MappingAction::Layer))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
 QString MappingActionName(MappingAction action)
 {
     static const char* const names[] = {"TAP", "HOLD", "TOGGLE", "TURBO", "MODE", "LAYER"};

@@ -53,6 +53,10 @@ void ReadTemplate(const ProfileFile& file, Template& tmpl);
 std::optional<MappingAction> ParseMappingAction(QStringView text);
 QString MappingActionName(MappingAction action);
 
+// Whether a separate-inputs template reaches its modes through mappings of
+// its own (MODE or LAYER actions), so that it needs no mode-switch button.
+bool HasModeActions(const Template& tmpl);
+
 // A colour text the runtime cannot draw, with the key it came from.
 struct ColourError {
     QString Key;
