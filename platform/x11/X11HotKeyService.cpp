@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 #include <algorithm>
+#include <utility>
 
 namespace corv
 {
@@ -68,7 +69,10 @@ X11HotKeyService::~X11HotKeyService()
         return;
     for (Grab& grab : grabs_)
         ungrab(grab);
-    delete notifier_;
+    // Closing the connection, after the members here are gone, may be what
+    // finds the server gone: nobody is left to hear of it.
+    connection_.setOnLost(nullptr);
+    delete std::exchange(notifier_, nullptr);
 }
 
 void X11HotKeyService::connectionLost()

@@ -63,6 +63,9 @@ XTestKeyInjector::XTestKeyInjector(std::unique_ptr<XConnection> connection)
 XTestKeyInjector::~XTestKeyInjector()
 {
     releaseAll();
+    // Closing the connection, after the notifier is gone, may be what finds
+    // the server gone: nobody is left to hear of it.
+    connection_->setOnLost(nullptr);
     if (xkb_)
         XkbFreeKeyboard(xkb_, 0, True);
 }

@@ -3,6 +3,7 @@
 #include "platform/xtest/XTestKeyInjector.h"
 
 #include "KeyRecorderWindow.h"
+#include "PrivateXServer.h"
 #include "RunProgram.h"
 
 #include <QSignalSpy>
@@ -211,6 +212,28 @@ private slots:
         X11HotKeyService service(QStringLiteral(":9876"));
         QVERIFY(!service.registerHotKey(0, 0, 65));
         service.unregisterHotKey(0);
+    }
+
+    // A server that went away unnoticed is found gone by the close in the
+    // destructor: that must not reach what the destructor freed already.
+    void serverGoneUnnoticedUntilDestroyed()
+    {
+        for (int backend = 0; backend < 2; ++backend) {
+            PrivateXServer x;
+            if (!x.start())
+                QSKIP("Xvfb cannot be started");
+            QString error;
+            auto service = std::make_unique<X11HotKeyService>(x.display);
+            auto injector = XTestKeyInjector::open(x.display, &error);
+            QVERIFY2(injector, qPrintable(error));
+            QVERIFY(service->registerHotKey(1, 0, 121));
+            x.process.kill();
+            QVERIFY(x.process.waitForFinished(10000));
+            if (backend == 0)
+                service.reset();
+            else
+                injector.reset();
+        }
     }
 
 private:
