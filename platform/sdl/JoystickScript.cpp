@@ -37,6 +37,34 @@ QString shown(const QString& word)
     return word.size() > kMax ? text + QStringLiteral("...") : text;
 }
 
+// "axis K VALUE" or "axis K rest".
+std::optional<ScriptCommand> parseAxis(const QStringList& words, QString* error)
+{
+    if (words.size() != 3) {
+        *error = words.size() < 3 ? QStringLiteral("'axis' needs an axis and a value")
+                                  : QStringLiteral("too many words");
+        return std::nullopt;
+    }
+    const auto axis = number(words.at(1), ScriptCommand::Axes);
+    if (!axis || *axis == 0) {
+        *error = QStringLiteral("axis must be 1 to %1, not '%2'")
+                     .arg(ScriptCommand::Axes)
+                     .arg(shown(words.at(1)));
+        return std::nullopt;
+    }
+    const QString& arg = words.at(2);
+    if (arg.compare(u"rest", Qt::CaseInsensitive) == 0)
+        return ScriptCommand{ScriptCommand::Axis, *axis, 0, true};
+    bool ok = false;
+    const int value = arg.toInt(&ok, 10);
+    if (!ok || arg.startsWith(u'+') || value < -32768 || value > 32767) {
+        *error =
+            QStringLiteral("axis value must be -32768 to 32767 or rest, not '%1'").arg(shown(arg));
+        return std::nullopt;
+    }
+    return ScriptCommand{ScriptCommand::Axis, *axis, value};
+}
+
 } // namespace
 
 JoystickScript::JoystickScript(QObject* parent) : QObject(parent) {}
@@ -63,6 +91,8 @@ std::optional<ScriptCommand> JoystickScript::parseLine(const QString& line, QStr
         }
         return ScriptCommand{verb == u"unplug" ? ScriptCommand::Unplug : ScriptCommand::Plug, 0};
     }
+    if (verb == u"axis")
+        return parseAxis(words, error);
     if (words.size() != 2) {
         *error = words.size() == 1 ? QStringLiteral("'%1' needs a value").arg(shown(verb))
                                    : QStringLiteral("too many words");

@@ -13,11 +13,16 @@ namespace corv
 
 // One line of a virtual joystick script.
 struct ScriptCommand {
-    enum Kind { Press, Release, Buttons, Hat, Wait, Unplug, Plug };
+    enum Kind { Press, Release, Buttons, Hat, Wait, Unplug, Plug, Axis };
+    // The virtual joystick's axes: 1-4 two sticks, 5 and 6 two triggers.
+    static constexpr uint32_t Axes = 6;
     Kind kind = Press;
-    // Button 1..32, mask, hat angle (65535 centred) or milliseconds; 0 for
-    // unplug and plug.
+    // Button 1..32, mask, hat angle (65535 centred), milliseconds or axis
+    // 1..Axes; 0 for unplug and plug.
     uint32_t value = 0;
+    // Where an axis goes, unless it goes back to its rest.
+    int32_t position = 0;
+    bool rest = false;
 
     bool operator==(const ScriptCommand&) const = default;
 };

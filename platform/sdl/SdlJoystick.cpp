@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <SDL.h>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -70,6 +71,13 @@ QByteArray guidOf(int index)
            QByteArray(SDL_JoystickNameForIndex(index));
 }
 
+// Where the virtual joystick's axis rests: sticks in the middle, triggers
+// let go at one end.
+int32_t virtualRest(int axis)
+{
+    return axis >= 5 ? -32768 : 0;
+}
+
 // "1 hat", "2 hats": these lines are read by people.
 QString countOf(int n, const char* one, const char* many)
 {
@@ -105,8 +113,11 @@ SdlJoystick::~SdlJoystick()
     unwatchDevice();
     closeDevice();
     detachVirtual();
-    if (sdlStarted_)
+    if (sdlStarted_) {
+        if (eventsWanted_)
+            SDL_EventState(SDL_JOYAXISMOTION, SDL_IGNORE);
         SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    }
 }
 
 bool SdlJoystick::startSubsystem(std::string* error)
@@ -120,7 +131,8 @@ bool SdlJoystick::startSubsystem(std::string* error)
     }
     SDL_JoystickEventState(SDL_ENABLE);
     // Only buttons, the hat and devices coming and going are read; a stick
-    // that moves must not fill the queue between two polls.
+    // that moves must not fill the queue between two polls. Axes are read
+    // only while events are wanted, when the device is pumped.
     for (const Uint32 type : {SDL_JOYAXISMOTION, SDL_JOYBALLMOTION, SDL_JOYBATTERYUPDATED})
         SDL_EventState(type, SDL_IGNORE);
     return true;
@@ -224,12 +236,51 @@ QString SdlJoystick::description() const
 bool SdlJoystick::openDevice(int index)
 {
     joy_ = SDL_JoystickOpen(index);
+    if (joy_ && SDL_JoystickInstanceID(joy_) == virtualInstance_) {
+        // SDL takes the values a device has when it is opened for its rests,
+        // and a virtual one can be moved only once open: its triggers are let
+        // go, then it is opened again, before anyone has read it.
+        for (int k = 1; k <= int(ScriptCommand::Axes); ++k)
+            SDL_JoystickSetVirtualAxis(joy_, k - 1, Sint16(virtualRest(k)));
+        SDL_JoystickClose(joy_);
+        joy_ = SDL_JoystickOpen(index);
+    }
     if (!joy_)
         return false;
     instance_ = SDL_JoystickInstanceID(joy_);
     guid_ = guidOf(index);
     held_ = 0;
+    readRests();
+    // Opening sends each axis's value as motion; the device has not moved.
+    // Axes of other devices are never read, so all of them go.
+    SDL_FlushEvent(SDL_JOYAXISMOTION);
+    // A device just plugged in has told the receiver nothing yet.
+    sentButtons_ = 0;
+    sentHat_ = 0;
+    for (size_t i = 0; i < sentAxes_.size(); ++i)
+        sentAxes_[i] = axisRest(int(i) + 1);
     return true;
+}
+
+void SdlJoystick::readRests()
+{
+    axisRests_.assign(size_t(std::max(SDL_JoystickNumAxes(joy_), 0)), 0);
+    for (size_t i = 0; i < axisRests_.size(); ++i) {
+        Sint16 state = 0;
+        if (!SDL_JoystickGetAxisInitialState(joy_, int(i), &state))
+            state = SDL_JoystickGetAxis(joy_, int(i));
+        axisRests_[i] = state;
+    }
+}
+
+int SdlJoystick::axisCount() const
+{
+    return joy_ ? std::max(SDL_JoystickNumAxes(joy_), 0) : 0;
+}
+
+int32_t SdlJoystick::axisRest(int axis) const
+{
+    return axis >= 1 && size_t(axis) <= axisRests_.size() ? axisRests_[size_t(axis - 1)] : 0;
 }
 
 void SdlJoystick::closeDevice()
@@ -243,6 +294,8 @@ void SdlJoystick::closeDevice()
     // it is gone.
     latchedButtons_ = 0;
     latchedPov_ = JoyInfo::PovCentered;
+    releasedButtons_ = 0;
+    hatRecentred_ = false;
 }
 
 uint32_t SdlJoystick::liveButtons() const
@@ -256,12 +309,26 @@ uint32_t SdlJoystick::liveButtons() const
     return mask;
 }
 
+int32_t SdlJoystick::liveHat() const
+{
+    // SDL's hat bits are the ones events carry.
+    return joy_ && SDL_JoystickNumHats(joy_) > 0 ? SDL_JoystickGetHat(joy_, 0) & 0xF : 0;
+}
+
+void SdlJoystick::reportLiveState()
+{
+    sentButtons_ = liveButtons();
+    sentHat_ = liveHat();
+    for (size_t i = 0; i < sentAxes_.size(); ++i)
+        sentAxes_[i] = int(i) < axisCount() ? SDL_JoystickGetAxis(joy_, int(i)) : 0;
+}
+
 int SdlJoystick::attachVirtual()
 {
     SDL_VirtualJoystickDesc desc{};
     desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
     desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
-    desc.naxes = 0;
+    desc.naxes = Uint16(ScriptCommand::Axes);
     desc.nbuttons = 32;
     desc.nhats = 1;
     desc.name = VirtualName;
@@ -292,6 +359,8 @@ void SdlJoystick::setVirtualState()
     for (int b = 0; b < 32; ++b)
         SDL_JoystickSetVirtualButton(joy_, b, (scriptButtons_ >> b) & 1u);
     SDL_JoystickSetVirtualHat(joy_, 0, hatValue(scriptPov_));
+    for (size_t i = 0; i < scriptAxes_.size(); ++i)
+        SDL_JoystickSetVirtualAxis(joy_, int(i), Sint16(scriptAxes_[i]));
 }
 
 int SdlJoystick::openVirtual(const QString& path)
@@ -306,6 +375,8 @@ int SdlJoystick::openVirtual(const QString& path)
     waitMs_ = 0;
     scriptButtons_ = 0;
     scriptPov_ = JoyInfo::PovCentered;
+    for (size_t i = 0; i < scriptAxes_.size(); ++i)
+        scriptAxes_[i] = virtualRest(int(i) + 1);
     QString error;
     if (!script_->open(path, &error)) {
         captureError_ = QStringLiteral("cannot read the virtual joystick's script, %1; name "
@@ -334,6 +405,8 @@ int SdlJoystick::capture()
     captureError_.clear();
     if (!initSdl())
         return NoDriver;
+    if (eventsWanted_)
+        SDL_EventState(SDL_JOYAXISMOTION, SDL_ENABLE);
     int result = Captured;
     if (spec_.startsWith(QLatin1String("virtual:"))) {
         result = openVirtual(spec_.mid(8));
@@ -375,8 +448,13 @@ JoyInfo SdlJoystick::poll()
         info.dwButtons = latchedButtons_;
         info.dwPOV = latchedPov_;
     }
+    // Down at both polls is one hold only if it never came up in between.
+    info.pressedAgain =
+        (info.dwButtons & releasedButtons_) != 0 || (!info.hatCentred() && hatRecentred_);
     latchedButtons_ = 0;
     latchedPov_ = JoyInfo::PovCentered;
+    releasedButtons_ = 0;
+    hatRecentred_ = false;
     return info;
 }
 
@@ -394,12 +472,29 @@ void SdlJoystick::setMessagesWanted(bool wanted)
     arrangePump();
 }
 
+void SdlJoystick::setEventsWanted(bool wanted)
+{
+    if (wanted == eventsWanted_)
+        return;
+    if (sdlStarted_) {
+        // Read what came before with events off: the first event is a
+        // change from the state now.
+        if (wanted)
+            update();
+        SDL_EventState(SDL_JOYAXISMOTION, wanted ? SDL_ENABLE : SDL_IGNORE);
+        if (wanted)
+            reportLiveState();
+    }
+    eventsWanted_ = wanted;
+    arrangePump();
+}
+
 void SdlJoystick::arrangePump()
 {
     // The virtual joystick changes only when its script says so.
     if (script_ || !captured_)
         return;
-    if (messagesWanted_ && joy_) {
+    if ((messagesWanted_ || eventsWanted_) && joy_) {
         if (!deviceNotifier_ && !pumpTimer_->isActive() && !watchDevice())
             pumpTimer_->start();
     } else {
@@ -472,6 +567,10 @@ void SdlJoystick::apply(const ScriptCommand& command)
     case ScriptCommand::Hat:
         scriptPov_ = command.value;
         break;
+    case ScriptCommand::Axis:
+        scriptAxes_[command.value - 1] =
+            command.rest ? virtualRest(int(command.value)) : command.position;
+        break;
     case ScriptCommand::Unplug:
         detachVirtual();
         return;
@@ -537,34 +636,49 @@ void SdlJoystick::handleEvents()
     SDL_Event ev;
     while (SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_JOYAXISMOTION, SDL_JOYBATTERYUPDATED) == 1) {
         switch (ev.type) {
+        case SDL_JOYAXISMOTION:
+            if (eventsWanted_ && ev.jaxis.which == instance_ && ev.jaxis.axis < EventAxes)
+                queueEvent({JoyEvent::Axis, ev.jaxis.axis + 1, ev.jaxis.value});
+            break;
         case SDL_JOYHATMOTION:
-            if (ev.jhat.which == instance_ && ev.jhat.hat == 0 && ev.jhat.value != SDL_HAT_CENTERED)
+            if (ev.jhat.which != instance_ || ev.jhat.hat != 0)
+                break;
+            if (ev.jhat.value != SDL_HAT_CENTERED)
                 latchedPov_ = hatAngle(ev.jhat.value);
+            else
+                hatRecentred_ = true;
+            if (eventsWanted_)
+                queueEvent({JoyEvent::Hat, 0, ev.jhat.value & 0xF});
             break;
         case SDL_JOYBUTTONDOWN:
         case SDL_JOYBUTTONUP: {
             if (ev.jbutton.which != instance_)
                 break;
             const bool down = ev.type == SDL_JOYBUTTONDOWN;
-            if (down && ev.jbutton.button < 32)
-                latchedButtons_ |= 1u << ev.jbutton.button;
+            if (ev.jbutton.button < 32) {
+                (down ? latchedButtons_ : releasedButtons_) |= 1u << ev.jbutton.button;
+                if (eventsWanted_)
+                    queueEvent({JoyEvent::Button, ev.jbutton.button + 1, down ? 1 : 0});
+            }
             if (!messagesWanted_ || ev.jbutton.button >= 4)
                 break;
             const uint32_t bit = 1u << ev.jbutton.button;
             if (down == bool(held_ & bit))
                 break;
             held_ ^= bit;
-            outbox_.push_back({down, held_ | (bit << 8)});
+            outbox_.push_back({down ? Message::Down : Message::Up, held_ | (bit << 8), {}});
             break;
         }
         case SDL_JOYDEVICEREMOVED:
             if (ev.jdevice.which == instance_) {
-                // Buttons held at the moment of unplugging are reported
+                // Inputs held at the moment of unplugging are reported
                 // released, so nothing waits for an up that never comes.
+                if (eventsWanted_)
+                    queueRests();
                 for (uint32_t bit = 1; bit <= 8; bit <<= 1) {
                     if (held_ & bit) {
                         held_ &= ~bit;
-                        outbox_.push_back({false, held_ | (bit << 8)});
+                        outbox_.push_back({Message::Up, held_ | (bit << 8), {}});
                     }
                 }
                 closeDevice();
@@ -583,6 +697,53 @@ void SdlJoystick::handleEvents()
             break;
         }
     }
+}
+
+void SdlJoystick::queueEvent(const JoyEvent& event)
+{
+    // SDL repeats a value now and then (an axis's first one, a recentring
+    // of what was never pushed); the receiver hears of changes only.
+    switch (event.kind) {
+    case JoyEvent::Button: {
+        const uint32_t bit = 1u << (event.index - 1);
+        if (bool(sentButtons_ & bit) == bool(event.value))
+            return;
+        sentButtons_ ^= bit;
+        break;
+    }
+    case JoyEvent::Hat:
+        if (sentHat_ == event.value)
+            return;
+        sentHat_ = event.value;
+        break;
+    case JoyEvent::Axis: {
+        int32_t& sent = sentAxes_[size_t(event.index - 1)];
+        if (sent == event.value)
+            return;
+        sent = event.value;
+        // A moving stick sends a flood: one that has not gone out yet is
+        // overtaken by the newer value instead of queueing behind it.
+        if (!outbox_.empty() && outbox_.back().kind == Message::Event &&
+            outbox_.back().event.kind == JoyEvent::Axis &&
+            outbox_.back().event.index == event.index) {
+            outbox_.back().event.value = event.value;
+            return;
+        }
+        break;
+    }
+    }
+    outbox_.push_back({Message::Event, 0, event});
+}
+
+void SdlJoystick::queueRests()
+{
+    for (int b = 0; b < 32; ++b) {
+        if (sentButtons_ & (1u << b))
+            queueEvent({JoyEvent::Button, b + 1, 0});
+    }
+    queueEvent({JoyEvent::Hat, 0, 0});
+    for (int k = 1; k <= EventAxes; ++k)
+        queueEvent({JoyEvent::Axis, k, axisRest(k)});
 }
 
 void SdlJoystick::postDelivery()
@@ -608,10 +769,17 @@ void SdlJoystick::deliver()
         postDelivery();
     else if (script_ && script_->hasPending())
         resume_->start(0); // the script waited for its messages to go out
-    if (message.down)
+    switch (message.kind) {
+    case Message::Down:
         emit buttonDown(message.wParam);
-    else
+        break;
+    case Message::Up:
         emit buttonUp(message.wParam);
+        break;
+    case Message::Event:
+        emit joyEvent(message.event);
+        break;
+    }
 }
 
 } // namespace corv

@@ -39,6 +39,8 @@ private slots:
         QTest::newRow("carriage return") << "press 3\r" << int(ScriptCommand::Press) << 3u;
         QTest::newRow("unplug") << " unplug " << int(ScriptCommand::Unplug) << 0u;
         QTest::newRow("plug") << "PLUG" << int(ScriptCommand::Plug) << 0u;
+        QTest::newRow("axis") << "axis 1 -32768" << int(ScriptCommand::Axis) << 1u;
+        QTest::newRow("axis rest") << "AXIS\t6 Rest" << int(ScriptCommand::Axis) << 6u;
     }
     void goodLines()
     {
@@ -73,6 +75,11 @@ private slots:
         QTest::newRow("wait negative") << "wait -5" << true;
         QTest::newRow("unknown") << "jump 1" << true;
         QTest::newRow("unplug with a value") << "unplug 1" << true;
+        QTest::newRow("axis 7") << "axis 7 0" << true;
+        QTest::newRow("axis past the top") << "axis 1 32768" << true;
+        QTest::newRow("axis past the bottom") << "axis 2 -32769" << true;
+        QTest::newRow("axis centre") << "axis 4 centre" << true;
+        QTest::newRow("axis without value") << "axis 1" << true;
     }
     void ignoredAndBadLines()
     {
