@@ -810,6 +810,16 @@ public:
         return ev.type == MapNotify;
     }
 
+    // Drops the events that have come so far.
+    void drain()
+    {
+        XSync(dpy_, False);
+        while (XQLength(dpy_) > 0) {
+            XEvent ev;
+            XNextEvent(dpy_, &ev);
+        }
+    }
+
     // The arrival of the next key press (or release) within ms; -1 when none
     // came. One key at a time is typed, so any key will do.
     double wait(bool press, int ms)
@@ -875,7 +885,7 @@ static void GamepadLatency(benchmark::State& state, const char* keys)
         if (print)
             run.drain();
         else
-            window.wait(false, 0);
+            window.drain();
         const auto arrived = [&](bool down) {
             if (print)
                 return printed.wait(down ? "key 68 down" : "key 68 up", 1000);
