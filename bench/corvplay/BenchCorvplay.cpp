@@ -14,6 +14,12 @@
 //                   one thread measured over the same span, as percentages of
 //                   one core and with wake-ups per second (CORV_IDLE_RUNS,
 //                   default 3, of CORV_IDLE_SECONDS, default 30);
+//  GamepadIdleCpu - the same for a gamepad (INPUTS=SEPARATE) template, which
+//                   waits for the joystick's events and has no timer to tick;
+//  GamepadLatency - p50, p99 and max from a change of a button of the virtual
+//                   joystick to the key it holds arriving, through the print
+//                   backend and through XTest (CORV_LATENCY_CHANGES, default
+//                   1000 changes);
 //  ScriptFlood    - VmRSS before and after a script that waits an hour is
 //                   fed "press 1" lines as fast as it takes them
 //                   (CORV_FLOOD_SECONDS, default 20).
@@ -26,6 +32,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +42,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
+#include <random>
 #include <spawn.h>
 #include <sstream>
 #include <string>
@@ -286,11 +294,47 @@ private:
     pid_t pid_ = 0;
 };
 
-// One corvplay process, started with button 2 of its virtual joystick held.
+// A gamepad template: B1 holds D, B2 taps Z, the left stick holds A and W,
+// B3+B4 is a chord for Escape.
+const char kGamepadTemplate[] = R"([GLOBAL]
+MODE1NAME=Play
+MODES=1
+BUTTONS=5
+MODE_SWITCH_BUTTON=
+MODE_SWITCH_KEY=
+INPUTS=SEPARATE
+[MAPPING]
+BUTTON1=B1
+BUTTON2=B2
+BUTTON3=AXIS1_NEG
+BUTTON4=AXIS2_NEG
+BUTTON5=B3+B4
+[MODE1]
+BUTTON1_COUNT=1
+BUTTON1_1=68
+BUTTON1_ACTION=HOLD
+BUTTON2_COUNT=1
+BUTTON2_1=90
+BUTTON3_COUNT=1
+BUTTON3_1=65
+BUTTON3_ACTION=HOLD
+BUTTON4_COUNT=1
+BUTTON4_1=87
+BUTTON4_ACTION=HOLD
+BUTTON5_COUNT=1
+BUTTON5_1=27
+)";
+
+// What a run plays: the worked example (digital, polled), started with
+// button 2 of its virtual joystick held, or the gamepad template, which
+// acts only on presses made after start-up and is tapped until it types.
+enum class Play { Example, Gamepad };
+
+// One corvplay process.
 class Run
 {
 public:
-    explicit Run(Display* dpy) : dpy_(dpy)
+    explicit Run(Display* dpy, Play play = Play::Example) : dpy_(dpy), play_(play)
     {
         char dir[] = "/tmp/corvbenchXXXXXX";
         if (!mkdtemp(dir))
@@ -301,8 +345,13 @@ public:
             return;
         // Kept open both ways: writes never block and never find no reader.
         fifoFd_ = open(fifo_.c_str(), O_RDWR | O_CLOEXEC);
-        const char script[] = "press 2\n";
-        ok_ = fifoFd_ >= 0 && write(fifoFd_, script, sizeof script - 1) == sizeof script - 1;
+        if (play == Play::Gamepad) {
+            gamepad_ = dir_ + "/gamepad.joy";
+            std::ofstream(gamepad_) << kGamepadTemplate;
+            ok_ = fifoFd_ >= 0;
+            return;
+        }
+        ok_ = fifoFd_ >= 0 && send("press 2\n");
     }
 
     ~Run()
@@ -320,25 +369,36 @@ public:
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
-    // Starts the process and waits until it is ready; false on failure.
-    bool start(const char* templatePath)
+    // Starts the process and waits until it is ready: its window mapped and,
+    // with the print backend, the first key typed; false on failure. The
+    // gamepad plays its own template (templatePath null).
+    bool start(const char* templatePath, const char* keys = "print")
     {
         if (!ok_)
             return false;
+        if (!templatePath)
+            templatePath = gamepad_.c_str();
+        const bool print = std::strcmp(keys, "print") == 0;
         const std::string joystick = "virtual:" + fifo_;
         WatchMaps(dpy_);
         const double t0 = NowMs();
-        pid_ =
-            Spawn(CorvplayPath(),
-                  {CorvplayPath(), "--joystick", joystick.c_str(), "--keys", "print", templatePath},
-                  ChildEnvironment(dir_ + "/config"), &outFd_);
+        pid_ = Spawn(CorvplayPath(),
+                     {CorvplayPath(), "--joystick", joystick.c_str(), "--keys", keys, templatePath},
+                     ChildEnvironment(dir_ + "/config"), &outFd_);
         if (pid_ == 0)
             return false;
 
+        const char* typed = play_ == Play::Gamepad ? "key 90 down" : "key 32 down";
         std::string output;
-        while (windowMs < 0 || readyMs < 0) {
+        double tapped = -1e9;
+        while (windowMs < 0 || (print && readyMs < 0)) {
             if (NowMs() - t0 > 10000)
                 return false;
+            if (play_ == Play::Gamepad && print && NowMs() - tapped > 250) {
+                tapped = NowMs();
+                if (!send("press 2\nwait 20\nrelease 2\n"))
+                    return false;
+            }
             pollfd fds[2] = {{ConnectionNumber(dpy_), POLLIN, 0}, {outFd_, POLLIN, 0}};
             poll(fds, 2, 100);
             if (windowMs < 0 && MappedNow(dpy_, pid_))
@@ -349,7 +409,7 @@ public:
                 if (n <= 0)
                     return false;
                 output.append(buffer, size_t(n));
-                if (readyMs < 0 && output.find("key 32 down") != std::string::npos)
+                if (readyMs < 0 && output.find(typed) != std::string::npos)
                     readyMs = NowMs() - t0;
             } else if (fds[1].revents & (POLLHUP | POLLERR)) {
                 return false;
@@ -357,9 +417,16 @@ public:
         }
         XSelectInput(dpy_, DefaultRootWindow(dpy_), NoEventMask);
         // Let go of the button: from here on the joystick idles.
-        const char release[] = "release 2\n";
-        return write(fifoFd_, release, sizeof release - 1) == sizeof release - 1;
+        return play_ == Play::Gamepad || send("release 2\n");
     }
+
+    bool send(const std::string& script) const
+    {
+        return write(fifoFd_, script.data(), script.size()) == ssize_t(script.size());
+    }
+
+    // The pipe of what the process prints.
+    int outFd() const { return outFd_; }
 
     // Drains what the process prints, so it never blocks on a full pipe.
     void drain()
@@ -406,8 +473,10 @@ public:
 
 private:
     Display* dpy_;
+    Play play_;
     std::string dir_;
     std::string fifo_;
+    std::string gamepad_;
     int fifoFd_ = -1;
     int outFd_ = -1;
     pid_t pid_ = 0;
@@ -459,9 +528,10 @@ const char* const kTemplate = CORV_SOURCE_DIR "/examples/flight.joy";
 
 // Starts corvplay on the example; false, with the benchmark skipped, when it
 // does not get ready.
-bool StartOrSkip(Run& run, benchmark::State& state)
+bool StartOrSkip(Run& run, benchmark::State& state, const char* templatePath = kTemplate,
+                 const char* keys = "print")
 {
-    if (run.start(kTemplate))
+    if (run.start(templatePath, keys))
         return true;
     state.SkipWithError("corvplay did not get ready within 10 s");
     return false;
@@ -595,15 +665,15 @@ static void ResidentMemory(benchmark::State& state)
 }
 BENCHMARK(ResidentMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-static void IdleCpu(benchmark::State& state)
+void MeasureIdleCpu(benchmark::State& state, Play play)
 {
     const int runs = EnvInt("CORV_IDLE_RUNS", 3);
     const int seconds = EnvInt("CORV_IDLE_SECONDS", 30);
     std::vector<double> gui, timer, both, all, sleeper, guiWakes, timerWakes, sleeperWakes;
     for (auto _ : state) {
         for (int i = 0; i < runs; ++i) {
-            Run run(gDisplay);
-            if (!StartOrSkip(run, state))
+            Run run(gDisplay, play);
+            if (!StartOrSkip(run, state, play == Play::Gamepad ? nullptr : kTemplate))
                 return;
             Floor floor;
             if (!floor.startSleeper()) {
@@ -646,7 +716,213 @@ static void IdleCpu(benchmark::State& state)
     state.counters["gui_wakes_s"] = Median(guiWakes);
     state.counters["timer_wakes_s"] = Median(timerWakes);
 }
+
+static void IdleCpu(benchmark::State& state)
+{
+    MeasureIdleCpu(state, Play::Example);
+}
 BENCHMARK(IdleCpu)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The gamepad template waits for the joystick's events and polls nothing.
+static void GamepadIdleCpu(benchmark::State& state)
+{
+    MeasureIdleCpu(state, Play::Gamepad);
+}
+BENCHMARK(GamepadIdleCpu)->Iterations(1)->Unit(benchmark::kSecond);
+
+namespace
+{
+
+double Percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return -1;
+    std::sort(v.begin(), v.end());
+    const auto rank = size_t(std::ceil(p * double(v.size())));
+    return v[std::clamp<size_t>(rank, 1, v.size()) - 1];
+}
+
+// The key lines the print backend writes, each with the time the read that
+// brought it returned.
+class PrintedKeys
+{
+public:
+    explicit PrintedKeys(int fd) : fd_(fd) {}
+
+    // The arrival of the next line that starts with prefix, within ms; -1
+    // when none came.
+    double wait(const std::string& prefix, int ms)
+    {
+        const double end = NowMs() + ms;
+        for (;;) {
+            for (size_t nl = buffer_.find('\n'); nl != std::string::npos; nl = buffer_.find('\n')) {
+                const bool match = buffer_.compare(0, prefix.size(), prefix) == 0;
+                buffer_.erase(0, nl + 1);
+                if (match)
+                    return readAt_;
+            }
+            const double left = end - NowMs();
+            pollfd fd{fd_, POLLIN, 0};
+            if (left <= 0 || poll(&fd, 1, int(left) + 1) <= 0)
+                return -1;
+            char chunk[512];
+            const ssize_t n = read(fd_, chunk, sizeof chunk);
+            readAt_ = NowMs();
+            if (n <= 0)
+                return -1;
+            buffer_.append(chunk, size_t(n));
+        }
+    }
+
+private:
+    int fd_;
+    std::string buffer_;
+    double readAt_ = 0;
+};
+
+// A window of the bench's own on its own connection to the X display, which
+// holds the focus, so that what XTest types arrives there as key events.
+class FocusedWindow
+{
+public:
+    ~FocusedWindow()
+    {
+        if (dpy_)
+            XCloseDisplay(dpy_);
+    }
+
+    bool open()
+    {
+        dpy_ = XOpenDisplay(nullptr);
+        if (!dpy_)
+            return false;
+        window_ = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 400, 300, 200, 100, 0, 0,
+                                      WhitePixel(dpy_, DefaultScreen(dpy_)));
+        XSelectInput(dpy_, window_, KeyPressMask | KeyReleaseMask | StructureNotifyMask);
+        XMapWindow(dpy_, window_);
+        const double end = NowMs() + 5000;
+        XEvent ev;
+        do {
+            XNextEvent(dpy_, &ev);
+        } while (ev.type != MapNotify && NowMs() < end);
+        XSetInputFocus(dpy_, window_, RevertToParent, CurrentTime);
+        XSync(dpy_, False);
+        return ev.type == MapNotify;
+    }
+
+    // Drops the events that have come so far.
+    void drain()
+    {
+        XSync(dpy_, False);
+        while (XQLength(dpy_) > 0) {
+            XEvent ev;
+            XNextEvent(dpy_, &ev);
+        }
+    }
+
+    // The arrival of the next key press (or release) within ms; -1 when none
+    // came. One key at a time is typed, so any key will do.
+    double wait(bool press, int ms)
+    {
+        const double end = NowMs() + ms;
+        for (;;) {
+            while (XQLength(dpy_) > 0) {
+                XEvent ev;
+                XNextEvent(dpy_, &ev);
+                if (ev.type == (press ? KeyPress : KeyRelease))
+                    return readAt_;
+            }
+            const double left = end - NowMs();
+            pollfd fd{ConnectionNumber(dpy_), POLLIN, 0};
+            if (left <= 0 || poll(&fd, 1, int(left) + 1) <= 0)
+                return -1;
+            readAt_ = NowMs();
+            XEventsQueued(dpy_, QueuedAfterReading);
+        }
+    }
+
+private:
+    Display* dpy_ = nullptr;
+    Window window_ = 0;
+    double readAt_ = 0;
+};
+
+} // namespace
+
+// From writing a press or a release of B1 into the virtual joystick's pipe
+// to the key that B1 holds arriving: as a line of the print backend on
+// corvplay's standard output, or as an X key event on a focused window of
+// the bench's own with XTest. The changes come 5 to 15 ms apart, so the
+// player is asleep when each one comes, as it is in a game. The span holds
+// one more pipe (or X connection) hop than the player's own, so it is an
+// upper bound (CORV_LATENCY_CHANGES, default 1000).
+static void GamepadLatency(benchmark::State& state, const char* keys)
+{
+    const int changes = EnvInt("CORV_LATENCY_CHANGES", 1000);
+    const bool print = std::strcmp(keys, "print") == 0;
+    std::vector<double> latency;
+    for (auto _ : state) {
+        Run run(gDisplay, Play::Gamepad);
+        if (!StartOrSkip(run, state, nullptr, keys))
+            return;
+        FocusedWindow window;
+        PrintedKeys printed(run.outFd());
+        if (!print) {
+            if (!window.open()) {
+                state.SkipWithError("cannot map and focus a window of the bench's own");
+                return;
+            }
+            bool typed = false;
+            for (int i = 0; i < 40 && !typed; ++i)
+                typed = run.send("press 2\nwait 20\nrelease 2\n") && window.wait(true, 250) >= 0;
+            if (!typed) {
+                state.SkipWithError("corvplay typed nothing through XTest within 10 s");
+                return;
+            }
+        }
+        // Start-up work and the readiness tap are over before the first change.
+        usleep(500000);
+        if (print)
+            run.drain();
+        else
+            window.drain();
+        const auto arrived = [&](bool down) {
+            if (print)
+                return printed.wait(down ? "key 68 down" : "key 68 up", 1000);
+            return window.wait(down, 1000);
+        };
+        std::mt19937 random(1);
+        std::uniform_int_distribution<int> pauseUs(5000, 15000);
+        for (int i = 0; i < changes; ++i) {
+            const bool down = i % 2 == 0;
+            usleep(useconds_t(pauseUs(random)));
+            const double sent = NowMs();
+            if (!run.send(down ? "press 1\n" : "release 1\n")) {
+                state.SkipWithError("cannot write to the joystick's pipe");
+                return;
+            }
+            const double at = arrived(down);
+            if (at < 0) {
+                state.SkipWithError("a key did not come within 1 s of its change");
+                return;
+            }
+            latency.push_back(at - sent);
+        }
+        state.SetIterationTime(Percentile(latency, 0.5) / 1000.0);
+    }
+    state.counters["changes"] = double(latency.size());
+    state.counters["p50_ms"] = Percentile(latency, 0.5);
+    state.counters["p99_ms"] = Percentile(latency, 0.99);
+    state.counters["max_ms"] = Percentile(latency, 1.0);
+}
+BENCHMARK_CAPTURE(GamepadLatency, print, "print")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(GamepadLatency, xtest, "xtest")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 static void ScriptFlood(benchmark::State& state)
 {
