@@ -336,6 +336,12 @@ void DispatchEngine::JoystickEvent(const JoyEvent& event)
 {
     if (!tables_.SeparateInputs || stopped_)
         return;
+    if (event.kind == JoyEvent::Removed) {
+        // A toggle or a tap still playing is held by no input.
+        inputs_.clear();
+        CancelRuns();
+        return;
+    }
     // The state is settled before anything acts on it.
     std::vector<std::pair<int, bool>> changes;
     inputs_.apply(event,

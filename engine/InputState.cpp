@@ -53,6 +53,8 @@ void InputState::apply(const JoyEvent& event, int32_t axisRest, const Change& ch
         side(false);
         break;
     }
+    case JoyEvent::Removed:
+        break;
     }
 }
 

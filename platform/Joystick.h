@@ -28,7 +28,9 @@ struct JoyInfo {
 // One change of joystick 1's state, for templates whose inputs act each on
 // their own; sent in the order the changes happened.
 struct JoyEvent {
-    enum Kind : uint8_t { Button, Hat, Axis };
+    // Removed: the device went away (its inputs were reported at rest just
+    // before); whatever they set going must stop.
+    enum Kind : uint8_t { Button, Hat, Axis, Removed };
     // The hat's value: a direction bit each, two at once on a diagonal.
     static constexpr int32_t HatUp = 1, HatRight = 2, HatDown = 4, HatLeft = 8;
     Kind kind = Button;

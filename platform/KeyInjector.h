@@ -2,6 +2,7 @@
 
 #include <bitset>
 #include <functional>
+#include <set>
 
 namespace corv
 {
@@ -19,7 +20,22 @@ public:
 
     void keyDown(int vk);
     void keyUp(int vk);
-    // Releases every key this injector still holds down.
+    // A printable key with Shift, meant as the character that key gives with
+    // Shift on a US keyboard ("Shift + 3" is '#'). A backend that knows the
+    // layout types that character with whatever level it needs there; the
+    // others press Shift and the key.
+    void shiftedDown(int vk);
+    void shiftedUp(int vk);
+    // Any character, by its Unicode code point, with whatever key and level
+    // types it on the layout; nothing where canType() says no.
+    void characterDown(char32_t c);
+    void characterUp(char32_t c);
+    virtual bool canType(char32_t c) const
+    {
+        (void)c;
+        return false;
+    }
+    // Releases every key and character this injector still holds down.
     void releaseAll();
     bool isHeld(int vk) const { return vk >= 0 && vk < 256 && held_.test(static_cast<size_t>(vk)); }
     // Runs once if the backend loses what it types through (its X display
@@ -30,6 +46,13 @@ protected:
     KeyInjector() = default;
     // Backends implement the actual event; codes outside 0..255 never reach it.
     virtual void sendKey(int vk, bool down) = 0;
+    // By default Shift around the key, as the code says.
+    virtual void sendShifted(int vk, bool down);
+    virtual void sendCharacter(char32_t c, bool down)
+    {
+        (void)c;
+        (void)down;
+    }
     void reportLost()
     {
         if (onLost_)
@@ -38,6 +61,8 @@ protected:
 
 private:
     std::bitset<256> held_;
+    std::bitset<256> shiftedHeld_;
+    std::set<char32_t> charactersHeld_;
     std::function<void()> onLost_;
 };
 

@@ -48,6 +48,7 @@ public:
     void button(int n, bool down) { emit joyEvent({JoyEvent::Button, n, down ? 1 : 0}); }
     void hat(int32_t bits) { emit joyEvent({JoyEvent::Hat, 0, bits}); }
     void axis(int k, int32_t value) { emit joyEvent({JoyEvent::Axis, k, value}); }
+    void removed() { emit joyEvent({JoyEvent::Removed, 0, 0}); }
 };
 
 } // namespace corv

@@ -673,8 +673,10 @@ void SdlJoystick::handleEvents()
             if (ev.jdevice.which == instance_) {
                 // Inputs held at the moment of unplugging are reported
                 // released, so nothing waits for an up that never comes.
-                if (eventsWanted_)
+                if (eventsWanted_) {
                     queueRests();
+                    outbox_.push_back({Message::Event, 0, {JoyEvent::Removed, 0, 0}});
+                }
                 for (uint32_t bit = 1; bit <= 8; bit <<= 1) {
                     if (held_ & bit) {
                         held_ &= ~bit;
@@ -731,6 +733,8 @@ void SdlJoystick::queueEvent(const JoyEvent& event)
         }
         break;
     }
+    case JoyEvent::Removed:
+        break;
     }
     outbox_.push_back({Message::Event, 0, event});
 }

@@ -112,6 +112,7 @@ private slots:
 
 // A script of steps separated by ';': "bN down|up", "hat BITS", "axis K VALUE",
 // "wait MS", "expect REGEX" (the log so far), "disable", "enable", "stop",
+// "unplug" (the device went away),
 // "next" (the mode-switch hot key). The whole log must match the last column.
 void tst_SeparateInputs::play_data()
 {
@@ -166,6 +167,9 @@ void tst_SeparateInputs::play_data()
     QTest::newRow("held when enabled: nothing until pressed again")
         << "disable; axis 1 20000; enable; axis 1 0; axis 1 20000"
         << "68\\+";
+    QTest::newRow("unplugging ends a toggle and a turbo")
+        << "b4 down; b4 up; b3 down; unplug; wait 80"
+        << "81\\+ 70\\+ 70- 81-";
     QTest::newRow("the hot key lets go too") << "axis 1 20000; next"
                                              << "68\\+ 68- m2";
     QTest::newRow("stop lets go and ends a turbo") << "axis 1 20000; b3 down; stop; wait 80"
@@ -202,6 +206,8 @@ void tst_SeparateInputs::play()
             check(w.mid(1).join(u' ').remove(u'^').remove(u'$'));
         else if (verb == QLatin1String("disable") || verb == QLatin1String("enable"))
             e.engine.SetEnabled(verb == QLatin1String("enable"));
+        else if (verb == QLatin1String("unplug"))
+            e.joy.removed();
         else if (verb == QLatin1String("stop"))
             e.engine.Stop();
         else if (verb == QLatin1String("next"))
