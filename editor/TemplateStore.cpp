@@ -26,12 +26,29 @@ OpenResult error(const QString& text)
 
 } // namespace
 
+// Whether a mapping switches modes itself (ACTION=MODE or LAYER): such a
+// template reaches its other modes without a switch button or key.
+static bool SwitchesByMapping(const Template& doc)
+{
+    for (const QList<ButtonMapping>& mode : doc.Mappings) {
+        for (const ButtonMapping& mapping : mode) {
+            for (const auto& [key, value] : mapping.Extras) {
+                if (key == QLatin1String("ACTION") &&
+                    (value.compare(QLatin1String("MODE"), Qt::CaseInsensitive) == 0 ||
+                     value.compare(QLatin1String("LAYER"), Qt::CaseInsensitive) == 0))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
 QString CheckBeforeSave(const Template& doc)
 {
     const int highest = doc.HighestUsedMode();
     const bool hasButton = !doc.ModeSwitchButton.isEmpty();
     const bool hasKey = !doc.ModeSwitchKey.isEmpty();
-    if (highest > 1 && !hasButton && !hasKey) {
+    if (highest > 1 && !hasButton && !hasKey && !SwitchesByMapping(doc)) {
         return QStringLiteral(
             "Joystick buttons have been programmed for more than one mode. "
             "You must specify either a mode switching button OR a mode switching keystroke "
