@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QMessageBox>
+#include <QPair>
 #include <QString>
 #include <functional>
 
@@ -12,6 +14,17 @@ namespace corv::editor
 // closing the box answers Cancel where there is one.
 QMessageBox::StandardButton ShowMessage(QMessageBox::Icon kind, const QString& caption,
                                         const QString& text);
+
+// ShowMessage's box with more to say and more to answer: note stands under
+// text, and each of extra is one more button (Save, Discard, Ignore...),
+// named by labels where the standard name does not fit. ask gives the box
+// Cancel, which Escape answers; otherwise Escape answers OK. The tests'
+// handler gets kind, caption and text as from ShowMessage, and answers with
+// any of the buttons.
+QMessageBox::StandardButton
+ShowMessage(QMessageBox::Icon kind, const QString& caption, const QString& text,
+            const QString& note, QMessageBox::StandardButtons extra, bool ask,
+            const QList<QPair<QMessageBox::StandardButton, QString>>& labels = {});
 
 // Whether nobody can see a box (the program runs on the offscreen or
 // minimal platform): boxes then go to standard error, and those that ask

@@ -2,6 +2,7 @@
 
 #include "editor/Manual.h"
 #include "editor/MessageBox.h"
+#include "editor/RecentFiles.h"
 #include "editor/Summary.h"
 #include "editor/SummaryPrinter.h"
 #include "editor/TabStopDelegate.h"
@@ -9,6 +10,7 @@
 #include "editor/TfrmSelect.h"
 #include "platform/Joystick.h"
 #include "template/Colour.h"
+#include "template/KeyTable.h"
 #include "template/TemplateFile.h"
 #include "widgets/TColorGrid.h"
 #include "widgets/TExplorerButton.h"
@@ -19,6 +21,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -31,6 +35,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QPointer>
 #include <QProcess>
@@ -145,6 +150,37 @@ int AddExplanations(QGridLayout* layout, int row, std::initializer_list<const ch
     return row;
 }
 
+// Makes a keystroke field wide enough for the longest keystroke it can show,
+// all three modifiers and the widest key name, in its own font, so that no
+// keystroke is scrolled out of sight.
+void FitKeystrokes(QLineEdit* field)
+{
+    const QFontMetrics metrics(field->font());
+    int text = 0;
+    for (const KeyTableRow& row : KeyTable)
+        text = std::max(text, metrics.horizontalAdvance(
+                                  ComposeKeystroke(QLatin1String(row.Name), true, true, true)));
+    // The field's own hint is room for 17 x's and its margins and frame;
+    // the cursor position after the last letter must stay inside too.
+    const int frame = field->sizeHint().width() - 17 * metrics.horizontalAdvance(u'x');
+    field->setMinimumWidth(text + frame + 2);
+}
+
+// Says on a page why it cannot identify buttons; hidden while a joystick is captured.
+QLabel* NoJoystickLabel(const char* name, QWidget* parent)
+{
+    auto* label = Explanation(QStringLiteral("No joystick is connected, so buttons cannot be "
+                                             "identified. Connect one: it is taken as soon as "
+                                             "it is found."),
+                              parent);
+    label->setObjectName(QLatin1String(name));
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, QColor(128, 0, 0));
+    label->setPalette(pal);
+    label->hide();
+    return label;
+}
+
 } // namespace
 
 TfrmMain::TfrmMain(Joystick* joystick, QWidget* parent)
@@ -190,6 +226,10 @@ TfrmMain::TfrmMain(Joystick* joystick, QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
     if (joystick_)
         connect(joystick_, &Joystick::buttonDown, this, &TfrmMain::JoyButtonDown);
+    tmrCapture = new QTimer(this);
+    tmrCapture->setObjectName(QStringLiteral("tmrCapture"));
+    tmrCapture->setInterval(CaptureRetryInterval);
+    connect(tmrCapture, &QTimer::timeout, this, &TfrmMain::tmrCaptureTimer);
 
     FontDialog1 = new QFontDialog(this);
     FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
@@ -274,6 +314,74 @@ void TfrmMain::buildToolbar()
             connect(button, &TExplorerButton::OnClick, this, spec.click);
     }
     btnHints->setDropDownMenu(PopupMenu1);
+
+    // Save and Save As, on Save's own menu and on the keyboard.
+    SaveMenu = new QMenu(this);
+    SaveMenu->setObjectName(QStringLiteral("SaveMenu"));
+    Save1 = SaveMenu->addAction(QStringLiteral("&Save"), this, &TfrmMain::btnSaveClick);
+    Save1->setObjectName(QStringLiteral("Save1"));
+    Save1->setShortcut(QKeySequence::Save);
+    SaveAs1 = SaveMenu->addAction(QStringLiteral("Save &As..."), this, &TfrmMain::SaveAs1Click);
+    SaveAs1->setObjectName(QStringLiteral("SaveAs1"));
+    SaveAs1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    addActions({Save1, SaveAs1});
+    btnSave->setPopupMenu(SaveMenu);
+
+    // The templates opened last, on Open's menu; made afresh each time, so
+    // that files gone meanwhile are not offered.
+    OpenMenu = new QMenu(this);
+    OpenMenu->setObjectName(QStringLiteral("OpenMenu"));
+    connect(OpenMenu, &QMenu::aboutToShow, this, &TfrmMain::FillOpenMenu);
+    btnOpen->setPopupMenu(OpenMenu);
+    setAcceptDrops(true);
+}
+
+void TfrmMain::FillOpenMenu()
+{
+    OpenMenu->clear();
+    OpenMenu->addAction(QStringLiteral("&Open..."), this, &TfrmMain::btnOpenClick);
+    OpenMenu->addSeparator();
+    const QStringList files = RecentFiles::Files();
+    if (files.isEmpty())
+        OpenMenu->addAction(QStringLiteral("No recent templates"))->setEnabled(false);
+    for (int n = 0; n < files.size(); ++n) {
+        const QString path = files[n];
+        // "&1 flight.joy", its folder in the hint; a name's own & is no accelerator.
+        QAction* recent =
+            OpenMenu->addAction(QStringLiteral("&%1 %2").arg(n + 1).arg(
+                                    QFileInfo(path).fileName().replace(u'&', QStringLiteral("&&"))),
+                                this, [this, path] { OpenTemplatePath(path); });
+        recent->setData(path);
+        recent->setToolTip(path);
+        recent->setStatusTip(path);
+    }
+}
+
+// A template dropped on the window opens as Open would open it.
+static QString DroppedTemplate(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return QString();
+    const QUrl url = data->urls().constFirst();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedTemplate(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppedTemplate(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended: the boxes of the open must not hold up the
+    // program the file came from.
+    QMetaObject::invokeMethod(
+        this, [this, path] { OpenTemplatePath(path); }, Qt::QueuedConnection);
 }
 
 void TfrmMain::buildDescriptionPage()
@@ -392,6 +500,8 @@ void TfrmMain::buildIdentifyPage()
     layout->addWidget(new QLabel(QStringLiteral("Identified Buttons:"), group), 3, 1);
     layout->addWidget(lstIdentify, 4, 1, 4, 1);
     layout->setRowStretch(7, 1);
+    lblNoJoystickIdentify = NoJoystickLabel("lblNoJoystickIdentify", group);
+    layout->addWidget(lblNoJoystickIdentify, 8, 0, 1, -1);
     connect(lstIdentify, &QListWidget::itemSelectionChanged, this, &TfrmMain::lstIdentifyClick);
     connect(lstIdentify, &QListWidget::itemClicked, this, &TfrmMain::lstIdentifyClick);
 }
@@ -411,6 +521,7 @@ void TfrmMain::buildModePage()
     txtSwitchDesc = Field("txtSwitchDesc",
                           QStringLiteral("Only identified buttons will appear here"), true, group);
     txtSwitchKey = Field("txtSwitchKey", KeyHint, true, group);
+    FitKeystrokes(txtSwitchKey);
     layout->addWidget(
         new QLabel(QStringLiteral("Joystick Button - [ Press Required Joystick Button ]"), group),
         1, 0);
@@ -498,6 +609,7 @@ void TfrmMain::buildButtonsPage()
     for (int n = 1; n <= MaxSlots; ++n) {
         QLineEdit* key = Field(qPrintable(QStringLiteral("txtKey%1").arg(n)), KeyHint, true, group);
         txtKey[size_t(n - 1)] = key;
+        FitKeystrokes(key);
         const int column = (n - 1) / 3;
         const int row = (n - 1) % 3;
         keys->addWidget(new QLabel(QString::number(n), group), row, column * 2);
@@ -515,6 +627,8 @@ void TfrmMain::buildButtonsPage()
     layout->addLayout(modeRow, 0, 1);
     layout->addWidget(lstButtonSummary, 1, 1, 6, 1);
     layout->setRowStretch(6, 1);
+    lblNoJoystickButtons = NoJoystickLabel("lblNoJoystickButtons", group);
+    layout->addWidget(lblNoJoystickButtons, 7, 0, 1, -1);
     layout->setColumnStretch(0, 3);
     layout->setColumnStretch(1, 2);
 
@@ -620,8 +734,16 @@ void TfrmMain::buildSummaryPage()
 bool TfrmMain::FormCreate()
 {
     if (CaptureJoystick() != Joystick::Captured) {
-        ExitCode = 1;
-        return false;
+        if (!withoutJoystick_) {
+            ExitCode = 1;
+            return false;
+        }
+        // Templates are edited without identification until a joystick
+        // is plugged in.
+        lblNoJoystickIdentify->show();
+        lblNoJoystickButtons->show();
+        if (joystick_)
+            tmrCapture->start();
     }
     ResetTemplate();
     Doc.DigitalDevice = true;
@@ -641,8 +763,28 @@ int TfrmMain::CaptureJoystick()
     // itself where nobody can see it).
     if (!BoxesUnattended())
         std::fprintf(stderr, "corvedit: %s\n", qPrintable(text));
-    ShowMessage(QMessageBox::Critical, Error, text);
+    // OK ends the program; the user may instead go on without identification.
+    withoutJoystick_ =
+        ShowMessage(QMessageBox::Critical, Error, text,
+                    QStringLiteral("You can edit templates without a joystick, but not identify "
+                                   "buttons until one is connected."),
+                    QMessageBox::Ok | QMessageBox::Ignore, false,
+                    {{QMessageBox::Ignore, QStringLiteral("Edit &Without Joystick")}}) ==
+        QMessageBox::Ignore;
     return result;
+}
+
+void TfrmMain::tmrCaptureTimer()
+{
+    // Quietly: the user was told at start.
+    if (!joystick_ || joystick_->capture() != Joystick::Captured)
+        return;
+    tmrCapture->stop();
+    withoutJoystick_ = false;
+    joystick_->poll();
+    joystick_->setMessagesWanted(!Doc.DigitalDevice);
+    lblNoJoystickIdentify->hide();
+    lblNoJoystickButtons->hide();
 }
 
 QString TfrmMain::ButtonIdText(uint32_t number)
@@ -660,7 +802,8 @@ void TfrmMain::Timer1Timer()
     QPointer<TfrmMain> self(this);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     // The events may have changed the page or the device type.
-    if (!self || PollBusy || !Doc.DigitalDevice || !Timer1->isActive() || !joystick_)
+    if (!self || PollBusy || !Doc.DigitalDevice || !Timer1->isActive() || !joystick_ ||
+        withoutJoystick_)
         return;
     const JoyInfo info = joystick_->poll();
     if (info.nothingPressed()) {
@@ -676,7 +819,7 @@ void TfrmMain::Timer1Timer()
 
 void TfrmMain::JoyButtonDown(uint32_t wParam)
 {
-    if (!Doc.DigitalDevice)
+    if (!Doc.DigitalDevice && !withoutJoystick_)
         ShowPress(ButtonIdText(wParam));
 }
 
@@ -1187,8 +1330,8 @@ void TfrmMain::pagMainChange()
 
 void TfrmMain::ExplorerButton1Click()
 {
-    if (ShowMessage(QMessageBox::Question, Confirm, QStringLiteral("Start a new template?")) !=
-        QMessageBox::Ok)
+    if (!ConfirmLosingChanges(QMessageBox::Question, Confirm,
+                              QStringLiteral("Start a new template?")))
         return;
     ResetTemplate();
     DisableDeviceTypeChoice();
@@ -1224,6 +1367,27 @@ void TfrmMain::DocumentChanged()
         setWindowTitle(title);
 }
 
+bool TfrmMain::ConfirmLosingChanges(QMessageBox::Icon kind, const QString& caption,
+                                    const QString& text)
+{
+    if (!IsModified())
+        return ShowMessage(kind, caption, text) == QMessageBox::Ok;
+    const QString name = QFileInfo(TemplateFileName).fileName();
+    const QString note = name.isEmpty()
+                             ? QStringLiteral("This template has unsaved changes. Save them first?")
+                             : QStringLiteral("%1 has unsaved changes. Save them first?").arg(name);
+    switch (
+        ShowMessage(kind, caption, text, note, QMessageBox::Save | QMessageBox::Discard, true)) {
+    case QMessageBox::Save:
+        return SaveDocument();
+    case QMessageBox::Discard:
+    case QMessageBox::Ok:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TfrmMain::MarkSaved(const QByteArray& bytes)
 {
     savedDoc_ = Doc;
@@ -1252,7 +1416,7 @@ void TfrmMain::ChangeDeviceType(bool digital)
         digital
             ? QStringLiteral("Changing from Analog to Digital will clear all settings. Continue?")
             : QStringLiteral("Changing from Digital to Analog will clear all settings. Continue?");
-    if (ShowMessage(QMessageBox::Warning, Warning, text) == QMessageBox::Ok) {
+    if (ConfirmLosingChanges(QMessageBox::Warning, Warning, text)) {
         Doc.DigitalDevice = digital;
         ResetTemplate();
     }
@@ -1411,8 +1575,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     closeAsked_ = true;
     const auto done = qScopeGuard([this] { closeAsked_ = false; });
     DisableDeviceTypeChoice();
-    if (ShowMessage(QMessageBox::Question, Confirm, QStringLiteral("Exit The Corvane?")) ==
-        QMessageBox::Ok) {
+    if (ConfirmLosingChanges(QMessageBox::Question, Confirm, QStringLiteral("Exit The Corvane?"))) {
         hints_->SetShown(false);
         Timer1->stop();
         event->accept();
@@ -1427,7 +1590,18 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 
 void TfrmMain::btnSaveClick()
 {
+    SaveDocument();
+}
+
+void TfrmMain::SaveAs1Click()
+{
     SaveTemplateFile();
+}
+
+bool TfrmMain::SaveDocument()
+{
+    // The open file is written over without asking; a new one needs a name.
+    return WriteTemplate(TemplateFileName.isEmpty());
 }
 
 void TfrmMain::btnOpenClick()
@@ -1465,7 +1639,12 @@ QString TfrmMain::AskFileName(bool save, const QString& start)
     return dialog.selectedFiles().constFirst();
 }
 
-void TfrmMain::SaveTemplateFile()
+bool TfrmMain::SaveTemplateFile()
+{
+    return WriteTemplate(true);
+}
+
+bool TfrmMain::WriteTemplate(bool askName)
 {
     // Presses are handled while the dialog is open and can change the
     // document: what was checked is what is written.
@@ -1473,23 +1652,26 @@ void TfrmMain::SaveTemplateFile()
     const QString refusal = CheckBeforeSave(snapshot);
     if (!refusal.isEmpty()) {
         ShowMessage(QMessageBox::Information, Information, refusal);
-        return;
+        return false;
     }
     // The open file's folder and name, else the name last chosen here.
     const QString path =
-        AskFileName(true, TemplateFileName.isEmpty() ? lastSaved_ : TemplateFileName);
+        askName ? AskFileName(true, TemplateFileName.isEmpty() ? lastSaved_ : TemplateFileName)
+                : TemplateFileName;
     if (path.isEmpty())
-        return;
-    lastSaved_ = path;
+        return false;
+    if (askName)
+        lastSaved_ = path;
     QString error; // "Unable to write to" and the path
     // Nothing changed since the open: the file goes out as it came in.
     const QByteArray unchanged = snapshot == savedDoc_ ? savedBytes_ : QByteArray();
     QByteArray written;
     if (!SaveForEditing(snapshot, path, unchanged, &written, &error)) {
         ShowMessage(QMessageBox::Critical, Error, error);
-        return;
+        return false;
     }
     TemplateFileName = path;
+    RecentFiles::Add(path);
     // A press during the dialog stays in the document as an unsaved change.
     const Template later = Doc;
     Doc = snapshot;
@@ -1497,6 +1679,7 @@ void TfrmMain::SaveTemplateFile()
     Doc = later;
     DocumentChanged();
     BuildCompleteSummary();
+    return true;
 }
 
 void TfrmMain::OpenTemplateFile()
@@ -1511,10 +1694,23 @@ void TfrmMain::OpenTemplateFile()
 void TfrmMain::OpenTemplatePath(const QString& path)
 {
     Template opened;
-    const OpenResult result = OpenForEditing(path, opened);
+    OpenResult result = OpenForEditing(path, opened);
     if (result.status != OpenResult::Opened) {
         ShowMessage(result.icon, result.caption, result.text);
         return;
+    }
+    // Only unsaved changes are asked about; a document without them is
+    // replaced as it always was.
+    if (IsModified()) {
+        if (!ConfirmLosingChanges(QMessageBox::Question, Confirm,
+                                  QStringLiteral("Open %1?").arg(QFileInfo(path).fileName())))
+            return;
+        // The save may have written the very file to open.
+        result = OpenForEditing(path, opened);
+        if (result.status != OpenResult::Opened) {
+            ShowMessage(result.icon, result.caption, result.text);
+            return;
+        }
     }
     // From here on nothing asks: the open document is replaced.
     ResetTemplate();
@@ -1523,6 +1719,7 @@ void TfrmMain::OpenTemplatePath(const QString& path)
     ShowDocument();
     EnableDeviceTypeChoice();
     TemplateFileName = path;
+    RecentFiles::Add(path);
     MarkSaved(result.bytes);
     FillModeList();
     BuildCompleteSummary();

@@ -2,6 +2,7 @@
 
 #include "template/Template.h"
 
+#include <QMessageBox>
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -45,6 +46,8 @@ class TfrmMain : public QWidget
     Q_OBJECT
 public:
     static constexpr int PollInterval = 100;
+    // How often a joystick that was not there at start is looked for.
+    static constexpr int CaptureRetryInterval = 2000;
     // What the text fields take, so that a save never loses text: a file
     // value is read back to 1023 characters, a button's description to 255.
     static constexpr int MaxTextLength = 1023;
@@ -63,8 +66,9 @@ public:
     bool PollBusy = false;
     bool ButtonHeld = false;
 
-    // False when the program must end (the joystick could not be captured);
-    // the program then exits with ExitCode.
+    // False when the program must end (the joystick could not be captured
+    // and the user did not choose to edit without it); the program then
+    // exits with ExitCode.
     bool FormCreate();
     int ExitCode = 0;
 
@@ -83,6 +87,10 @@ public:
     QMenu* PopupMenu1;
     QAction* HintsOn1;
     QAction* HintsOff1;
+    QMenu* SaveMenu; // on btnSave: Save, Save As
+    QAction* Save1;
+    QAction* SaveAs1;
+    QMenu* OpenMenu; // on btnOpen: Open, the templates opened last
 
     // Pages.
     QTabWidget* pagMain;
@@ -107,6 +115,7 @@ public:
     QLineEdit* txtIdentifyId;
     QLineEdit* txtIdentifyDesc;
     QListWidget* lstIdentify;
+    QLabel* lblNoJoystickIdentify; // shown while no joystick is captured
     // Mode.
     QLineEdit* txtSwitchId; // hidden: the switch button's ButtonId
     QLineEdit* txtSwitchDesc;
@@ -120,6 +129,7 @@ public:
     QComboBox* cmbRepeat;
     std::array<QLineEdit*, MaxSlots> txtKey{}; // txtKey1..txtKey6
     QListWidget* lstButtonSummary;
+    QLabel* lblNoJoystickButtons;
     // Response.
     QSlider* trkResponse;
     QLabel* lblResponseValue;
@@ -132,6 +142,7 @@ public:
     QListWidget* lstCompleteSummary;
 
     QTimer* Timer1;
+    QTimer* tmrCapture; // runs while no joystick is captured
     QFontDialog* FontDialog1;
     TfrmSelect* frmSelect;
 
@@ -170,6 +181,8 @@ public:
     // Joystick.
     int CaptureJoystick();
     void Timer1Timer();
+    // Captures a joystick plugged in since the start.
+    void tmrCaptureTimer();
     void JoyButtonDown(uint32_t wParam);
     // Shows a ButtonId on the page shown, if it is one of the three that take it.
     void ShowPress(const QString& id);
@@ -185,6 +198,8 @@ public:
     void ExplorerButton1Click();
     void btnOpenClick();
     void btnSaveClick();
+    void SaveAs1Click();
+    void FillOpenMenu();
     void btnPrintClick();
     void btnExitClick();
     void btnHelpClick();
@@ -202,7 +217,8 @@ public:
     void EnableDeviceTypeChoice();
 
     // Save and open.
-    void SaveTemplateFile();
+    // True when the template was written. SaveTemplateFile asks for the name.
+    bool SaveTemplateFile();
     void OpenTemplateFile();
     // Opens path as the dialog's choice would (also for the command line).
     void OpenTemplatePath(const QString& path);
@@ -211,6 +227,13 @@ public:
     bool IsModified() const { return Doc != savedDoc_; }
     // Brings the title up to date after a change of the document.
     void DocumentChanged();
+    // Asks text as ShowMessage does. With unsaved changes the box also says
+    // so and offers to save them first (Save, Discard, Cancel). True when
+    // the action may go on: OK, or the changes saved or discarded.
+    bool ConfirmLosingChanges(QMessageBox::Icon kind, const QString& caption, const QString& text);
+    // Saves as the toolbar's Save does: to the open file, or under a name
+    // asked for when there is none. True when the template was written.
+    bool SaveDocument();
     // Asks for a template's path in the Save or Open dialog, which starts
     // at start when it is given; empty when cancelled.
     QString AskFileName(bool save, const QString& start);
@@ -218,6 +241,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override; // FormCloseQuery
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // A page of pagMain holding one group box, which it gives.
@@ -252,8 +277,11 @@ private:
     Joystick* joystick_;
     HintSwitch* hints_;
     bool closeAsked_ = false;
+    bool withoutJoystick_ = false; // editing goes on while none is captured
     // The document as last opened or saved, and that file's bytes.
     void MarkSaved(const QByteArray& bytes);
+    // Checks and writes the document, to a name asked for or to the open file.
+    bool WriteTemplate(bool askName);
     Template savedDoc_;
     QByteArray savedBytes_;
     QString lastSaved_;  // the name last chosen in the Save dialog

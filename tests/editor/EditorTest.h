@@ -9,7 +9,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSettings>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -34,6 +36,9 @@ protected:
 
     void createEditor(corv::Joystick* other = nullptr)
     {
+        // The editor's settings (the templates opened last) in a folder of the test's own.
+        static QTemporaryDir settings;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
         joystick = std::make_unique<corv::FakeJoystick>();
         boxes.clear();
         answers.clear();

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -28,6 +29,8 @@ private slots:
     }
 
     void captureFailureEndsTheProgram();
+    void editingWithoutJoystick_data();
+    void editingWithoutJoystick();
     void timerRunsOnlyOnButtonPages();
     void digitalPressesFromTheVirtualJoystick();
     void analogMessagesFromTheVirtualJoystick();
@@ -86,6 +89,52 @@ void TestIdentification::captureFailureEndsTheProgram()
         QCOMPARE(boxes[0].caption, QStringLiteral("Error"));
         QCOMPARE(boxes[0].text, QString(message));
     }
+}
+
+void TestIdentification::editingWithoutJoystick_data()
+{
+    QTest::addColumn<bool>("digital");
+    QTest::newRow("digital, polled") << true;
+    QTest::newRow("analog, button messages") << false;
+}
+
+void TestIdentification::editingWithoutJoystick()
+{
+    QFETCH(bool, digital);
+    FakeJoystick unplugged;
+    unplugged.captureResult = 167;
+    corv::editor::SetMessageHandler([this](QMessageBox::Icon, const QString&, const QString&) {
+        return answers.isEmpty() ? QMessageBox::Ok : answers.takeFirst();
+    });
+    answers << QMessageBox::Ignore; // going on without the joystick
+    frm = std::make_unique<TfrmMain>(&unplugged);
+    QVERIFY(frm->FormCreate());
+    frm->show();
+    if (!digital)
+        frm->rbAnalogue->click();
+    QCOMPARE(frm->tmrCapture->interval(), 2000);
+    // The pages that identify say why they cannot; nothing is read meanwhile.
+    for (QWidget* page : {frm->tabIdentify, frm->tabButtons}) {
+        showPage(page);
+        QVERIFY(frm->lblNoJoystickIdentify->isVisible() || frm->lblNoJoystickButtons->isVisible());
+        frm->Timer1Timer();
+        unplugged.press(1);
+        unplugged.release(1);
+        frm->tmrCaptureTimer(); // still away
+    }
+    QVERIFY(frm->txtButtonId->text().isEmpty() && unplugged.pollCalls == 0);
+
+    // Plugged in: taken at the next retry, and presses are identified.
+    unplugged.captureResult = 0;
+    QVERIFY(frm->tmrCapture->isActive());
+    frm->tmrCaptureTimer();
+    QVERIFY(!frm->tmrCapture->isActive() && !frm->lblNoJoystickButtons->isVisible());
+    QCOMPARE(unplugged.messagesWanted, !digital);
+    showPage(frm->tabIdentify);
+    unplugged.press(1);
+    frm->Timer1Timer();
+    QCOMPARE(frm->txtIdentifyId->text(), digital ? QStringLiteral("1") : QStringLiteral("257"));
+    frm.reset(); // before the joystick goes
 }
 
 void TestIdentification::timerRunsOnlyOnButtonPages()

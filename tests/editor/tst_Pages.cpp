@@ -36,6 +36,8 @@ private slots:
     void exitAsks();
     void deleteLeavesNoLineSelected();
     void helpLeavesNoDefunctOpener();
+    void keystrokeFieldsShowWholeKeystrokes_data();
+    void keystrokeFieldsShowWholeKeystrokes();
 
 private:
     // A document with something in every part.
@@ -279,6 +281,31 @@ void TestPages::helpLeavesNoDefunctOpener()
     };
     QTest::qWait(1000);
     QCOMPARE(defunctChildren(), 0);
+}
+
+void TestPages::keystrokeFieldsShowWholeKeystrokes_data()
+{
+    QTest::addColumn<int>("slot"); // 0 for the mode-switch key
+    QTest::addColumn<QString>("keystroke");
+    QTest::newRow("slot 1") << 1 << "Ctrl + Shift + Alt + Num Lock";
+    QTest::newRow("slot 6, right column") << 6 << "Ctrl + Shift + Alt + Num Lock";
+    QTest::newRow("mode-switch key") << 0 << "Ctrl + Shift + Alt + Scroll Lock";
+}
+
+void TestPages::keystrokeFieldsShowWholeKeystrokes()
+{
+    QFETCH(int, slot);
+    QFETCH(QString, keystroke);
+    QLineEdit* field = slot ? frm->txtKey[size_t(slot - 1)] : frm->txtSwitchKey;
+    showPage(slot ? frm->tabButtons : frm->tabMode);
+    QVERIFY(QTest::qWaitForWindowExposed(frm.get()));
+    field->setText(keystroke);
+    // The text is not scrolled: its first letter stands at the left edge
+    // with the cursor after the last one, and the field is inside the window.
+    field->setCursorPosition(int(keystroke.size()));
+    QCOMPARE(field->cursorPositionAt(QPoint(1, field->height() / 2)), 0);
+    const QRect shown(field->mapTo(frm.get(), QPoint(0, 0)), field->size());
+    QVERIFY(frm->rect().contains(shown));
 }
 
 QTEST_MAIN(TestPages)

@@ -2,6 +2,7 @@
 #include "EditorTest.h"
 #include "PdfText.h"
 #include "TestFiles.h"
+#include "editor/RecentFiles.h"
 #include "editor/SummaryPrinter.h"
 #include "template/TemplateFile.h"
 #include "widgets/TColorGrid.h"
@@ -10,8 +11,12 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace corv;
@@ -50,6 +55,11 @@ private slots:
     void mappingsWithoutKeys();
     void openAndSaveChangesNoTemplate_data();
     void openAndSaveChangesNoTemplate();
+    void unsavedChangesOfferSaving_data();
+    void unsavedChangesOfferSaving();
+    void saveAndSaveAs_data();
+    void saveAndSaveAs();
+    void recentAndDroppedTemplates();
 
 private:
     // Opens content as a template, changes the description so that the
@@ -513,6 +523,164 @@ void TestSaveOpen::openAndSaveChangesNoTemplate()
     closer.fileToChoose = path("other.joy");
     frm->SaveTemplateFile();
     QCOMPARE(readFile(path("other.joy")), original);
+}
+
+void TestSaveOpen::unsavedChangesOfferSaving_data()
+{
+    // The action; whether a.joy is open (else a new document) and changed;
+    // the answer; the Save dialog's choice (none: cancelled); the box's
+    // texts; whether the action went on.
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("opened");
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("saveAs");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<bool>("goesOn");
+    const QString untitled = "This template has unsaved changes. Save them first?";
+    QTest::newRow("new without changes: the box as ever")
+        << "new" << true << false << int(QMessageBox::Ok) << QString()
+        << QStringList{"Start a new template?", ""} << true;
+    QTest::newRow("new, saved first") << "new" << false << true << int(QMessageBox::Save) << "n.joy"
+                                      << QStringList{"Start a new template?", untitled} << true;
+    QTest::newRow("open, discarded")
+        << "open" << true << true << int(QMessageBox::Discard) << QString()
+        << QStringList{"Open b.joy?", "a.joy has unsaved changes. Save them first?"} << true;
+    QTest::newRow("device type, cancelled")
+        << "type" << false << true << int(QMessageBox::Cancel) << QString()
+        << QStringList{"Changing from Digital to Analog will clear all settings. Continue?",
+                       untitled}
+        << false;
+    QTest::newRow("exit, save cancelled keeps the window")
+        << "exit" << false << true << int(QMessageBox::Save) << QString()
+        << QStringList{"Exit The Corvane?", untitled} << false;
+}
+
+void TestSaveOpen::unsavedChangesOfferSaving()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, opened);
+    QFETCH(bool, modified);
+    QFETCH(int, answer);
+    QFETCH(QString, saveAs);
+    QFETCH(QStringList, texts);
+    QFETCH(bool, goesOn);
+    const QByteArray original = "[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\n";
+    if (opened)
+        frm->OpenTemplatePath(writeFile(path("a.joy"), original));
+    if (modified)
+        frm->txtTemplateDesc->setText("changed");
+    // The real boxes, answered from a timer.
+    corv::editor::SetMessageHandler({});
+    QStringList seen;
+    QMessageBox::StandardButtons buttons;
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal); box && seen.isEmpty()) {
+            seen << box->text() << box->informativeText();
+            buttons = box->standardButtons();
+            box->button(QMessageBox::StandardButton(answer))->click();
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(path(qPrintable(saveAs)));
+            QMetaObject::invokeMethod(dialog, saveAs.isEmpty() ? "reject" : "accept");
+        }
+    });
+    answerer.start(10);
+    const Template before = frm->Doc;
+    const QString b = writeFile(path("b.joy"), "[GLOBAL]\nMODE1NAME=B\nMODE_SWITCH_BUTTON=\n");
+    if (action == u"new")
+        frm->ExplorerButton1Click();
+    else if (action == u"open")
+        frm->OpenTemplatePath(b);
+    else if (action == u"type")
+        frm->rbAnalogue->click();
+    else
+        frm->close();
+    QCOMPARE(seen, texts);
+    QCOMPARE(buttons, modified ? QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel
+                               : QMessageBox::Ok | QMessageBox::Cancel);
+    if (!saveAs.isEmpty())
+        QVERIFY(readFile(path(qPrintable(saveAs))).contains("DESCRIPTION=changed\n"));
+    if (opened)
+        QCOMPARE(readFile(path("a.joy")), original);
+    QCOMPARE(frm->Doc == before, !goesOn);
+    QCOMPARE(frm->isVisible(), action != u"exit" || !goesOn);
+}
+
+void TestSaveOpen::saveAndSaveAs_data()
+{
+    QTest::addColumn<bool>("opened"); // a.joy is open, else a new document
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("asks");
+    QTest::newRow("Save writes the open file") << true << "Ctrl+S" << false;
+    QTest::newRow("Save asks for a new document's name") << false << "button" << true;
+    QTest::newRow("Save As asks for the open file's") << true << "Ctrl+Shift+S" << true;
+    QTest::newRow("Save As on Save's menu") << true << "menu" << true;
+}
+
+void TestSaveOpen::saveAndSaveAs()
+{
+    QFETCH(bool, opened);
+    QFETCH(QString, how);
+    QFETCH(bool, asks);
+    const QByteArray original = "[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\n";
+    if (opened)
+        frm->OpenTemplatePath(writeFile(path("a.joy"), original));
+    frm->txtTemplateDesc->setText("changed");
+    frm->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frm.get()));
+    ModalCloser closer;
+    closer.fileToChoose = path("b.joy");
+    if (how == u"button")
+        frm->btnSave->OnClick(frm->btnSave);
+    else if (how == u"menu")
+        frm->btnSave->PopupMenu()->actions().at(1)->trigger();
+    else
+        QTest::keySequence(frm.get(), QKeySequence(how));
+    QCOMPARE(closer.titles(), asks ? QStringList{"Save Joystick Template"} : QStringList());
+    const QString target = path(asks ? "b.joy" : "a.joy");
+    QVERIFY(readFile(target).contains("DESCRIPTION=changed\n"));
+    if (opened)
+        QCOMPARE(readFile(path("a.joy")) == original, asks);
+    QCOMPARE(frm->TemplateFileName, target);
+}
+
+void TestSaveOpen::recentAndDroppedTemplates()
+{
+    QSettings(QStringLiteral("Corvane"), QStringLiteral("corvedit")).clear();
+    // Ten opened, then the fourth newest again: the eight newest are kept,
+    // and one of them deleted since is not offered.
+    QStringList opened;
+    for (int n = 1; n <= 10; ++n) {
+        opened.prepend(writeFile(path(qPrintable(QStringLiteral("t%1.joy").arg(n))),
+                                 "[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\n"));
+        frm->OpenTemplatePath(opened.first());
+    }
+    frm->OpenTemplatePath(opened[3]);
+    opened.move(3, 0);
+    QVERIFY(QFile::remove(opened.takeAt(1)));
+    QMenu* menu = frm->btnOpen->PopupMenu();
+    emit menu->aboutToShow();
+    QStringList offered;
+    for (const QAction* action : menu->actions())
+        offered << action->data().toStringList();
+    QCOMPARE(offered, opened.mid(0, corv::editor::RecentFiles::MaxCount - 1));
+
+    // A recent file and a dropped one open as Open does, asking about unsaved changes.
+    frm->txtTemplateDesc->setText("changed");
+    answers << QMessageBox::Cancel;
+    menu->actions().constLast()->trigger();
+    QCOMPARE(lastBox(), "Open " + QFileInfo(offered.last()).fileName() + "?");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(opened[7])});
+    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(frm.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(frm.get(), &drop);
+    QVERIFY(QTest::qWaitFor([&] { return frm->TemplateFileName == opened[7]; }));
+    QCOMPARE(boxes.size(), 2);
 }
 
 QTEST_MAIN(TestSaveOpen)

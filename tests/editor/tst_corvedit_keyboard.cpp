@@ -344,8 +344,8 @@ void TestCorveditKeyboard::looksAtAFilledSlotAndChangesNothing()
     QVERIFY(bells_->waitFor(1));
     QVERIFY(unmodifiedTitle());
     const QString copy = dir_.filePath(QStringLiteral("copy.joy"));
-    // The dialog offers the open file's name: replaced by another one.
-    QVERIFY(keys(QStringLiteral("alt+s")));
+    // Save As offers the open file's name: replaced by another one.
+    QVERIFY(keys(QStringLiteral("ctrl+shift+s")));
     Window save = 0;
     QVERIFY(QTest::qWaitFor(
         [&] { return (save = editor.findWindow(dpy_, "Save Joystick Template")) != 0; }, kTimeout));
