@@ -162,6 +162,28 @@ int VkTable::linuxKey(int vk)
     return vk > 0 && vk < 256 ? kByCode[static_cast<size_t>(vk)].linuxKey : 0;
 }
 
+char32_t VkTable::usCharacter(int vk, bool shift)
+{
+    if (vk == 32)
+        return U' ';
+    if (vk >= 'A' && vk <= 'Z')
+        return shift ? char32_t(vk) : char32_t(vk - 'A' + 'a');
+    if (vk >= '0' && vk <= '9')
+        return shift ? char32_t(U")!@#$%^&*("[vk - '0']) : char32_t(vk);
+    static constexpr struct {
+        int vk;
+        char32_t plain, shifted;
+    } punctuation[] = {{186, U';', U':'}, {187, U'=', U'+'}, {188, U',', U'<'},
+                       {189, U'-', U'_'}, {190, U'.', U'>'}, {191, U'/', U'?'},
+                       {192, U'`', U'~'}, {219, U'[', U'{'}, {220, U'\\', U'|'},
+                       {221, U']', U'}'}, {222, U'\'', U'"'}};
+    for (const auto& row : punctuation) {
+        if (row.vk == vk)
+            return shift ? row.shifted : row.plain;
+    }
+    return 0;
+}
+
 std::span<const VkKey> VkTable::rows()
 {
     return kRows;

@@ -21,6 +21,9 @@ public:
     // 0 for codes outside the table (including 0 and anything outside 0..255).
     static unsigned long keysym(int vk);
     static int linuxKey(int vk);
+    // The character a printable key gives on a US keyboard, with or without
+    // Shift ('3' and '#', 'a' and 'A'); 0 for other keys and the keypad.
+    static char32_t usCharacter(int vk, bool shift);
     // Every row, in ascending code order.
     static std::span<const VkKey> rows();
 };
