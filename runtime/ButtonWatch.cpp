@@ -2,11 +2,11 @@
 
 #include "engine/DispatchEngine.h"
 #include "runtime/Messages.h"
+#include "template/RuntimeTemplate.h"
 
 #include <QStringList>
 #include <QTextStream>
-#include <cstdio>
-#include <utility>
+#include <array>
 
 namespace corv
 {
@@ -37,9 +37,8 @@ QString hatText(uint32_t angle)
 } // namespace
 
 ButtonWatch::ButtonWatch(Joystick* joystick, QTextStream& out, QObject* parent)
-    : ButtonWatch(joystick, out, *new QTextStream(stderr), parent)
+    : ButtonWatch(joystick, out, stderr_, parent)
 {
-    ownInputs_ = &inputs_;
 }
 
 ButtonWatch::ButtonWatch(Joystick* joystick, QTextStream& out, QTextStream& inputs, QObject* parent)
@@ -52,11 +51,10 @@ ButtonWatch::ButtonWatch(Joystick* joystick, QTextStream& out, QTextStream& inpu
     chordTimer_.setSingleShot(true);
     chordTimer_.setTimerType(Qt::PreciseTimer);
     connect(&chordTimer_, &QTimer::timeout, this, &ButtonWatch::writeChord);
-}
-
-ButtonWatch::~ButtonWatch()
-{
-    delete ownInputs_;
+    // The player's defaults, which is what a template without thresholds gets.
+    std::array<int32_t, MaxAxes> thresholds;
+    thresholds.fill(RuntimeTemplate::DefaultAxisThreshold);
+    state_.setThresholds(thresholds, RuntimeTemplate::AxisHysteresis);
 }
 
 bool ButtonWatch::Start()
@@ -109,44 +107,15 @@ void ButtonWatch::buttonDown(uint32_t wParam)
     write(DescribeMessage(wParam));
 }
 
-InputMask ButtonWatch::pressedBy(const JoyEvent& event)
-{
-    InputMask now = down_;
-    if (event.kind == JoyEvent::Button && event.index >= 1 && event.index <= MaxInputButtons) {
-        const InputMask b = inputBit(buttonInput(event.index));
-        now = event.value != 0 ? now | b : now & ~b;
-    } else if (event.kind == JoyEvent::Hat && event.index == 0) {
-        static constexpr std::pair<int32_t, int> directions[] = {
-            {JoyEvent::HatUp, HatUpInput},
-            {JoyEvent::HatRight, HatRightInput},
-            {JoyEvent::HatDown, HatDownInput},
-            {JoyEvent::HatLeft, HatLeftInput}};
-        for (const auto& [bit, input] : directions)
-            now = event.value & bit ? now | inputBit(input) : now & ~inputBit(input);
-    } else if (event.kind == JoyEvent::Axis && event.index >= 1 && event.index <= MaxAxes) {
-        const int64_t rest = joystick_->axisRest(event.index);
-        for (const bool positive : {true, false}) {
-            const InputMask b = inputBit(axisInput(event.index, positive));
-            const int64_t range = positive ? 32767 - rest : rest + 32768;
-            if (range <= 0)
-                continue; // the axis rests at this end
-            const int64_t percent =
-                (positive ? event.value - rest : rest - event.value) * 100 / range;
-            if (percent >= AxisPercent)
-                now |= b;
-            else if (percent < AxisPercent - AxisHysteresis)
-                now &= ~b;
-        }
-    }
-    const InputMask pressed = now & ~down_;
-    down_ = now;
-    return pressed;
-}
-
 void ButtonWatch::joyEvent(const JoyEvent& event)
 {
     // A hat may turn two directions on at once (a diagonal).
-    const InputMask pressed = pressedBy(event);
+    InputMask pressed = 0;
+    state_.apply(event, event.kind == JoyEvent::Axis ? joystick_->axisRest(event.index) : 0,
+                 [&pressed](int input, bool on) {
+                     if (on)
+                         pressed |= inputBit(input);
+                 });
     if (pressed == 0)
         return;
     if (chord_ == 0)

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "engine/InputState.h"
 #include "platform/Joystick.h"
 #include "template/Inputs.h"
 
 #include <QObject>
 #include <QString>
+#include <QTextStream>
 #include <QTimer>
 #include <cstdint>
-
-class QTextStream;
 
 namespace corv
 {
@@ -26,13 +26,10 @@ class ButtonWatch : public QObject
     Q_OBJECT
 public:
     static constexpr int ChordMs = 50;
-    static constexpr int AxisPercent = 50; // of the way from rest to the end
-    static constexpr int AxisHysteresis = 10;
 
     ButtonWatch(Joystick* joystick, QTextStream& out, QObject* parent = nullptr);
     ButtonWatch(Joystick* joystick, QTextStream& out, QTextStream& inputs,
                 QObject* parent = nullptr);
-    ~ButtonWatch() override;
 
     // Captures the joystick, names it on the first line and starts polling
     // at the player's interval. False, with the reason on standard error,
@@ -45,9 +42,6 @@ public:
     static QString DescribeMessage(uint32_t wParam);
 
 private:
-    // Follows one event in down_; the inputs it pressed. Axes count from
-    // their rest; a trigger resting at one end has one side.
-    InputMask pressedBy(const JoyEvent& event);
     void buttonDown(uint32_t wParam);
     void joyEvent(const JoyEvent& event);
     void writeChord();
@@ -55,12 +49,13 @@ private:
 
     Joystick* joystick_;
     QTextStream& out_;
-    QTextStream* ownInputs_ = nullptr;
+    QTextStream stderr_{stderr}; // the names' stream unless one is given
     QTextStream& inputs_;
     QTimer timer_;
     JoyInfo last_;
-    // Inputs down now, and those pressed since the chord window opened.
-    InputMask down_ = 0;
+    // Inputs down now, as the player sees them, and those pressed since the
+    // chord window opened.
+    InputState state_;
     InputMask chord_ = 0;
     QTimer chordTimer_;
 };
