@@ -1,8 +1,7 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
+#include "engine/SlotSteps.h"
+
 #include <map>
 
 namespace corv
@@ -17,23 +16,16 @@ class KeyPresser
 {
 public:
     explicit KeyPresser(KeyInjector* keys) : keys_(keys) {}
-    void press(int vk);
-    void release(int vk);
-    // A printable key meant with Shift, and a character by code point: each
-    // counted on its own, as the backend types them its own way.
-    void pressShifted(int vk);
-    void releaseShifted(int vk);
-    void pressCharacter(char32_t c);
-    void releaseCharacter(char32_t c);
-    // Every key up, counts cleared.
+    // A step's modifiers and key, each counted on its own; let go in the
+    // reverse order.
+    void press(const SlotStep& step);
+    void release(const SlotStep& step);
+    // Everything up, counts cleared.
     void releaseAll();
-    int holders(int vk) const { return vk >= 0 && vk < 256 ? count_[std::size_t(vk)] : 0; }
 
 private:
     KeyInjector* keys_;
-    std::array<uint16_t, 256> count_{};
-    std::array<uint16_t, 256> shifted_{};
-    std::map<char32_t, int> characters_;
+    std::map<StepKey, int> counts_;
 };
 
 } // namespace corv

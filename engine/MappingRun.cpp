@@ -5,15 +5,6 @@
 namespace corv
 {
 
-namespace
-{
-
-constexpr int VkShift = 16;
-constexpr int VkControl = 17;
-constexpr int VkMenu = 18;
-
-} // namespace
-
 MappingRun::MappingRun(const Mapping& mapping, std::vector<SlotStep> steps, KeyPresser& keys,
                        QObject* parent)
     : QObject(parent), mapping_(mapping), steps_(std::move(steps)), keys_(keys)
@@ -28,7 +19,7 @@ MappingRun::~MappingRun()
     // What is down must not outlive the run, however it ends.
     timer_.stop();
     if (slotDown_)
-        releaseSlot(steps_[size_t(slot_)]);
+        keys_.release(steps_[size_t(slot_)]);
     if (holding_)
         releaseAll();
 }
@@ -39,42 +30,10 @@ bool MappingRun::repeats() const
            (mapping_.Action == MappingAction::Tap && mapping_.Repeat);
 }
 
-void MappingRun::pressSlot(const SlotStep& slot)
-{
-    if (slot.Ctrl)
-        keys_.press(VkControl);
-    if (slot.Shift)
-        keys_.press(VkShift);
-    if (slot.Alt)
-        keys_.press(VkMenu);
-    if (slot.Character != 0)
-        keys_.pressCharacter(slot.Character);
-    else if (slot.Shifted)
-        keys_.pressShifted(slot.Vk);
-    else
-        keys_.press(slot.Vk);
-}
-
-void MappingRun::releaseSlot(const SlotStep& slot)
-{
-    if (slot.Character != 0)
-        keys_.releaseCharacter(slot.Character);
-    else if (slot.Shifted)
-        keys_.releaseShifted(slot.Vk);
-    else
-        keys_.release(slot.Vk);
-    if (slot.Alt)
-        keys_.release(VkMenu);
-    if (slot.Shift)
-        keys_.release(VkShift);
-    if (slot.Ctrl)
-        keys_.release(VkControl);
-}
-
 void MappingRun::pressAll()
 {
     for (const SlotStep& step : steps_)
-        pressSlot(step);
+        keys_.press(step);
     holding_ = true;
 }
 
@@ -82,7 +41,7 @@ void MappingRun::releaseAll()
 {
     holding_ = false;
     for (auto step = steps_.rbegin(); step != steps_.rend(); ++step)
-        releaseSlot(*step);
+        keys_.release(*step);
 }
 
 void MappingRun::start()
@@ -133,7 +92,7 @@ void MappingRun::cancel()
         return;
     timer_.stop();
     if (slotDown_)
-        releaseSlot(steps_[size_t(slot_)]);
+        keys_.release(steps_[size_t(slot_)]);
     slotDown_ = false;
     tapping_ = false;
     if (holding_)
@@ -157,14 +116,14 @@ void MappingRun::tapStep()
     while (slot_ < stepCount()) {
         const SlotStep& slot = steps_[size_t(slot_)];
         if (!slotDown_) {
-            pressSlot(slot);
+            keys_.press(slot);
             slotDown_ = true;
             if (mapping_.PressMs > 0) {
                 timer_.start(mapping_.PressMs);
                 return;
             }
         }
-        releaseSlot(slot);
+        keys_.release(slot);
         slotDown_ = false;
         ++slot_;
         if (slot_ < stepCount() && mapping_.GapMs > 0) {

@@ -41,8 +41,6 @@ signals:
 
 private:
     bool repeats() const;
-    void pressSlot(const SlotStep& slot);
-    void releaseSlot(const SlotStep& slot);
     int stepCount() const { return int(steps_.size()); }
     void startTap();
     void tapStep();

@@ -42,30 +42,47 @@ std::vector<SlotStep> MappingSteps(const Mapping& mapping, bool characters)
     return steps;
 }
 
+StepKeys KeysOf(const SlotStep& step)
+{
+    StepKeys out;
+    auto add = [&out](StepKey::Kind kind, char32_t code) {
+        out.keys[size_t(out.count++)] = {kind, code};
+    };
+    if (step.Ctrl)
+        add(StepKey::Key, VkControl);
+    if (step.Shift)
+        add(StepKey::Key, VkShift);
+    if (step.Alt)
+        add(StepKey::Key, VkMenu);
+    if (step.Character != 0)
+        add(StepKey::Character, step.Character);
+    else
+        add(step.Shifted ? StepKey::Shifted : StepKey::Key, char32_t(step.Vk));
+    return out;
+}
+
+void SendStepKey(KeyInjector& keys, const StepKey& key, bool down)
+{
+    switch (key.kind) {
+    case StepKey::Key:
+        down ? keys.keyDown(int(key.code)) : keys.keyUp(int(key.code));
+        break;
+    case StepKey::Shifted:
+        down ? keys.shiftedDown(int(key.code)) : keys.shiftedUp(int(key.code));
+        break;
+    case StepKey::Character:
+        down ? keys.characterDown(key.code) : keys.characterUp(key.code);
+        break;
+    }
+}
+
 void TypeStep(KeyInjector& keys, const SlotStep& step)
 {
-    if (step.Ctrl)
-        keys.keyDown(VkControl);
-    if (step.Shift)
-        keys.keyDown(VkShift);
-    if (step.Alt)
-        keys.keyDown(VkMenu);
-    if (step.Character != 0) {
-        keys.characterDown(step.Character);
-        keys.characterUp(step.Character);
-    } else if (step.Shifted) {
-        keys.shiftedDown(step.Vk);
-        keys.shiftedUp(step.Vk);
-    } else {
-        keys.keyDown(step.Vk);
-        keys.keyUp(step.Vk);
-    }
-    if (step.Alt)
-        keys.keyUp(VkMenu);
-    if (step.Shift)
-        keys.keyUp(VkShift);
-    if (step.Ctrl)
-        keys.keyUp(VkControl);
+    const StepKeys pressed = KeysOf(step);
+    for (const StepKey& key : pressed)
+        SendStepKey(keys, key, true);
+    for (auto key = pressed.end(); key != pressed.begin();)
+        SendStepKey(keys, *--key, false);
 }
 
 } // namespace corv

@@ -2,6 +2,8 @@
 
 #include "template/RuntimeTemplate.h"
 
+#include <array>
+#include <cstdint>
 #include <vector>
 
 namespace corv
@@ -20,6 +22,26 @@ struct SlotStep {
     char32_t Character = 0;
     bool Shifted = false;
 };
+
+// One request to the backend that a step makes: a key, a key meant with
+// Shift, or a character.
+struct StepKey {
+    enum Kind : uint8_t { Key, Shifted, Character };
+    Kind kind = Key;
+    char32_t code = 0;
+    auto operator<=>(const StepKey&) const = default;
+};
+
+// What a step presses, in order (Ctrl, Shift, Alt as set, then the key);
+// it lets go in the reverse order.
+struct StepKeys {
+    std::array<StepKey, 4> keys{};
+    int count = 0;
+    const StepKey* begin() const { return keys.data(); }
+    const StepKey* end() const { return keys.data() + count; }
+};
+StepKeys KeysOf(const SlotStep& step);
+void SendStepKey(KeyInjector& keys, const StepKey& key, bool down);
 
 // The steps of a mapping: its slots, then its text (a line break is Enter).
 // characters: Shift on a key is its US character, typed by the backend on
