@@ -44,6 +44,17 @@ int highestSlot(const ButtonMapping& mapping)
     return 0;
 }
 
+// A mapping whose ACTION is MODE or LAYER: it acts without keys.
+bool SwitchesModes(const ButtonMapping& mapping)
+{
+    return std::any_of(mapping.Extras.begin(), mapping.Extras.end(), [](const auto& extra) {
+        if (extra.first != QLatin1String("ACTION"))
+            return false;
+        const std::optional<MappingAction> action = ParseMappingAction(extra.second);
+        return action == MappingAction::Mode || action == MappingAction::Layer;
+    });
+}
+
 std::set<QString> mappedButtonIds(const Template& tmpl)
 {
     std::set<QString> distinct;
@@ -177,14 +188,8 @@ bool HasModeActions(const Template& tmpl)
     if (separate == tmpl.GlobalExtras.end())
         return false;
     for (const QList<ButtonMapping>& mode : tmpl.Mappings) {
-        for (const ButtonMapping& mapping : mode) {
-            for (const auto& [suffix, value] : mapping.Extras) {
-                const std::optional<MappingAction> action = ParseMappingAction(value);
-                if (suffix == QLatin1String("ACTION") &&
-                    (action == MappingAction::Mode || action == MappingAction::Layer))
-                    return true;
-            }
-        }
+        if (std::any_of(mode.begin(), mode.end(), SwitchesModes))
+            return true;
     }
     return false;
 }
@@ -292,21 +297,12 @@ QString CheckMappingLimit(const Template& tmpl)
 
 bool IsUsableMapping(const ButtonMapping& mapping)
 {
-    if (highestSlot(mapping) > 0)
+    if (highestSlot(mapping) > 0 || SwitchesModes(mapping))
         return true;
-    // A mode or layer switch acts without keys, a text or a character slot
-    // with keys the editor cannot show.
-    for (const auto& [suffix, value] : mapping.Extras) {
-        if (suffix == QLatin1String("TEXT") || suffix.endsWith(QLatin1String("_CHAR")))
-            return true;
-    }
-    for (const auto& [suffix, value] : mapping.Extras) {
-        if (suffix == QLatin1String("ACTION")) {
-            const std::optional<MappingAction> action = ParseMappingAction(value);
-            return action == MappingAction::Mode || action == MappingAction::Layer;
-        }
-    }
-    return false;
+    // A text or a character slot types keys the editor cannot show.
+    return std::any_of(mapping.Extras.begin(), mapping.Extras.end(), [](const auto& extra) {
+        return extra.first == QLatin1String("TEXT") || extra.first.endsWith(QLatin1String("_CHAR"));
+    });
 }
 
 bool WriteTemplate(const Template& given, ProfileFile& file, QString* error)
