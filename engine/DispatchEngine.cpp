@@ -51,6 +51,12 @@ void DispatchEngine::LoadTables(const RuntimeTemplate& t)
         thresholds[axis] = tables_.AxisThresholds[axis] != 0 ? tables_.AxisThresholds[axis]
                                                              : tables_.AxisThreshold;
     inputs_.setThresholds(thresholds, RuntimeTemplate::AxisHysteresis);
+    // What each mapping types, worked out once rather than on every send.
+    const bool characters = keys_ && keys_->typesCharacters() && !tables_.KeysByPosition;
+    for (size_t m = 0; m < steps_.size(); ++m) {
+        for (size_t k = 0; k < steps_[m].size(); ++k)
+            steps_[m][k] = MappingSteps(tables_.Mappings[m][k], characters);
+    }
     RebuildBindings();
 }
 
@@ -240,18 +246,14 @@ void DispatchEngine::SendMapping(int32_t k)
     const Mapping* mapping = CurrentMapping(k);
     if (!mapping || !keys_ || stopped_)
         return;
-    for (const SlotStep& step : MappingSteps(*mapping, TypesCharacters()))
+    for (const SlotStep& step : steps_[size_t(currentMode_ - 1)][size_t(k - 1)])
         TypeStep(*keys_, step);
 }
 
-bool DispatchEngine::TypesCharacters() const
+MappingRun* DispatchEngine::StartRun(int32_t k)
 {
-    return keys_ && keys_->typesCharacters() && !tables_.KeysByPosition;
-}
-
-MappingRun* DispatchEngine::StartRun(const Mapping& mapping)
-{
-    auto* run = new MappingRun(mapping, MappingSteps(mapping, TypesCharacters()), presser_, this);
+    auto* run = new MappingRun(*CurrentMapping(k), steps_[size_t(currentMode_ - 1)][size_t(k - 1)],
+                               presser_, this);
     connect(run, &MappingRun::finished, run, &QObject::deleteLater);
     run->start();
     return run;
@@ -267,7 +269,7 @@ void DispatchEngine::StartCombinedRun(int32_t k)
         toggle->cancel(); // the second press lets go
         return;
     }
-    combinedRun_ = StartRun(*mapping);
+    combinedRun_ = StartRun(k);
     if (mapping->Action == MappingAction::Toggle)
         toggle = combinedRun_;
 }
@@ -480,7 +482,7 @@ void DispatchEngine::Fire(InputMask inputs)
     }
     if (!keys_)
         return;
-    MappingRun* run = StartRun(mapping);
+    MappingRun* run = StartRun(binding.K);
     if (!run->isFinished())
         active_.push_back({inputs, binding.K, currentMode_, run, 0});
 }

@@ -2,6 +2,7 @@
 
 #include "engine/InputState.h"
 #include "engine/KeyPresser.h"
+#include "engine/SlotSteps.h"
 #include "platform/Joystick.h"
 #include "template/RuntimeTemplate.h"
 
@@ -110,11 +111,11 @@ private:
     const Mapping* CurrentMapping(int32_t k) const;
     void SendMapping(int32_t k);
     void ClearButtonHeld();
-    bool TypesCharacters() const;
 
     // A mapping with the newer keys, in a combined template.
     void StartCombinedRun(int32_t k);
-    MappingRun* StartRun(const Mapping& mapping);
+    // Button k's mapping in the current mode, started.
+    MappingRun* StartRun(int32_t k);
     // Separate inputs.
     void RebuildBindings();
     void InputChanged(int input, bool active);
@@ -140,6 +141,8 @@ private:
     QEventLoop* heldWait_ = nullptr;
 
     KeyPresser presser_;
+    // What each mapping types, by mode and button number (from the tables).
+    std::array<std::array<std::vector<SlotStep>, MaxButtons>, MaxModes> steps_;
     QPointer<MappingRun> combinedRun_;
     std::array<QPointer<MappingRun>, MaxButtons> combinedToggles_; // per button number
     InputState inputs_;
