@@ -39,9 +39,6 @@ public:
     // Time between two polls of a digital template, and between two sends
     // of a held analog repeating button, so both device types repeat alike.
     static constexpr int PollInterval = 80;
-    static constexpr int VkShift = 16;
-    static constexpr int VkControl = 17;
-    static constexpr int VkMenu = 18;
 
     // The services outlive the engine; either may be null (nothing is read
     // or typed then).
