@@ -57,14 +57,6 @@ private slots:
     void recentAndDroppedTemplates();
 
 private:
-    // Opens content as a template, changes the description so that the
-    // save writes, and saves it to name; gives the saved text.
-    QByteArray openChangeAndSave(const QByteArray& content, const char* name)
-    {
-        frm->OpenTemplatePath(writeFile(path("in.joy"), content));
-        frm->txtTemplateDesc->setText(frm->txtTemplateDesc->text() + "!");
-        return saveTo(name);
-    }
     // Saves through the Save dialog to name; gives the saved text.
     QByteArray saveTo(const char* name)
     {
@@ -397,7 +389,9 @@ void TestSaveOpen::handWrittenTemplatesSave()
     // text, say) is not traded for something else the second time.
     QByteArray text = "[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\n" + body;
     for (const char* name : {"a.joy", "b.joy"}) {
-        text = openChangeAndSave(text, name);
+        frm->OpenTemplatePath(writeFile(path("in.joy"), text));
+        frm->txtTemplateDesc->setText(frm->txtTemplateDesc->text() + "!"); // for the save to write
+        text = saveTo(name);
         QCOMPARE(frm->ColorGrid1->ForegroundIndex(), fore);
         QCOMPARE(frm->ColorGrid1->BackgroundIndex(), back);
         for (const QByteArray& line : saved)
