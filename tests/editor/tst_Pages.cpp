@@ -1,9 +1,9 @@
 // The editor's frame: New, the settings pages, hints and exit.
 #include "EditorTest.h"
+#include "TestFiles.h"
 #include "widgets/TColorGrid.h"
 #include "widgets/TExplorerButton.h"
 
-#include <QDir>
 #include <QFontDatabase>
 #include <QHelpEvent>
 #include <QLabel>
@@ -13,7 +13,8 @@
 #include <QTemporaryDir>
 #include <QToolTip>
 #include <QtTest>
-#include <unistd.h>
+#include <sys/wait.h>
+#include <tuple>
 
 using namespace corv;
 using corv::editor::TfrmMain;
@@ -36,7 +37,6 @@ private slots:
     void exitAsks();
     void deleteLeavesNoLineSelected();
     void helpLeavesNoDefunctOpener();
-    void keystrokeFieldsShowWholeKeystrokes_data();
     void keystrokeFieldsShowWholeKeystrokes();
 
 private:
@@ -257,55 +257,36 @@ void TestPages::helpLeavesNoDefunctOpener()
 {
     // An opener that ends at once, as xdg-open does once the browser runs.
     QTemporaryDir bin;
-    QFile opener(bin.filePath("xdg-open"));
-    QVERIFY(opener.open(QIODevice::WriteOnly));
-    opener.write("#!/bin/sh\nexit 0\n");
-    opener.close();
-    opener.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    QFile(corv::test::writeFile(bin.filePath("xdg-open"), "#!/bin/sh\nexit 0\n"))
+        .setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
     frm->btnHelp->OnClick(frm->btnHelp);
     qputenv("PATH", path);
-    const auto defunctChildren = [] {
-        int count = 0;
-        for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
-            QFile stat("/proc/" + pid + "/stat");
-            if (!stat.open(QIODevice::ReadOnly))
-                continue;
-            // pid (name) state ppid ...
-            const QList<QByteArray> fields = stat.readAll().split(')').value(1).split(' ');
-            if (fields.size() > 2 && fields[1] == "Z" && fields[2].toLongLong() == getpid())
-                ++count;
-        }
-        return count;
-    };
     QTest::qWait(1000);
-    QCOMPARE(defunctChildren(), 0);
-}
-
-void TestPages::keystrokeFieldsShowWholeKeystrokes_data()
-{
-    QTest::addColumn<int>("slot"); // 0 for the mode-switch key
-    QTest::addColumn<QString>("keystroke");
-    QTest::newRow("slot 1") << 1 << "Ctrl + Shift + Alt + Num Lock";
-    QTest::newRow("slot 6, right column") << 6 << "Ctrl + Shift + Alt + Num Lock";
-    QTest::newRow("mode-switch key") << 0 << "Ctrl + Shift + Alt + Scroll Lock";
+    // No child is left: not running, nor ended and unreaped.
+    QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
 }
 
 void TestPages::keystrokeFieldsShowWholeKeystrokes()
 {
-    QFETCH(int, slot);
-    QFETCH(QString, keystroke);
-    QLineEdit* field = slot ? frm->txtKey[size_t(slot - 1)] : frm->txtSwitchKey;
-    showPage(slot ? frm->tabButtons : frm->tabMode);
-    QVERIFY(QTest::qWaitForWindowExposed(frm.get()));
-    field->setText(keystroke);
-    // The text is not scrolled: its first letter stands at the left edge
-    // with the cursor after the last one, and the field is inside the window.
-    field->setCursorPosition(int(keystroke.size()));
-    QCOMPARE(field->cursorPositionAt(QPoint(1, field->height() / 2)), 0);
-    const QRect shown(field->mapTo(frm.get(), QPoint(0, 0)), field->size());
-    QVERIFY(frm->rect().contains(shown));
+    // Slots 1 and 6 (the right column) and the mode-switch key, with the widest keystrokes.
+    const QString num = "Ctrl + Shift + Alt + Num Lock";
+    for (auto [page, field, keystroke] :
+         {std::tuple(frm->tabButtons, frm->txtKey[0], num),
+          std::tuple(frm->tabButtons, frm->txtKey[5], num),
+          std::tuple(frm->tabMode, frm->txtSwitchKey,
+                     QString("Ctrl + Shift + Alt + Scroll Lock"))}) {
+        showPage(page);
+        QVERIFY(QTest::qWaitForWindowExposed(frm.get()));
+        field->setText(keystroke);
+        // The text is not scrolled: its first letter stands at the left edge
+        // with the cursor after the last one, and the field is inside the window.
+        field->setCursorPosition(int(keystroke.size()));
+        QCOMPARE(field->cursorPositionAt(QPoint(1, field->height() / 2)), 0);
+        const QRect shown(field->mapTo(frm.get(), QPoint(0, 0)), field->size());
+        QVERIFY2(frm->rect().contains(shown), qPrintable(field->objectName()));
+    }
 }
 
 QTEST_MAIN(TestPages)

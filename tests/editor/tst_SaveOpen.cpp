@@ -45,14 +45,9 @@ private slots:
     void unidentifiedSwitchButtonSurvives();
     void summaryOccasions();
     void printingWithoutPrinterOffersPdf();
-    void handWrittenColoursSurvive_data();
-    void handWrittenColoursSurvive();
+    void handWrittenTemplatesSave_data();
+    void handWrittenTemplatesSave();
     void unidentifiedSwitchButtonCanBeCleared();
-    void fileDialogsLeaveNothingBehind();
-    void pressDuringSaveStaysUnsaved_data();
-    void pressDuringSaveStaysUnsaved();
-    void mappingsWithoutKeys_data();
-    void mappingsWithoutKeys();
     void openAndSaveChangesNoTemplate_data();
     void openAndSaveChangesNoTemplate();
     void unsavedChangesOfferSaving_data();
@@ -62,12 +57,9 @@ private slots:
     void recentAndDroppedTemplates();
 
 private:
-    // Opens content as a template, changes the description so that the
-    // save writes, and saves it to name; gives the saved text.
-    QByteArray openChangeAndSave(const QByteArray& content, const char* name)
+    // Saves through the Save dialog to name; gives the saved text.
+    QByteArray saveTo(const char* name)
     {
-        frm->OpenTemplatePath(writeFile(path("in.joy"), content));
-        frm->txtTemplateDesc->setText(frm->txtTemplateDesc->text() + "!");
         ModalCloser closer;
         closer.fileToChoose = path(name);
         frm->SaveTemplateFile();
@@ -359,43 +351,62 @@ void TestSaveOpen::printingWithoutPrinterOffersPdf()
     QVERIFY(!boxes.last().text.isEmpty());
 }
 
-void TestSaveOpen::handWrittenColoursSurvive_data()
+void TestSaveOpen::handWrittenTemplatesSave_data()
 {
-    QTest::addColumn<QByteArray>("colours");
+    // What follows the [GLOBAL] head; the box the save shows, if any; the
+    // colours shown; what the saved file holds ("!": does not hold).
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("warning");
     QTest::addColumn<int>("fore");
     QTest::addColumn<int>("back");
-    QTest::addColumn<QByteArray>("saved");
-    QTest::newRow("grid colours") << QByteArray("FORECOLOURS=clWhite\nBACKCOLOURS=clNavy\n") << 15
-                                  << 4
-                                  << QByteArray("FORECOLOUR=15\nFORECOLOURS=clWhite\n"
-                                                "BACKCOLOUR=4\nBACKCOLOURS=clNavy\n");
+    QTest::addColumn<QByteArrayList>("saved");
+    QTest::newRow("grid colours")
+        << QByteArray("FORECOLOURS=clWhite\nBACKCOLOURS=clNavy\n") << QString() << 15 << 4
+        << QByteArrayList{"FORECOLOUR=15\nFORECOLOURS=clWhite\nBACKCOLOUR=4\nBACKCOLOURS=clNavy\n"};
     QTest::newRow("other colours")
-        << QByteArray("FORECOLOURS=clBtnFace\nBACKCOLOURS=$00123456\n") << 0 << 7
-        << QByteArray("\nFORECOLOURS=clBtnFace\nBACKCOLOURS=$00123456\n");
+        << QByteArray("FORECOLOURS=clBtnFace\nBACKCOLOURS=$00123456\n") << QString() << 0 << 7
+        << QByteArrayList{"\nFORECOLOURS=clBtnFace\nBACKCOLOURS=$00123456\n"};
+    const QByteArray mapping = "INPUTS=SEPARATE\nMODES=1\nBUTTONS=2\n[MAPPING]\nBUTTON1=1\n"
+                               "BUTTON2=2\n[MODE1]\nBUTTON2_COUNT=1\nBUTTON2_1=65\n";
+    QTest::newRow("mapping without keys")
+        << mapping + "BUTTON1_COUNT=1\nBUTTON1_1=0x41\n"
+        << "button 1 has no key" << 0 << 7
+        << QByteArrayList{"[MAPPING]\nBUTTON1=2\n", "BUTTON1_1=65\n", "!COUNT=0", "!BUTTON2="};
+    QTest::newRow("mode switch needs no key")
+        << mapping + "BUTTON1_COUNT=0\nBUTTON1_ACTION=MODE\nBUTTON1_MODE=2\n"
+        << QString() << 0 << 7
+        << QByteArrayList{"BUTTON1_COUNT=0\n", "BUTTON1_ACTION=MODE\n", "BUTTON1_MODE=2\n"};
 }
 
-void TestSaveOpen::handWrittenColoursSurvive()
+void TestSaveOpen::handWrittenTemplatesSave()
 {
-    QFETCH(QByteArray, colours);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, warning);
     QFETCH(int, fore);
     QFETCH(int, back);
-    QFETCH(QByteArray, saved);
-    const QByteArray head = "[GLOBAL]\nMODE1NAME=Ground\nMODE_SWITCH_BUTTON=\n";
-    QByteArray text = openChangeAndSave(head + colours, "a.joy");
-    QCOMPARE(frm->ColorGrid1->ForegroundIndex(), fore);
-    QCOMPARE(frm->ColorGrid1->BackgroundIndex(), back);
-    QVERIFY2(text.contains(saved), text.constData());
-    // Again from the saved file: a kept text is not traded for a position.
-    text = openChangeAndSave(text, "b.joy");
-    QVERIFY2(text.contains(saved), text.constData());
-    // A colour the user picks replaces the text.
+    QFETCH(QByteArrayList, saved);
+    // Saved, then saved again from the saved file: what was kept (a colour's
+    // text, say) is not traded for something else the second time.
+    QByteArray text = "[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\n" + body;
+    for (const char* name : {"a.joy", "b.joy"}) {
+        frm->OpenTemplatePath(writeFile(path("in.joy"), text));
+        frm->txtTemplateDesc->setText(frm->txtTemplateDesc->text() + "!"); // for the save to write
+        text = saveTo(name);
+        QCOMPARE(frm->ColorGrid1->ForegroundIndex(), fore);
+        QCOMPARE(frm->ColorGrid1->BackgroundIndex(), back);
+        for (const QByteArray& line : saved)
+            QVERIFY2(text.contains(line.mid(line.startsWith('!'))) != line.startsWith('!'),
+                     (line + " and\n" + text).constData());
+    }
+    // Only the first opening warns: the save left the mapping without keys out.
+    QCOMPARE(boxes.size(), warning.isEmpty() ? 0 : 1);
+    if (!warning.isEmpty())
+        QVERIFY2(boxes[0].text.contains(warning), qPrintable(boxes[0].text));
+    // A colour the user picks replaces the text; the other one stays.
     frm->ColorGrid1->setBackgroundIndex(2);
-    ModalCloser closer;
-    closer.fileToChoose = path("c.joy");
-    frm->SaveTemplateFile();
-    text = readFile(path("c.joy"));
+    text = saveTo("c.joy");
     QVERIFY2(text.contains("BACKCOLOUR=2\nBACKCOLOURS=clGreen\n"), text.constData());
-    QVERIFY(text.contains(saved.left(saved.indexOf("BACKCOLOUR"))));
+    QVERIFY(text.contains(saved[0].left(saved[0].indexOf("BACKCOLOUR"))));
 }
 
 void TestSaveOpen::unidentifiedSwitchButtonCanBeCleared()
@@ -405,94 +416,15 @@ void TestSaveOpen::unidentifiedSwitchButtonCanBeCleared()
                                                    "[MODE2]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n"));
     showPage(frm->tabMode);
     // The ButtonId stands in the field, without a description.
-    QVERIFY(frm->txtSwitchDesc->text().isEmpty());
+    QVERIFY(frm->txtSwitchDesc->text().isEmpty() && frm->txtSwitchDesc->isVisible());
     QCOMPARE(frm->txtSwitchDesc->placeholderText(), QStringLiteral("4"));
-    QVERIFY(frm->txtSwitchDesc->isVisible());
     frm->btnClearClick();
     QVERIFY(frm->txtSwitchDesc->placeholderText().isEmpty());
     frm->txtSwitchKey->setText("F1");
     boxes.clear();
-    ModalCloser closer;
-    closer.fileToChoose = path("t.joy");
-    frm->SaveTemplateFile();
+    saveTo("t.joy");
     QVERIFY(boxes.isEmpty());
     QCOMPARE(frm->TemplateFileName, path("t.joy"));
-}
-
-void TestSaveOpen::fileDialogsLeaveNothingBehind()
-{
-    identify("1", "Trigger");
-    ModalCloser closer;
-    closer.fileToChoose = path("a.joy");
-    frm->SaveTemplateFile();
-    frm->OpenTemplateFile();
-    QCOMPARE(closer.titles(), QStringList({"Save Joystick Template", "Open Joystick Template"}));
-    // Neither dialog nor its completion list outlives its use.
-    QVERIFY(frm->findChildren<QFileDialog*>().isEmpty());
-    QVERIFY(!QApplication::activePopupWidget());
-}
-
-void TestSaveOpen::pressDuringSaveStaysUnsaved_data()
-{
-    QTest::addColumn<bool>("press");
-    QTest::newRow("press during the dialog") << true;
-    QTest::newRow("no press") << false;
-}
-
-void TestSaveOpen::pressDuringSaveStaysUnsaved()
-{
-    QFETCH(bool, press);
-    identify("1", "Trigger");
-    showPage(frm->tabMode);
-    QCOMPARE(frm->windowTitle(), QStringLiteral("Untitled* \u2014 Corvane"));
-    ModalCloser closer;
-    closer.fileToChoose = path("t.joy");
-    if (press)
-        closer.whileFileDialogIsUp = [this] { frm->ShowPressOnModePage("1"); };
-    frm->SaveTemplateFile();
-    Template written;
-    QVERIFY(ReadTemplate(path("t.joy"), written));
-    QVERIFY(written.ModeSwitchButton.isEmpty());
-    // What the file lacks shows as an unsaved change.
-    QCOMPARE(frm->IsModified(), press);
-    QCOMPARE(frm->windowTitle(), press ? QStringLiteral("t.joy* \u2014 Corvane")
-                                       : QStringLiteral("t.joy \u2014 Corvane"));
-}
-
-void TestSaveOpen::mappingsWithoutKeys_data()
-{
-    QTest::addColumn<QByteArray>("button1");
-    QTest::addColumn<bool>("warned");
-    QTest::addColumn<QList<QByteArray>>("saved");
-    QTest::addColumn<QList<QByteArray>>("notSaved");
-    QTest::newRow("no key in the table")
-        << QByteArray("BUTTON1_COUNT=1\nBUTTON1_1=0x41\n") << true
-        << QList<QByteArray>{"[MAPPING]\nBUTTON1=2\n", "BUTTON1_1=65\n"}
-        << QList<QByteArray>{"COUNT=0", "BUTTON2="};
-    QTest::newRow("mode switch needs no key")
-        << QByteArray("BUTTON1_COUNT=0\nBUTTON1_ACTION=MODE\nBUTTON1_MODE=2\n") << false
-        << QList<QByteArray>{"BUTTON1_COUNT=0\n", "BUTTON1_ACTION=MODE\n", "BUTTON1_MODE=2\n"}
-        << QList<QByteArray>{};
-}
-
-void TestSaveOpen::mappingsWithoutKeys()
-{
-    QFETCH(QByteArray, button1);
-    QFETCH(bool, warned);
-    QFETCH(QList<QByteArray>, saved);
-    QFETCH(QList<QByteArray>, notSaved);
-    const QByteArray text = openChangeAndSave(
-        "[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\nINPUTS=SEPARATE\nMODES=1\nBUTTONS=2\n"
-        "[MAPPING]\nBUTTON1=1\nBUTTON2=2\n[MODE1]\n" +
-            button1 + "BUTTON2_COUNT=1\nBUTTON2_1=65\n",
-        "out.joy");
-    QCOMPARE(boxes.size(), warned ? 1 : 0);
-    if (warned)
-        QVERIFY2(boxes[0].text.contains("button 1 has no key"), qPrintable(boxes[0].text));
-    for (const QByteArray& line : saved)
-        QVERIFY2(text.contains(line), (line + " not in\n" + text).constData());
-    for (const QByteArray& line : notSaved)
-        QVERIFY2(!text.contains(line), (line + " in\n" + text).constData());
 }
 
 void TestSaveOpen::openAndSaveChangesNoTemplate_data()
@@ -513,16 +445,22 @@ void TestSaveOpen::openAndSaveChangesNoTemplate()
     QFETCH(QString, file);
     const QByteArray original = readFile(file);
     const QString copy = writeFile(path("copy.joy"), original);
-    frm->OpenTemplatePath(copy);
-    QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
-    QVERIFY(!frm->IsModified());
     ModalCloser closer;
     closer.fileToChoose = copy;
+    frm->OpenTemplateFile();
+    QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
+    QVERIFY(!frm->IsModified());
+    // Over itself, then elsewhere.
     frm->SaveTemplateFile();
     QCOMPARE(readFile(copy), original);
     closer.fileToChoose = path("other.joy");
     frm->SaveTemplateFile();
     QCOMPARE(readFile(path("other.joy")), original);
+    const QString save = "Save Joystick Template"; // also the question to replace copy.joy
+    QCOMPARE(closer.titles(), QStringList({"Open Joystick Template", save, save, save}));
+    // Neither a dialog nor its completion list outlives its use.
+    QVERIFY(frm->findChildren<QFileDialog*>().isEmpty());
+    QVERIFY(!QApplication::activePopupWidget());
 }
 
 void TestSaveOpen::unsavedChangesOfferSaving_data()
@@ -613,10 +551,12 @@ void TestSaveOpen::saveAndSaveAs_data()
     QTest::addColumn<bool>("opened"); // a.joy is open, else a new document
     QTest::addColumn<QString>("how");
     QTest::addColumn<bool>("asks");
-    QTest::newRow("Save writes the open file") << true << "Ctrl+S" << false;
-    QTest::newRow("Save asks for a new document's name") << false << "button" << true;
-    QTest::newRow("Save As asks for the open file's") << true << "Ctrl+Shift+S" << true;
-    QTest::newRow("Save As on Save's menu") << true << "menu" << true;
+    QTest::addColumn<bool>("press"); // on the Mode page while the dialog is up
+    QTest::newRow("Save writes the open file") << true << "Ctrl+S" << false << false;
+    QTest::newRow("Save asks for a new document's name") << false << "button" << true << false;
+    QTest::newRow("Save As asks for the open file's") << true << "Ctrl+Shift+S" << true << false;
+    QTest::newRow("Save As on Save's menu") << true << "menu" << true << false;
+    QTest::newRow("press during the dialog stays unsaved") << false << "button" << true << true;
 }
 
 void TestSaveOpen::saveAndSaveAs()
@@ -624,13 +564,21 @@ void TestSaveOpen::saveAndSaveAs()
     QFETCH(bool, opened);
     QFETCH(QString, how);
     QFETCH(bool, asks);
+    QFETCH(bool, press);
     const QByteArray original = "[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\n";
     if (opened)
         frm->OpenTemplatePath(writeFile(path("a.joy"), original));
     frm->txtTemplateDesc->setText("changed");
+    ModalCloser closer;
+    if (press) {
+        identify("1", "Trigger");
+        showPage(frm->tabMode);
+        closer.whileFileDialogIsUp = [this] { frm->ShowPressOnModePage("1"); };
+    }
+    QCOMPARE(frm->windowTitle(),
+             (opened ? "a.joy" : "Untitled") + QStringLiteral("* \u2014 Corvane"));
     frm->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(frm.get()));
-    ModalCloser closer;
     closer.fileToChoose = path("b.joy");
     if (how == u"button")
         frm->btnSave->OnClick(frm->btnSave);
@@ -640,10 +588,16 @@ void TestSaveOpen::saveAndSaveAs()
         QTest::keySequence(frm.get(), QKeySequence(how));
     QCOMPARE(closer.titles(), asks ? QStringList{"Save Joystick Template"} : QStringList());
     const QString target = path(asks ? "b.joy" : "a.joy");
-    QVERIFY(readFile(target).contains("DESCRIPTION=changed\n"));
+    // The file has what was checked before the dialog; the press is an unsaved change.
+    const QByteArray written = readFile(target);
+    QVERIFY2(written.contains("DESCRIPTION=changed\n") && written.contains("MODE_SWITCH_BUTTON=\n"),
+             written.constData());
     if (opened)
         QCOMPARE(readFile(path("a.joy")) == original, asks);
     QCOMPARE(frm->TemplateFileName, target);
+    QCOMPARE(frm->IsModified(), press);
+    QCOMPARE(frm->windowTitle(),
+             QFileInfo(target).fileName() + (press ? "*" : "") + QStringLiteral(" \u2014 Corvane"));
 }
 
 void TestSaveOpen::recentAndDroppedTemplates()
