@@ -21,8 +21,9 @@ void TestButtonWatch::inputNames_data()
     // 2's value, "w80" a pause in ms; the lines without "corvplay: input ".
     QTest::addColumn<QString>("events");
     QTest::addColumn<QString>("lines");
-    QTest::newRow("chord within the window") << "b1 b2 w80 -b1 -b2 b2 w80"
-                                             << "B1+B2 B2";
+    QTest::newRow("chords within the window")
+        << "b1 b2 w80 -b1 -b2 b2 w80 h3 w80 h1 h9 w80 h0 h8 w80"
+        << "B1+B2 B2 HAT_UP+HAT_RIGHT HAT_LEFT HAT_LEFT";
     // 61 %, then 45 % (still pushed: 10 points of hysteresis), 30 % lets go.
     QTest::newRow("stick, hysteresis")
         << "a2:-20000 w80 a2:-15000 a2:-20000 w80 a2:-10000 a2:-20000 w80 a2:20000 w80"
@@ -30,11 +31,9 @@ void TestButtonWatch::inputNames_data()
     // Axis 6 rests at -32768: halfway is 0, and it has no negative side.
     QTest::newRow("trigger from its rest") << "a6:-1000 w80 a6:0 w80 a6:-32768 w80"
                                            << "AXIS6_POS";
-    QTest::newRow("hat diagonal, then one side") << "h3 w80 h1 h9 w80 h0 h8 w80"
-                                                 << "HAT_UP+HAT_RIGHT HAT_LEFT HAT_LEFT";
 }
 
-// The names go to their own stream; standard output keeps today's lines.
+// The names go to their own stream; tst_corvplay_help checks standard output.
 void TestButtonWatch::inputNames()
 {
     QFETCH(QString, events);
@@ -58,7 +57,6 @@ void TestButtonWatch::inputNames()
     }
     inputs.replace(QStringLiteral("corvplay: input "), QString());
     QTEST(inputs.split(u'\n', Qt::SkipEmptyParts).join(u' '), "lines");
-    QCOMPARE(out.count(u'\n'), 1); // "Watching ..."
 }
 
 QTEST_GUILESS_MAIN(TestButtonWatch)
