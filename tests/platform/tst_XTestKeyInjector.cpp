@@ -8,6 +8,7 @@
 
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
 
 using corv::KeyTable;
 using corv::VkTable;
@@ -125,6 +126,92 @@ private slots:
         }
         qInfo("%s lacks \"%s\"", qPrintable(layout), qPrintable(missing));
         QTRY_COMPARE((window.read(), window.text), expected);
+    }
+
+    void usKeystrokesTypeUsCharacters_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("US") << "us";
+        QTest::newRow("German QWERTZ") << "de";
+        QTest::newRow("French AZERTY") << "fr";
+    }
+    // Every printable key alone and with Shift types what it does on a US
+    // keyboard, at whatever level, or through a spare keycode, it sits here.
+    void usKeystrokesTypeUsCharacters()
+    {
+        QFETCH(QString, layout);
+        QVERIFY(setLayout(layout));
+        const auto restore = qScopeGuard([] { setLayout(QStringLiteral("us")); });
+        KeyRecorderWindow window;
+        QString error;
+        auto injector = XTestKeyInjector::open({}, &error);
+        QVERIFY2(injector, qPrintable(error));
+        QString expected;
+        for (const auto& row : VkTable::rows()) {
+            if (VkTable::usCharacter(row.vk, false) == 0)
+                continue;
+            for (bool shift : {false, true}) {
+                const char32_t c = VkTable::usCharacter(row.vk, shift);
+                expected += QString::fromUcs4(&c, 1);
+                shift ? injector->shiftedDown(row.vk) : injector->keyDown(row.vk);
+                shift ? injector->shiftedUp(row.vk) : injector->keyUp(row.vk);
+            }
+        }
+        // Keys that type nothing leave it short: count what came anyway.
+        (void)QTest::qWaitFor([&] { return window.read(), window.text.size() >= expected.size(); });
+        int arrived = 0;
+        for (char c = '!'; c <= '~'; ++c)
+            arrived += window.text.contains(QLatin1Char(c));
+        qInfo("%s: %d of 94 printable ASCII characters arrive", qPrintable(layout), arrived);
+        QCOMPARE(window.text, expected);
+    }
+
+    void charactersBeyondTheKeyTable_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<uint>("character");
+        QTest::addColumn<bool>("onLayout");
+        QTest::newRow("é on its own key") << "fr" << 0xe9u << true;
+        QTest::newRow("€ with AltGr") << "de" << 0x20acu << true;
+        QTest::newRow("é the layout lacks") << "us" << 0xe9u << false;
+        QTest::newRow("☺ beyond Latin-1") << "us" << 0x263au << false;
+    }
+    // A character the layout lacks is bound to a spare keycode while it is
+    // held, and the keycode is empty again afterwards.
+    void charactersBeyondTheKeyTable()
+    {
+        QFETCH(QString, layout);
+        QFETCH(uint, character);
+        QFETCH(bool, onLayout);
+        QVERIFY(setLayout(layout));
+        const auto restore = qScopeGuard([] { setLayout(QStringLiteral("us")); });
+        KeyRecorderWindow window;
+        QString error;
+        auto injector = XTestKeyInjector::open({}, &error);
+        QVERIFY2(injector, qPrintable(error));
+        const char32_t c = character;
+        QVERIFY(injector->canType(c));
+        injector->keyDown(17); // the slot's Ctrl stays around it
+        injector->characterDown(c);
+        injector->characterUp(c);
+        injector->keyUp(17);
+        QTRY_COMPARE((window.read(), window.keys.value(window.keys.size() - 1)),
+                     QStringLiteral("Control_L up"));
+        QCOMPARE(window.keys.first(), QStringLiteral("Control_L down"));
+        QCOMPARE(window.characters, QString::fromUcs4(&c, 1));
+        if (onLayout)
+            return;
+        const auto keysyms = [&] {
+            Display* dpy = XOpenDisplay(nullptr);
+            int perCode = 0;
+            KeySym* syms = XGetKeyboardMapping(dpy, KeyCode(window.keycodes.at(1)), 1, &perCode);
+            const bool any = std::any_of(syms, syms + perCode, [](KeySym s) { return s != 0; });
+            XFree(syms);
+            XCloseDisplay(dpy);
+            return any;
+        };
+        QCOMPARE(window.keys.size(), 4);
+        QTRY_VERIFY(!keysyms());
     }
 
     // Shift held for the slot is the Shift the level needs: it is neither
