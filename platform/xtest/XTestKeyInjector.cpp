@@ -258,16 +258,17 @@ void XTestKeyInjector::sendKey(int vk, bool down)
         return;
     }
     // Punctuation the layout lacks comes through a spare keycode, as any
-    // character does.
+    // character does; letters and digits stay on the layout's own keys.
     const char32_t c = VkTable::usCharacter(vk, false);
-    held = c != 0 && c != U' ' ? pressCharacter(c) : press(placeFor(vk));
+    const bool punctuation = c > U' ' && !(c >= U'a' && c <= U'z') && !(c >= U'0' && c <= U'9');
+    held = punctuation ? pressCharacter(c) : press(placeFor(vk));
 }
 
 void XTestKeyInjector::sendShifted(int vk, bool down)
 {
-    // Only printable keys have a US character with Shift; the keypad and the
-    // rest keep Shift around the key.
-    if (VkTable::usCharacter(vk, true) == 0) {
+    // Only printable keys have a US character with Shift; letters, the keypad
+    // and the rest keep Shift around the key.
+    if (VkTable::usCharacter(vk, true) == 0 || (vk >= 'A' && vk <= 'Z')) {
         KeyInjector::sendShifted(vk, down);
         return;
     }
