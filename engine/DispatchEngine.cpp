@@ -1,6 +1,7 @@
 #include "engine/DispatchEngine.h"
 
 #include "engine/MappingRun.h"
+#include "engine/SlotSteps.h"
 #include "platform/KeyInjector.h"
 
 #include <QCoreApplication>
@@ -239,28 +240,18 @@ void DispatchEngine::SendMapping(int32_t k)
     const Mapping* mapping = CurrentMapping(k);
     if (!mapping || !keys_ || stopped_)
         return;
-    for (int32_t n = 0; n < mapping->Count; ++n) {
-        const KeySlot& slot = mapping->Keys[size_t(n)];
-        if (slot.Ctrl)
-            keys_->keyDown(VkControl);
-        if (slot.Shift)
-            keys_->keyDown(VkShift);
-        if (slot.Alt)
-            keys_->keyDown(VkMenu);
-        keys_->keyDown(slot.VirtualKey);
-        keys_->keyUp(slot.VirtualKey);
-        if (slot.Alt)
-            keys_->keyUp(VkMenu);
-        if (slot.Shift)
-            keys_->keyUp(VkShift);
-        if (slot.Ctrl)
-            keys_->keyUp(VkControl);
-    }
+    for (const SlotStep& step : MappingSteps(*mapping, TypesCharacters()))
+        TypeStep(*keys_, step);
+}
+
+bool DispatchEngine::TypesCharacters() const
+{
+    return keys_ && keys_->typesCharacters() && !tables_.KeysByPosition;
 }
 
 MappingRun* DispatchEngine::StartRun(const Mapping& mapping)
 {
-    auto* run = new MappingRun(mapping, presser_, this);
+    auto* run = new MappingRun(mapping, MappingSteps(mapping, TypesCharacters()), presser_, this);
     connect(run, &MappingRun::finished, run, &QObject::deleteLater);
     run->start();
     return run;

@@ -110,6 +110,7 @@ private:
     const Mapping* CurrentMapping(int32_t k) const;
     void SendMapping(int32_t k);
     void ClearButtonHeld();
+    bool TypesCharacters() const;
 
     // A mapping with the newer keys, in a combined template.
     void StartCombinedRun(int32_t k);

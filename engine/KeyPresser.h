@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 
 namespace corv
 {
@@ -18,6 +19,12 @@ public:
     explicit KeyPresser(KeyInjector* keys) : keys_(keys) {}
     void press(int vk);
     void release(int vk);
+    // A printable key meant with Shift, and a character by code point: each
+    // counted on its own, as the backend types them its own way.
+    void pressShifted(int vk);
+    void releaseShifted(int vk);
+    void pressCharacter(char32_t c);
+    void releaseCharacter(char32_t c);
     // Every key up, counts cleared.
     void releaseAll();
     int holders(int vk) const { return vk >= 0 && vk < 256 ? count_[std::size_t(vk)] : 0; }
@@ -25,6 +32,8 @@ public:
 private:
     KeyInjector* keys_;
     std::array<uint16_t, 256> count_{};
+    std::array<uint16_t, 256> shifted_{};
+    std::map<char32_t, int> characters_;
 };
 
 } // namespace corv

@@ -14,8 +14,9 @@ constexpr int VkMenu = 18;
 
 } // namespace
 
-MappingRun::MappingRun(const Mapping& mapping, KeyPresser& keys, QObject* parent)
-    : QObject(parent), mapping_(mapping), keys_(keys)
+MappingRun::MappingRun(const Mapping& mapping, std::vector<SlotStep> steps, KeyPresser& keys,
+                       QObject* parent)
+    : QObject(parent), mapping_(mapping), steps_(std::move(steps)), keys_(keys)
 {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
@@ -27,7 +28,7 @@ MappingRun::~MappingRun()
     // What is down must not outlive the run, however it ends.
     timer_.stop();
     if (slotDown_)
-        releaseSlot(mapping_.Keys[size_t(slot_)]);
+        releaseSlot(steps_[size_t(slot_)]);
     if (holding_)
         releaseAll();
 }
@@ -38,7 +39,7 @@ bool MappingRun::repeats() const
            (mapping_.Action == MappingAction::Tap && mapping_.Repeat);
 }
 
-void MappingRun::pressSlot(const KeySlot& slot)
+void MappingRun::pressSlot(const SlotStep& slot)
 {
     if (slot.Ctrl)
         keys_.press(VkControl);
@@ -46,12 +47,22 @@ void MappingRun::pressSlot(const KeySlot& slot)
         keys_.press(VkShift);
     if (slot.Alt)
         keys_.press(VkMenu);
-    keys_.press(slot.VirtualKey);
+    if (slot.Character != 0)
+        keys_.pressCharacter(slot.Character);
+    else if (slot.Shifted)
+        keys_.pressShifted(slot.Vk);
+    else
+        keys_.press(slot.Vk);
 }
 
-void MappingRun::releaseSlot(const KeySlot& slot)
+void MappingRun::releaseSlot(const SlotStep& slot)
 {
-    keys_.release(slot.VirtualKey);
+    if (slot.Character != 0)
+        keys_.releaseCharacter(slot.Character);
+    else if (slot.Shifted)
+        keys_.releaseShifted(slot.Vk);
+    else
+        keys_.release(slot.Vk);
     if (slot.Alt)
         keys_.release(VkMenu);
     if (slot.Shift)
@@ -62,16 +73,16 @@ void MappingRun::releaseSlot(const KeySlot& slot)
 
 void MappingRun::pressAll()
 {
-    for (int n = 0; n < mapping_.Count; ++n)
-        pressSlot(mapping_.Keys[size_t(n)]);
+    for (const SlotStep& step : steps_)
+        pressSlot(step);
     holding_ = true;
 }
 
 void MappingRun::releaseAll()
 {
     holding_ = false;
-    for (int n = mapping_.Count - 1; n >= 0; --n)
-        releaseSlot(mapping_.Keys[size_t(n)]);
+    for (auto step = steps_.rbegin(); step != steps_.rend(); ++step)
+        releaseSlot(*step);
 }
 
 void MappingRun::start()
@@ -122,7 +133,7 @@ void MappingRun::cancel()
         return;
     timer_.stop();
     if (slotDown_)
-        releaseSlot(mapping_.Keys[size_t(slot_)]);
+        releaseSlot(steps_[size_t(slot_)]);
     slotDown_ = false;
     tapping_ = false;
     if (holding_)
@@ -143,8 +154,8 @@ void MappingRun::startTap()
 // Without either, the whole tap runs at once, as in a template without them.
 void MappingRun::tapStep()
 {
-    while (slot_ < mapping_.Count) {
-        const KeySlot& slot = mapping_.Keys[size_t(slot_)];
+    while (slot_ < stepCount()) {
+        const SlotStep& slot = steps_[size_t(slot_)];
         if (!slotDown_) {
             pressSlot(slot);
             slotDown_ = true;
@@ -156,7 +167,7 @@ void MappingRun::tapStep()
         releaseSlot(slot);
         slotDown_ = false;
         ++slot_;
-        if (slot_ < mapping_.Count && mapping_.GapMs > 0) {
+        if (slot_ < stepCount() && mapping_.GapMs > 0) {
             timer_.start(mapping_.GapMs);
             return;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/SlotSteps.h"
 #include "template/RuntimeTemplate.h"
 
 #include <QElapsedTimer>
@@ -19,7 +20,9 @@ class MappingRun : public QObject
 {
     Q_OBJECT
 public:
-    MappingRun(const Mapping& mapping, KeyPresser& keys, QObject* parent = nullptr);
+    // steps: what the mapping types, from MappingSteps().
+    MappingRun(const Mapping& mapping, std::vector<SlotStep> steps, KeyPresser& keys,
+               QObject* parent = nullptr);
     ~MappingRun() override;
 
     // The input went down.
@@ -38,8 +41,9 @@ signals:
 
 private:
     bool repeats() const;
-    void pressSlot(const KeySlot& slot);
-    void releaseSlot(const KeySlot& slot);
+    void pressSlot(const SlotStep& slot);
+    void releaseSlot(const SlotStep& slot);
+    int stepCount() const { return int(steps_.size()); }
     void startTap();
     void tapStep();
     void afterTap();
@@ -48,6 +52,7 @@ private:
     void finish();
 
     Mapping mapping_;
+    std::vector<SlotStep> steps_;
     KeyPresser& keys_;
     QTimer timer_;
     QElapsedTimer tapClock_;

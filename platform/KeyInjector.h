@@ -30,6 +30,9 @@ public:
     // types it on the layout; nothing where canType() says no.
     void characterDown(char32_t c);
     void characterUp(char32_t c);
+    // Whether shiftedDown() types the US character on this layout (a backend
+    // that knows the layout), rather than Shift and the key.
+    virtual bool typesCharacters() const { return false; }
     virtual bool canType(char32_t c) const
     {
         (void)c;

@@ -173,10 +173,9 @@ char32_t VkTable::usCharacter(int vk, bool shift)
     static constexpr struct {
         int vk;
         char32_t plain, shifted;
-    } punctuation[] = {{186, U';', U':'}, {187, U'=', U'+'}, {188, U',', U'<'},
-                       {189, U'-', U'_'}, {190, U'.', U'>'}, {191, U'/', U'?'},
-                       {192, U'`', U'~'}, {219, U'[', U'{'}, {220, U'\\', U'|'},
-                       {221, U']', U'}'}, {222, U'\'', U'"'}};
+    } punctuation[] = {{186, U';', U':'},  {187, U'=', U'+'}, {188, U',', U'<'}, {189, U'-', U'_'},
+                       {190, U'.', U'>'},  {191, U'/', U'?'}, {192, U'`', U'~'}, {219, U'[', U'{'},
+                       {220, U'\\', U'|'}, {221, U']', U'}'}, {222, U'\'', U'"'}};
     for (const auto& row : punctuation) {
         if (row.vk == vk)
             return shift ? row.shifted : row.plain;

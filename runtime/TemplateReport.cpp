@@ -21,6 +21,13 @@ namespace
 
 QString keystrokeText(const KeySlot& slot)
 {
+    if (slot.Character != 0) {
+        const QString code = QString::number(uint(slot.Character), 16).toUpper();
+        return ComposeKeystroke(
+            QStringLiteral("\"%1\" (U+%2)")
+                .arg(QString::fromUcs4(&slot.Character, 1), code.rightJustified(4, u'0')),
+            slot.Ctrl, slot.Shift, slot.Alt);
+    }
     QString name = KeyCodeToKeyName(QString::number(slot.VirtualKey));
     if (name.isEmpty())
         name = QStringLiteral("key code %1").arg(slot.VirtualKey);
@@ -136,11 +143,14 @@ TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out
             const Mapping& mapping = t.Mappings[size_t(m)][size_t(k)];
             const bool switches =
                 mapping.Action == MappingAction::Mode || mapping.Action == MappingAction::Layer;
-            if (mapping.Count <= 0 && !switches)
+            if (mapping.Count <= 0 && !switches && mapping.Text.isEmpty())
                 continue;
             QStringList keys;
             for (int n = 0; n < mapping.Count; ++n)
                 keys << keystrokeText(mapping.Keys[size_t(n)]);
+            if (!mapping.Text.isEmpty())
+                keys << QStringLiteral("text \"%1\"")
+                            .arg(QString(mapping.Text).replace(u'\n', QStringLiteral("\\n")));
             QString what = keys.join(QStringLiteral(", "));
             if (switches && mapping.TargetMode == 0)
                 what = QStringLiteral("nothing (no mode to switch to)");

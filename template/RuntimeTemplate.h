@@ -16,6 +16,8 @@ struct KeySlot {
     bool Shift = false;
     bool Alt = false;
     uint8_t VirtualKey = 0;
+    // A Unicode character typed instead of the key (BUTTONn_k_CHAR); 0: none.
+    char32_t Character = 0;
 };
 
 // How a mapping acts while its input is held. Mode and Layer are for
@@ -41,12 +43,13 @@ struct Mapping {
     int32_t PressMs = 0;                       // how long a tapped key stays down
     int32_t GapMs = 0;                         // between two slots of a tap
     int32_t TargetMode = 0;                    // Mode and Layer: 1..5; 0 = none
+    QString Text; // typed after the slots (BUTTONn_TEXT); a line break is Enter
 
     // Acts exactly as a mapping of a template without the newer keys.
     bool isPlain() const
     {
-        return Action == MappingAction::Tap && Rate == MappingTiming::DefaultRate &&
-               PressMs == 0 && GapMs == 0;
+        return Action == MappingAction::Tap && Rate == MappingTiming::DefaultRate && PressMs == 0 &&
+               GapMs == 0;
     }
 };
 
@@ -75,6 +78,9 @@ struct RuntimeTemplate {
     static constexpr int32_t MinAxisThreshold = 15;
     static constexpr int32_t MaxAxisThreshold = 95;
     static constexpr int32_t MaxChordMs = 1000;
+    // KEYS=POSITIONS: keys go by their US position, whatever the layout
+    // gives there; the default types the US character on any layout.
+    bool KeysByPosition = false;
     bool SeparateInputs = false;
     int32_t ChordMs = DefaultChordMs;
     int32_t AxisThreshold = DefaultAxisThreshold;

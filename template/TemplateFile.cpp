@@ -58,6 +58,9 @@ std::set<QString> mappedButtonIds(const Template& tmpl)
 // Values out of range are brought to the nearest bound (--check names them).
 void readRuntimeExtensions(const ProfileFile& file, RuntimeTemplate& t)
 {
+    t.KeysByPosition = file.readString(Global, QStringLiteral("KEYS"), QString())
+                           .trimmed()
+                           .compare(QLatin1String("POSITIONS"), Qt::CaseInsensitive) == 0;
     t.SeparateInputs = file.readString(Global, QStringLiteral("INPUTS"), QString())
                            .trimmed()
                            .compare(QLatin1String("SEPARATE"), Qt::CaseInsensitive) == 0;
@@ -103,11 +106,51 @@ void readRuntimeExtensions(const ProfileFile& file, RuntimeTemplate& t)
                                        MappingTiming::MaxGapMs);
             const int32_t target = file.readInt(section, p + QLatin1String("MODE"), 0);
             mapping.TargetMode = target >= 1 && target <= MaxModes ? target : 0;
+            for (int n = 1; n <= MaxSlots; ++n) {
+                const QString key = p + QString::number(n) + QLatin1String("_CHAR");
+                mapping.Keys[size_t(n - 1)].Character =
+                    ParseCharacter(file.readString(section, key, {})).value_or(0);
+            }
+            mapping.Text = DecodeText(file.readString(section, p + QLatin1String("TEXT"), {}));
         }
     }
 }
 
 } // namespace
+
+std::optional<char32_t> ParseCharacter(QStringView text)
+{
+    const QStringView t = text.trimmed();
+    if (t.size() < 3 || t.size() > 8 || !t.startsWith(QLatin1String("U+"), Qt::CaseInsensitive))
+        return std::nullopt;
+    bool ok = false;
+    const uint code = t.mid(2).toUInt(&ok, 16);
+    if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return std::nullopt;
+    return char32_t(code);
+}
+
+QString DecodeText(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\\' && i + 1 < text.size()) {
+            if (text[i + 1] == u'n') {
+                out += u'\n';
+                ++i;
+                continue;
+            }
+            if (text[i + 1] == u'\\') {
+                out += u'\\';
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
 
 std::optional<MappingAction> ParseMappingAction(QStringView text)
 {
@@ -251,7 +294,12 @@ bool IsUsableMapping(const ButtonMapping& mapping)
 {
     if (highestSlot(mapping) > 0)
         return true;
-    // A mode or layer switch acts without keys.
+    // A mode or layer switch acts without keys, a text or a character slot
+    // with keys the editor cannot show.
+    for (const auto& [suffix, value] : mapping.Extras) {
+        if (suffix == QLatin1String("TEXT") || suffix.endsWith(QLatin1String("_CHAR")))
+            return true;
+    }
     for (const auto& [suffix, value] : mapping.Extras) {
         if (suffix == QLatin1String("ACTION")) {
             const std::optional<MappingAction> action = ParseMappingAction(value);
@@ -347,7 +395,12 @@ bool WriteTemplate(const Template& given, ProfileFile& file, QString* error)
                 continue;
             done.insert(mapping.ButtonId);
             const QString p = buttonKey(numbers.value(mapping.ButtonId)) + QLatin1Char('_');
-            const int count = highestSlot(mapping);
+            int count = highestSlot(mapping);
+            // A character slot counts, though the editor shows no key there.
+            for (const auto& [suffix, value] : mapping.Extras) {
+                if (suffix.endsWith(QLatin1String("_CHAR")))
+                    count = std::max(count, suffix.left(1).toInt());
+            }
             file.writeInt(section, p + QLatin1String("COUNT"), count);
             file.writeString(section, p + QLatin1String("DESC"), mapping.Purpose);
             file.writeString(section, p + QLatin1String("REPEAT"), bit(mapping.Repeat));

@@ -49,6 +49,12 @@ bool WriteTemplate(const Template& tmpl, ProfileFile& file, QString* error = nul
 bool ReadTemplate(const QString& path, Template& tmpl);
 void ReadTemplate(const ProfileFile& file, Template& tmpl);
 
+// BUTTONn_k_CHAR's "U+XXXX" (hexadecimal, any case); nothing for a text
+// that is no character, a surrogate or beyond U+10FFFF.
+std::optional<char32_t> ParseCharacter(QStringView text);
+// BUTTONn_TEXT as typed: "\n" is a line break and "\\" a backslash.
+QString DecodeText(QStringView text);
+
 // BUTTONn_ACTION's names, any case: TAP, HOLD, TOGGLE, TURBO, MODE, LAYER.
 std::optional<MappingAction> ParseMappingAction(QStringView text);
 QString MappingActionName(MappingAction action);

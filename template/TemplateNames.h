@@ -35,16 +35,18 @@ inline QString buttonKey(int n)
 // Each mode section's BUTTONn_<suffix>, for these suffixes:
 inline const QStringList& mappingExtensionSuffixes()
 {
-    static const QStringList suffixes{QStringLiteral("ACTION"), QStringLiteral("RATE"),
-                                      QStringLiteral("PRESS_MS"), QStringLiteral("GAP_MS"),
-                                      QStringLiteral("MODE")};
+    static const QStringList suffixes{
+        QStringLiteral("ACTION"), QStringLiteral("RATE"),   QStringLiteral("PRESS_MS"),
+        QStringLiteral("GAP_MS"), QStringLiteral("MODE"),   QStringLiteral("TEXT"),
+        QStringLiteral("1_CHAR"), QStringLiteral("2_CHAR"), QStringLiteral("3_CHAR"),
+        QStringLiteral("4_CHAR"), QStringLiteral("5_CHAR"), QStringLiteral("6_CHAR")};
     return suffixes;
 }
 // GLOBAL keys; AXISk_THRESHOLD (k = 1..MaxAxes) besides these.
 inline const QStringList& globalExtensionKeys()
 {
     static const QStringList keys{QStringLiteral("INPUTS"), QStringLiteral("CHORD_MS"),
-                                  QStringLiteral("AXIS_THRESHOLD")};
+                                  QStringLiteral("AXIS_THRESHOLD"), QStringLiteral("KEYS")};
     return keys;
 }
 inline QString axisThresholdKey(int axis)

@@ -459,6 +459,13 @@ private:
                 warn(key.Line,
                      QStringLiteral("%1: use SEPARATE or COMBINED; this plays as COMBINED")
                          .arg(shown(key)));
+        } else if (name == QLatin1String("KEYS")) {
+            const QString value = key.Value.trimmed();
+            if (value.compare(QLatin1String("CHARACTERS"), Qt::CaseInsensitive) != 0 &&
+                value.compare(QLatin1String("POSITIONS"), Qt::CaseInsensitive) != 0)
+                warn(key.Line,
+                     QStringLiteral("%1: use CHARACTERS or POSITIONS; this plays as CHARACTERS")
+                         .arg(shown(key)));
         } else if (name == QLatin1String("CHORD_MS"))
             clamped(key, 0, RuntimeTemplate::MaxChordMs, RuntimeTemplate::DefaultChordMs);
         else if (name == QLatin1String("AXIS_THRESHOLD"))
@@ -559,13 +566,15 @@ private:
         const RawKey* Action = nullptr;
         const RawKey* Mode = nullptr;
         std::array<const RawKey*, MaxSlots + 1> Slots{}; // by slot number
+        std::array<bool, MaxSlots + 1> Characters{};     // a slot's _CHAR
     };
 
     void checkMode(int m, const RawSection& section, const QList<const RawKey*>& keys)
     {
         static const QRegularExpression keyName(
-            QStringLiteral("^BUTTON(\\d+)_(?:(COUNT|DESC|REPEAT|ACTION|RATE|PRESS_MS|GAP_MS|MODE)|"
-                           "(\\d+)(?:_(ALT|SHIFT|CTRL))?)$"),
+            QStringLiteral(
+                "^BUTTON(\\d+)_(?:(COUNT|DESC|REPEAT|ACTION|RATE|PRESS_MS|GAP_MS|MODE|TEXT)|"
+                "(\\d+)(?:_(ALT|SHIFT|CTRL|CHAR))?)$"),
             QRegularExpression::CaseInsensitiveOption);
         const bool read = m <= c_.Modes;
         if (!read)
@@ -610,6 +619,13 @@ private:
                 clamped(*key, 0, MappingTiming::MaxPressMs, 0);
             } else if (word == QLatin1String("GAP_MS")) {
                 clamped(*key, 0, MappingTiming::MaxGapMs, 0);
+            } else if (match.captured(4).compare(QLatin1String("CHAR"), Qt::CaseInsensitive) == 0) {
+                button.Characters[size_t(slot)] = ParseCharacter(key->Value).has_value();
+                if (!ParseCharacter(key->Value))
+                    warn(key->Line,
+                         QStringLiteral("%1: write a character as U+ and its hexadecimal "
+                                        "code, such as U+00E9; this slot types its key")
+                             .arg(shown(*key)));
             } else if (match.hasCaptured(4)) {
                 flag(*key, false);
             } else if (slot > 0) {
@@ -726,7 +742,7 @@ private:
                 : 0;
         QStringList missing;
         for (int k = 1; k <= count; ++k) {
-            if (!button.Slots[size_t(k)])
+            if (!button.Slots[size_t(k)] && !button.Characters[size_t(k)])
                 missing << QStringLiteral("BUTTON%1_%2").arg(n).arg(k);
         }
         if (!missing.isEmpty())

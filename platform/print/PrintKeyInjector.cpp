@@ -2,6 +2,8 @@
 
 #include "template/KeyTable.h"
 
+#include <QString>
+
 namespace corv
 {
 
@@ -20,6 +22,13 @@ void PrintKeyInjector::sendKey(int vk, bool down)
         return;
     // Flushed at once so a reader of a pipe sees each event as it happens.
     std::fprintf(out_, "key %d %s%s\n", vk, down ? "down" : "up", names_[size_t(vk)].constData());
+    std::fflush(out_);
+}
+
+void PrintKeyInjector::sendCharacter(char32_t c, bool down)
+{
+    const QByteArray text = QString::fromUcs4(&c, 1).toUtf8();
+    std::fprintf(out_, "char U+%04X %s %s\n", unsigned(c), down ? "down" : "up", text.constData());
     std::fflush(out_);
 }
 

@@ -87,7 +87,7 @@ QStringList events(const QSignalSpy& spy)
     QStringList out;
     for (const auto& args : spy) {
         const auto e = args.at(0).value<corv::JoyEvent>();
-        out << QStringLiteral("%1%2:%3").arg(QChar("bha"[e.kind])).arg(e.index).arg(e.value);
+        out << QStringLiteral("%1%2:%3").arg(QChar("bhar"[e.kind])).arg(e.index).arg(e.value);
     }
     return out;
 }
@@ -540,8 +540,8 @@ private slots:
             << all + QStringList{"h0:3", "h0:12", "h0:0", "a1:6", "a6:0", "a1:8", "a6:-32768"};
         QTest::newRow("rests on unplug, state again on plug")
             << QByteArray("press 3\nhat 9000\naxis 2 -32768\naxis 5 32767\nunplug\nplug\n") << true
-            << QStringList{"b3:1", "h0:2", "a2:-32768", "a5:32767", "a2:0", "a5:-32768",
-                           "b3:0", "h0:0", "a2:-32768", "a5:32767", "b3:1", "h0:2"};
+            << QStringList{"b3:1", "h0:2", "a2:-32768", "a5:32767", "a2:0", "a5:-32768", "b3:0",
+                           "h0:0", "r0:0", "a2:-32768", "a5:32767", "b3:1", "h0:2"};
         QTest::newRow("not wanted")
             << QByteArray("press 3\naxis 1 9\nunplug\nplug\n") << false << QStringList{};
     }

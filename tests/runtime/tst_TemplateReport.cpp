@@ -210,6 +210,11 @@ void TestTemplateReport::warnings_data()
         "6: warning: AXIS3_THRESHOLD=5: must be 15 to 95; the player uses 15");
     row("inputs neither", "INPUTS=SEPERATE\n",
         "6: warning: INPUTS=SEPERATE: use SEPARATE or COMBINED; this plays as COMBINED");
+    row("keys neither", "KEYS=LETTERS\n",
+        "6: warning: KEYS=LETTERS: use CHARACTERS or POSITIONS; this plays as CHARACTERS");
+    row("character not U+", "[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1_CHAR=e\n",
+        "8: warning: BUTTON1_1_CHAR=e: write a character as U+ and its hexadecimal code, such as "
+        "U+00E9; this slot types its key");
     row("hold repeats a key",
         "[MODE1]\nBUTTON1_ACTION=TOGGLE\nBUTTON1_COUNT=3\nBUTTON1_1=87\nBUTTON1_1_Shift=1\n"
         "BUTTON1_2=65\nBUTTON1_3=87\n",
