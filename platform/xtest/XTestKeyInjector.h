@@ -41,6 +41,7 @@ public:
     int keycodeFor(int vk) { return placeFor(vk).keycode; }
     // Where c is typed now; keycode 0 when only a spare keycode would type it.
     Place characterPlace(char32_t c);
+    bool typesCharacters() const override { return true; }
     bool canType(char32_t c) const override;
 
 protected:
