@@ -30,6 +30,24 @@ bool isLevelShift(KeySym sym)
            sym == XK_ISO_Level5_Shift;
 }
 
+// The keysyms that may carry c on a layout, the legacy one first; none for
+// a code point no key can type.
+std::array<unsigned long, 2> keysymsFor(char32_t c)
+{
+    if (c == U'\n' || c == U'\r')
+        return {XK_Return, 0};
+    if (c == U'\t')
+        return {XK_Tab, 0};
+    if ((c >= 0x20 && c <= 0x7e) || (c >= 0xa0 && c <= 0xff))
+        return {c, 0};
+    if (c < 0xa0 || c > 0x10ffff || (c >= 0xd800 && c <= 0xdfff))
+        return {0, 0};
+    // Layouts name the euro by its legacy keysym.
+    return {c == 0x20ac ? (unsigned long)XK_EuroSign : 0ul, 0x1000000ul | c};
+}
+
+constexpr int UnbindDelayMs = 200;
+
 } // namespace
 
 std::unique_ptr<XTestKeyInjector> XTestKeyInjector::open(const QString& display, QString* error)
@@ -58,11 +76,16 @@ XTestKeyInjector::XTestKeyInjector(std::unique_ptr<XConnection> connection)
     // that went away at once, not at the next key.
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
                      [this] { readMappingChanges(); });
+    unbindTimer_.setSingleShot(true);
+    unbindTimer_.setInterval(UnbindDelayMs);
+    QObject::connect(&unbindTimer_, &QTimer::timeout, notifier_.get(),
+                     [this] { unbindReleased(); });
 }
 
 XTestKeyInjector::~XTestKeyInjector()
 {
     releaseAll();
+    unbindReleased();
     // Closing the connection, after the notifier is gone, may be what finds
     // the server gone: nobody is left to hear of it.
     connection_->setOnLost(nullptr);
@@ -103,12 +126,17 @@ XTestKeyInjector::Place XTestKeyInjector::placeFor(int vk)
     return {XKeysymToKeycode(dpy_, sym), 0};
 }
 
-XTestKeyInjector::Place XTestKeyInjector::levelPlace(unsigned long keysym)
+bool XTestKeyInjector::loadMap()
 {
     if (!xkb_)
         xkb_ =
             XkbGetMap(dpy_, XkbKeyTypesMask | XkbKeySymsMask | XkbModifierMapMask, XkbUseCoreKbd);
-    if (!xkb_ || !xkb_->map)
+    return xkb_ && xkb_->map;
+}
+
+XTestKeyInjector::Place XTestKeyInjector::levelPlace(unsigned long keysym)
+{
+    if (!loadMap())
         return {};
     XkbStateRec state{};
     XkbGetState(dpy_, XkbUseCoreKbd, &state);
@@ -162,32 +190,17 @@ int XTestKeyInjector::modifierKey(unsigned bit) const
 unsigned XTestKeyInjector::heldModifiers() const
 {
     unsigned mods = 0;
-    for (const Held& held : held_) {
-        if (held.keycode != 0)
-            mods |= xkb_->map->modmap[held.keycode];
+    for (size_t kc = 0; kc < down_.size(); ++kc) {
+        if (down_[kc] != 0)
+            mods |= xkb_->map->modmap[kc];
     }
     return mods;
 }
 
-void XTestKeyInjector::sendKey(int vk, bool down)
+XTestKeyInjector::Held XTestKeyInjector::press(Place place)
 {
-    Held& held = held_[static_cast<size_t>(vk)];
-    if (!down) {
-        if (held.keycode != 0 && !connection_->lost()) {
-            XTestFakeKeyEvent(dpy_, held.keycode, False, CurrentTime);
-            for (auto it = held.modifiers.rbegin(); it != held.modifiers.rend(); ++it) {
-                if (*it != 0)
-                    XTestFakeKeyEvent(dpy_, *it, False, CurrentTime);
-            }
-            XFlush(dpy_);
-        }
-        held = {};
-        return;
-    }
-    // A second press of a held code repeats the key, as a keyboard would.
-    const Place place = held.keycode != 0 ? Place{held.keycode, 0} : placeFor(vk);
     if (place.keycode == 0 || connection_->lost())
-        return;
+        return {};
     Held record;
     record.keycode = static_cast<unsigned char>(place.keycode);
     // The level's modifiers, unless keys held for the slot already give them.
@@ -196,13 +209,211 @@ void XTestKeyInjector::sendKey(int vk, bool down)
     for (unsigned bit = 1; bit <= needed && n < record.modifiers.size(); bit <<= 1) {
         if (!(needed & bit))
             continue;
-        record.modifiers[n] = static_cast<unsigned char>(modifierKey(bit));
-        XTestFakeKeyEvent(dpy_, record.modifiers[n++], True, CurrentTime);
+        const auto kc = static_cast<unsigned char>(modifierKey(bit));
+        record.modifiers[n++] = kc;
+        if (down_[kc]++ == 0)
+            XTestFakeKeyEvent(dpy_, kc, True, CurrentTime);
     }
+    ++down_[record.keycode];
+    if (const auto binding = bindings_.find(place.keycode); binding != bindings_.end())
+        ++binding->second.users;
     XTestFakeKeyEvent(dpy_, record.keycode, True, CurrentTime);
     XFlush(dpy_);
+    return record;
+}
+
+void XTestKeyInjector::release(Held& held)
+{
     if (held.keycode == 0)
-        held = record;
+        return;
+    const bool live = !connection_->lost();
+    if (--down_[held.keycode] == 0 && live)
+        XTestFakeKeyEvent(dpy_, held.keycode, False, CurrentTime);
+    for (auto it = held.modifiers.rbegin(); it != held.modifiers.rend(); ++it) {
+        if (*it != 0 && --down_[*it] == 0 && live)
+            XTestFakeKeyEvent(dpy_, *it, False, CurrentTime);
+    }
+    if (live)
+        XFlush(dpy_);
+    if (const auto binding = bindings_.find(held.keycode); binding != bindings_.end()) {
+        if (--binding->second.users == 0)
+            unbindTimer_.start();
+    }
+    held = {};
+}
+
+void XTestKeyInjector::sendKey(int vk, bool down)
+{
+    Held& held = held_[static_cast<size_t>(vk)];
+    if (!down) {
+        release(held);
+        return;
+    }
+    // A second press of a held code repeats the key, as a keyboard would.
+    if (held.keycode != 0) {
+        if (!connection_->lost()) {
+            XTestFakeKeyEvent(dpy_, held.keycode, True, CurrentTime);
+            XFlush(dpy_);
+        }
+        return;
+    }
+    // Punctuation the layout lacks comes through a spare keycode, as any
+    // character does; letters and digits stay on the layout's own keys.
+    const char32_t c = VkTable::usCharacter(vk, false);
+    const bool punctuation = c > U' ' && !(c >= U'a' && c <= U'z') && !(c >= U'0' && c <= U'9');
+    held = punctuation ? pressCharacter(c) : press(placeFor(vk));
+}
+
+void XTestKeyInjector::sendShifted(int vk, bool down)
+{
+    // Only printable keys have a US character with Shift; letters, the keypad
+    // and the rest keep Shift around the key.
+    if (VkTable::usCharacter(vk, true) == 0 || (vk >= 'A' && vk <= 'Z')) {
+        KeyInjector::sendShifted(vk, down);
+        return;
+    }
+    Held& held = shifted_[static_cast<size_t>(vk)];
+    if (!down) {
+        release(held);
+    } else if (held.keycode == 0) {
+        held = pressCharacter(VkTable::usCharacter(vk, true));
+    } else if (!connection_->lost()) {
+        XTestFakeKeyEvent(dpy_, held.keycode, True, CurrentTime);
+        XFlush(dpy_);
+    }
+}
+
+void XTestKeyInjector::sendCharacter(char32_t c, bool down)
+{
+    if (down) {
+        // Pressed again while held, it repeats, as sendKey does.
+        Held& held = characters_[c];
+        if (held.keycode == 0) {
+            held = pressCharacter(c);
+        } else if (!connection_->lost()) {
+            XTestFakeKeyEvent(dpy_, held.keycode, True, CurrentTime);
+            XFlush(dpy_);
+        }
+        return;
+    }
+    if (const auto it = characters_.find(c); it != characters_.end()) {
+        release(it->second);
+        characters_.erase(it);
+    }
+}
+
+XTestKeyInjector::Place XTestKeyInjector::characterPlace(char32_t c)
+{
+    readMappingChanges();
+    if (connection_->lost())
+        return {};
+    for (const unsigned long sym : keysymsFor(c)) {
+        if (sym == 0)
+            continue;
+        for (const auto& [keycode, binding] : bindings_) {
+            if (binding.keysym == sym)
+                return {keycode, 0};
+        }
+        if (const Place place = levelPlace(sym); place.keycode != 0)
+            return place;
+    }
+    return {};
+}
+
+bool XTestKeyInjector::canType(char32_t c) const
+{
+    // Looking up reads the layout anew, which changes nothing but the cache.
+    auto* self = const_cast<XTestKeyInjector*>(this);
+    if (keysymsFor(c)[0] == 0 && keysymsFor(c)[1] == 0)
+        return false;
+    return self->characterPlace(c).keycode != 0 ||
+           (!connection_->lost() && self->spareKeycode() != 0);
+}
+
+XTestKeyInjector::Held XTestKeyInjector::pressCharacter(char32_t c)
+{
+    Place place = characterPlace(c);
+    const unsigned long sym = keysymsFor(c)[1] ? keysymsFor(c)[1] : keysymsFor(c)[0];
+    if (place.keycode == 0 && sym != 0 && !connection_->lost()) {
+        place.keycode = spareKeycode();
+        if (place.keycode == 0 && !bindings_.empty()) {
+            // Many characters in a row: free the released ones now.
+            unbindReleased();
+            place.keycode = spareKeycode();
+        }
+        if (place.keycode != 0)
+            bind(place.keycode, sym);
+    }
+    return press(place);
+}
+
+int XTestKeyInjector::spareKeycode()
+{
+    if (!loadMap())
+        return 0;
+    // From the top, where layouts leave the most room.
+    for (int kc = xkb_->max_key_code; kc >= xkb_->min_key_code; --kc) {
+        if (bindings_.count(kc) != 0 || down_[static_cast<size_t>(kc)] != 0 ||
+            xkb_->map->modmap[kc] != 0)
+            continue;
+        bool empty = true;
+        for (int i = 0; i < XkbKeyNumSyms(xkb_, kc) && empty; ++i)
+            empty = XkbKeySymsPtr(xkb_, kc)[i] == NoSymbol;
+        if (empty)
+            return kc;
+    }
+    return 0;
+}
+
+void XTestKeyInjector::bind(int keycode, unsigned long keysym)
+{
+    // Both levels, so that a Shift held for the slot types it too.
+    KeySym syms[2] = {keysym, keysym};
+    XChangeKeyboardMapping(dpy_, keycode, 2, syms, 1);
+    // The server applies it before the key event that follows.
+    XSync(dpy_, False);
+    bindings_[keycode] = {keysym, 0};
+    // The layout read before lacks the binding; the change's own notice,
+    // when it comes, only makes it read again.
+    if (xkb_) {
+        XkbFreeKeyboard(xkb_, 0, True);
+        xkb_ = nullptr;
+    }
+}
+
+bool XTestKeyInjector::stillBound(int keycode, unsigned long keysym)
+{
+    // A layout loaded since may have put a key of its own there.
+    int perCode = 0;
+    KeySym* syms = XGetKeyboardMapping(dpy_, static_cast<KeyCode>(keycode), 1, &perCode);
+    const bool ours = syms && perCode > 0 && syms[0] == keysym;
+    if (syms)
+        XFree(syms);
+    return ours;
+}
+
+void XTestKeyInjector::unbindReleased()
+{
+    bool changed = false;
+    for (auto it = bindings_.begin(); it != bindings_.end();) {
+        if (it->second.users > 0) {
+            ++it;
+            continue;
+        }
+        if (!connection_->lost() && stillBound(it->first, it->second.keysym)) {
+            KeySym none[2] = {NoSymbol, NoSymbol};
+            XChangeKeyboardMapping(dpy_, it->first, 2, none, 1);
+            changed = true;
+        }
+        it = bindings_.erase(it);
+    }
+    if (changed) {
+        XSync(dpy_, False);
+        if (xkb_) {
+            XkbFreeKeyboard(xkb_, 0, True);
+            xkb_ = nullptr;
+        }
+    }
 }
 
 } // namespace corv

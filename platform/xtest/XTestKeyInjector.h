@@ -5,7 +5,9 @@
 #include "platform/x11/XConnection.h"
 
 #include <QString>
+#include <QTimer>
 #include <array>
+#include <map>
 #include <memory>
 
 class QSocketNotifier;
@@ -18,8 +20,9 @@ namespace corv
 // Each code is turned into the key that carries its keysym in the current
 // keyboard layout, so a letter types that letter on any layout; a printable
 // character on a shifted level (Shift, AltGr) is typed with that level's
-// modifiers held around it. When the X server goes away it says so on
-// standard error, types nothing more and reports the loss.
+// modifiers held around it. A character the layout lacks is bound for the
+// moment to a keycode the layout leaves empty. When the X server goes away
+// it says so on standard error, types nothing more and reports the loss.
 class XTestKeyInjector : public KeyInjector
 {
 public:
@@ -36,13 +39,20 @@ public:
     };
     Place placeFor(int vk);
     int keycodeFor(int vk) { return placeFor(vk).keycode; }
+    // Where c is typed now; keycode 0 when only a spare keycode would type it.
+    Place characterPlace(char32_t c);
+    bool typesCharacters() const override { return true; }
+    bool canType(char32_t c) const override;
 
 protected:
     void sendKey(int vk, bool down) override;
+    void sendShifted(int vk, bool down) override;
+    void sendCharacter(char32_t c, bool down) override;
 
 private:
     explicit XTestKeyInjector(std::unique_ptr<XConnection> connection);
     void readMappingChanges();
+    bool loadMap();
     Place levelPlace(unsigned long keysym);
     // A key that sets exactly this modifier bit while held, 0 if none.
     int modifierKey(unsigned bit) const;
@@ -50,19 +60,43 @@ private:
     unsigned heldModifiers() const;
     void connectionLost();
 
-    std::unique_ptr<XConnection> connection_;
-    Display* dpy_;
-    KeymapWatch keymap_;
-    std::unique_ptr<QSocketNotifier> notifier_;
-    XkbDescPtr xkb_ = nullptr; // layout in use, read again after each change
-
     // What each held code went down with: a layout change while a key is
     // held must not release a different key, nor leave a modifier down.
     struct Held {
         unsigned char keycode = 0;
         std::array<unsigned char, 3> modifiers{};
     };
+    Held press(Place place);
+    void release(Held& held);
+    // Types c with whatever key and level it needs, binding a spare keycode
+    // when the layout has none.
+    Held pressCharacter(char32_t c);
+    int spareKeycode();
+    void bind(int keycode, unsigned long keysym);
+    bool stillBound(int keycode, unsigned long keysym);
+    void unbindReleased();
+
+    std::unique_ptr<XConnection> connection_;
+    Display* dpy_;
+    KeymapWatch keymap_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    XkbDescPtr xkb_ = nullptr; // layout in use, read again after each change
+
     std::array<Held, 256> held_{};
+    std::array<Held, 256> shifted_{};
+    std::map<char32_t, Held> characters_;
+    // How many holds keep each keycode down: a modifier shared by a level and
+    // the slot goes up with the last of them.
+    std::array<int, 256> down_{};
+    // Spare keycodes bound to a character, with how many holds use each.
+    // They are emptied a little after their last release, so that the
+    // focused program reads the press with the binding still in place.
+    struct Binding {
+        unsigned long keysym = 0;
+        int users = 0;
+    };
+    std::map<int, Binding> bindings_;
+    QTimer unbindTimer_;
 };
 
 } // namespace corv

@@ -6,6 +6,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 // A plain X window on its own connection that takes the keyboard focus and
 // records the keys it receives as "Control_L down", "a up", ..., and the
@@ -52,8 +53,17 @@ public:
             } else if (ev.type == KeyPress || ev.type == KeyRelease) {
                 if (ev.type == KeyPress) {
                     char buffer[8];
-                    const int n = XLookupString(&ev.xkey, buffer, sizeof buffer, nullptr, nullptr);
+                    KeySym typed = NoSymbol;
+                    const int n = XLookupString(&ev.xkey, buffer, sizeof buffer, &typed, nullptr);
                     text += QString::fromLocal8Bit(buffer, n);
+                    // Latin-1 and Unicode keysyms are their character, whatever the locale.
+                    if (typed == XK_EuroSign)
+                        typed = 0x10020ac;
+                    if ((typed >= 0x20 && typed <= 0xff) ||
+                        (typed >= 0x1000100 && typed <= 0x110ffff)) {
+                        const char32_t c = char32_t(typed & 0xffffff);
+                        characters += QString::fromUcs4(&c, 1);
+                    }
                 }
                 const KeySym sym =
                     XkbKeycodeToKeysym(dpy, static_cast<KeyCode>(ev.xkey.keycode), 0, 0);
@@ -81,4 +91,5 @@ public:
     QStringList keys;
     QList<int> keycodes;
     QString text;
+    QString characters; // what the key presses typed, by keysym
 };

@@ -127,6 +127,68 @@ private slots:
         QTRY_COMPARE((window.read(), window.text), expected);
     }
 
+    void charactersArriveOnEveryLayout_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<uint>("character"); // 0: every printable key alone and with Shift
+        QTest::addColumn<bool>("spare");
+        QTest::newRow("US keys") << "us" << 0u << false;
+        QTest::newRow("German QWERTZ keys") << "de" << 0u << false;
+        QTest::newRow("French AZERTY keys") << "fr" << 0u << false;
+        QTest::newRow("é on its own key") << "fr" << 0xe9u << false;
+        QTest::newRow("€ with AltGr") << "de" << 0x20acu << false;
+        QTest::newRow("é the layout lacks") << "us" << 0xe9u << true;
+        QTest::newRow("☺ beyond Latin-1") << "us" << 0x263au << true;
+    }
+    // A key with or without Shift types its US character, and a character
+    // whatever key it needs here, at any level or bound to a spare keycode
+    // that is empty again afterwards; the slot's Ctrl stays around it.
+    void charactersArriveOnEveryLayout()
+    {
+        QFETCH(QString, layout);
+        QFETCH(uint, character);
+        QFETCH(bool, spare);
+        QVERIFY(setLayout(layout));
+        const auto restore = qScopeGuard([] { setLayout(QStringLiteral("us")); });
+        KeyRecorderWindow window;
+        QString error;
+        auto injector = XTestKeyInjector::open({}, &error);
+        QVERIFY2(injector, qPrintable(error));
+        const char32_t c = character;
+        QString expected = QString::fromUcs4(&c, 1);
+        if (c != 0) {
+            QVERIFY(injector->canType(c));
+            injector->keyDown(17);
+            injector->characterDown(c);
+            injector->characterUp(c);
+            injector->keyUp(17);
+            QTRY_COMPARE((window.read(), window.keys.value(window.keys.size() - 1)),
+                         QStringLiteral("Control_L up"));
+            QCOMPARE(window.characters, expected);
+            const auto key = KeyCode(window.keycodes.at(1));
+            if (spare)
+                QTRY_COMPARE((window.read(), XkbKeycodeToKeysym(window.dpy, key, 0, 0)), NoSymbol);
+            return;
+        }
+        for (expected.clear(); const auto& row : VkTable::rows()) {
+            for (bool shift : {false, true}) {
+                const char32_t us = VkTable::usCharacter(row.vk, shift);
+                if (us == 0)
+                    break;
+                expected += QString::fromUcs4(&us, 1);
+                shift ? injector->shiftedDown(row.vk) : injector->keyDown(row.vk);
+                shift ? injector->shiftedUp(row.vk) : injector->keyUp(row.vk);
+            }
+        }
+        // Keys that type nothing leave it short: count what came anyway.
+        (void)QTest::qWaitFor([&] { return window.read(), window.text.size() >= expected.size(); });
+        int arrived = 0;
+        for (char ascii = '!'; ascii <= '~'; ++ascii)
+            arrived += window.text.contains(QLatin1Char(ascii));
+        qInfo("%s: %d of 94 printable ASCII characters arrive", qPrintable(layout), arrived);
+        QCOMPARE(window.text, expected);
+    }
+
     // Shift held for the slot is the Shift the level needs: it is neither
     // pressed again nor let go before the slot ends.
     void slotShiftServesTheLevel()
@@ -143,6 +205,24 @@ private slots:
         injector->keyUp(16);
         QCOMPARE(window.waitFor(4), (QStringList{"Shift_L down", "7 down", "7 up", "Shift_L up"}));
         QCOMPARE(window.text, QStringLiteral("/"));
+    }
+
+    // A level's Shift that another slot also holds goes up with the last.
+    void sharedShiftOutlastsTheLevel()
+    {
+        QVERIFY(setLayout(QStringLiteral("de")));
+        const auto restore = qScopeGuard([] { setLayout(QStringLiteral("us")); });
+        KeyRecorderWindow window;
+        QString error;
+        auto injector = XTestKeyInjector::open({}, &error);
+        QVERIFY2(injector, qPrintable(error));
+        injector->shiftedDown(49); // "!" is Shift+1 here too
+        injector->keyDown(16);
+        injector->shiftedUp(49);
+        QCOMPARE(window.waitFor(3), (QStringList{"Shift_L down", "1 down", "1 up"}));
+        injector->keyUp(16);
+        QCOMPARE(window.waitFor(4).last(), QStringLiteral("Shift_L up"));
+        QCOMPARE(window.text, QStringLiteral("!"));
     }
 
     void keyHeldAcrossLayoutChangeIsReleased()
