@@ -6,7 +6,7 @@ namespace corv
 {
 
 // What the keys the player presses type on the session's keyboard layout,
-// for people looking up which code to write.
+// for people looking up which code to write and for --check.
 class KeyboardLayout
 {
 public:
@@ -17,6 +17,11 @@ public:
     // the layout lacks it. Keypad keys are named by what they type with
     // Num Lock on.
     virtual QString typed(int vk) const = 0;
+    // Whether some key and level of this layout types c.
+    virtual bool onLayout(char32_t c) const = 0;
+    // Whether the backend this layout was opened for can type c at all: one
+    // that binds a spare keycode also types what the layout lacks.
+    virtual bool canType(char32_t c) const { return onLayout(c); }
 };
 
 } // namespace corv

@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <xkbcommon/xkbcommon.h>
 
 namespace corv
 {
@@ -57,6 +58,15 @@ QString X11KeyboardLayout::typed(int vk) const
     XkbStateRec state{};
     XkbGetState(dpy_, XkbUseCoreKbd, &state);
     return symbolText(XkbKeycodeToKeysym(dpy_, code, state.group, 0));
+}
+
+bool X11KeyboardLayout::onLayout(char32_t c) const
+{
+    // A layout may carry c by its legacy keysym or by its Unicode one.
+    const KeySym legacy = xkb_utf32_to_keysym(c);
+    const KeySym unicode = c >= 0x100 ? KeySym(0x1000000 | c) : NoSymbol;
+    return (legacy != NoSymbol && XKeysymToKeycode(dpy_, legacy) != 0) ||
+           (unicode != NoSymbol && XKeysymToKeycode(dpy_, unicode) != 0);
 }
 
 QString X11KeyboardLayout::keyName(int vk)

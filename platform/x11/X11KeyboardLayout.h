@@ -19,6 +19,9 @@ public:
     ~X11KeyboardLayout() override;
 
     QString typed(int vk) const override;
+    bool onLayout(char32_t c) const override;
+    // The XTEST backend binds a spare keycode to what the layout lacks.
+    bool canType(char32_t c) const override { return c != 0; }
     static QString keyName(int vk);
 
 private:
