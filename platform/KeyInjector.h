@@ -38,6 +38,10 @@ public:
         (void)c;
         return false;
     }
+    // Positional: a printable key types the key at its place on a US
+    // keyboard whatever the layout puts there (WASD on AZERTY), as a
+    // template with KEYS=POSITIONS asks; a backend without layouts ignores it.
+    virtual void setPositional(bool positional) { (void)positional; }
     // Releases every key and character this injector still holds down.
     void releaseAll();
     bool isHeld(int vk) const { return vk >= 0 && vk < 256 && held_.test(static_cast<size_t>(vk)); }
