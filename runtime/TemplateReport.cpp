@@ -98,14 +98,17 @@ TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out
     const QList<TemplateWarning> warnings =
         loaded ? TemplateWarnings(file, std::span(TSysHotKey::HotKeyKeyTable).subspan(1))
                : QList<TemplateWarning>();
-    const auto printWarnings = [&] {
-        for (const TemplateWarning& warning : warnings)
+    const auto printWarnings = [&](qsizetype most) {
+        for (const TemplateWarning& warning : warnings.first(std::min(most, warnings.size())))
             err << path << ':' << warning.Line << ": warning: " << warning.Text << Qt::endl;
+        if (warnings.size() > most)
+            err << path << ": " << warnings.size() - most << " more warnings" << Qt::endl;
     };
     if (check != TemplateCheck::Valid) {
         err << path << ": " << TemplateCheckMessage(check) << Qt::endl;
         err << TemplateCheckCause(path) << Qt::endl;
-        printWarnings();
+        // A file that is no template at all (a README) warns of every line.
+        printWarnings(FatalWarnings);
         return check == TemplateCheck::NotATemplate ? NotATemplate : EarlierVersion;
     }
     RuntimeTemplate t;
@@ -167,7 +170,7 @@ TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out
 
     for (const ColourError& error : result.ColourErrors)
         err << path << ": " << error.message() << Qt::endl;
-    printWarnings();
+    printWarnings(warnings.size());
     const QList<MissingCharacter> missing =
         layout ? MissingCharacters(t, [layout](char32_t c) { return layout->canType(c); })
                : QList<MissingCharacter>();

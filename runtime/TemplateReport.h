@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 class QString;
 class QTextStream;
 
@@ -15,6 +17,8 @@ class TemplateReport
 {
 public:
     enum Status { Valid = 0, NotATemplate = 1, EarlierVersion = 2, LoadError = 3 };
+    // Warnings shown after a file that cannot be played; the rest are counted.
+    static constexpr qsizetype FatalWarnings = 5;
 
     // Warnings leave the status as it is, unless strict turns them into
     // LoadError. With a layout, characters the template types that its

@@ -94,6 +94,12 @@ void TestTemplateReport::statuses_data()
 
     QTest::newRow("not a template") << QByteArray("[GLOBAL]\nMODE1NAME=A\n") << 1 << ""
                                     << "This is not a valid joystick template file";
+    // A README: the first few of its warnings, then how many more.
+    QTest::newRow("not a template, many lines")
+        << QByteArray("text\n").repeated(9) << 1 << ""
+        << "t.joy:5: warning: not a KEY=VALUE line; ignored\nt.joy: 4 more warnings\n";
+    QTest::newRow("UTF-16") << QByteArray("\xff\xfe[\0G\0") << 1 << ""
+                            << "t.joy: is saved as UTF-16 text; save it as plain text";
     QTest::newRow("earlier version")
         << QByteArray("[GLOBAL]\nMODE_SWITCH_BUTTON=\n") << 2 << ""
         << "This template file is from an earlier version of The Corvane.";
@@ -183,6 +189,9 @@ void TestTemplateReport::warnings_data()
         "8: warning: BUTTON1_1=300: key codes are 1 to 255");
     row("modifier not 0 or 1", "[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\nBUTTON1_1_Ctrl=yes\n",
         "9: warning: BUTTON1_1_Ctrl=yes: use 1 or 0; this reads as 0");
+    row("comment after a value", "[MODE1]\nBUTTON1_COUNT=1 ; fire\n",
+        "7: warning: BUTTON1_COUNT: comments must be on their own line; the value is all of \"1 ; "
+        "fire\"");
     row("number out of range", "RESPONSE=9\n", "6: warning: RESPONSE=9: must be 0 to 6");
     row("ButtonId twice", "[MAPPING]\nBUTTON1=1\nBUTTON2=1\n",
         "8: warning: BUTTON2=1: ButtonId 1 is also on line 7; a press only ever finds that one");
