@@ -221,10 +221,16 @@ bool TfrmMain::OpenTemplate()
     if (Arguments.size() == 1)
         TemplateFileName = Arguments.first();
     if (TemplateFileName.isEmpty()) {
+        // The dialog asks when the command line named several; say why.
+        const QString named =
+            Arguments.isEmpty()
+                ? QStringLiteral("no template named")
+                : QStringLiteral("%1 templates named where one is played").arg(Arguments.size());
+        if (Arguments.size() > 1 && Messages::MessageBoxes)
+            qWarning("%s: choose it in the dialog", qPrintable(named));
         if (!Messages::MessageBoxes) {
-            Messages::PrintMessage(
-                QStringLiteral("no template named, and no display to ask for one on"),
-                QStringLiteral("usage: corvplay [options] template.joy"));
+            Messages::PrintMessage(named + QStringLiteral(", and no display to ask for one on"),
+                                   QStringLiteral("usage: corvplay [options] template.joy"));
             ExitCode = 1;
             return false;
         }

@@ -12,6 +12,8 @@
 #include "runtime/PlayerService.h"
 #include "runtime/TemplateReport.h"
 #include "runtime/TfrmMain.h"
+#include "template/ProfileFile.h"
+#include "template/TemplateFile.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -118,6 +120,17 @@ int main(int argc, char* argv[])
 
     if (PlayerClient::IsClient(parser))
         return PlayerClient::Run(parser, out, err);
+    // A template named that cannot be read (a typo, most often) is told
+    // first, not after a missing joystick or key backend has been fixed.
+    if (const QStringList args = parser.positionalArguments(); args.size() == 1) {
+        ProfileFile file;
+        if (file.load(args.first()) != ProfileFile::LoadStatus::Loaded) {
+            Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
+                                  TemplateCheckMessage(TemplateCheck::NotATemplate),
+                                  TemplateCheckCause(args.first()));
+            return EXIT_FAILURE;
+        }
+    }
     // The joystick driver starts while the bus and the window are set up;
     // the capture, first step of start-up, waits for it.
     std::unique_ptr<Joystick> joystick = Platform::createJoystick(Platform::joystickSpec(parser));

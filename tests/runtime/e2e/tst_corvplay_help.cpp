@@ -238,6 +238,10 @@ void TestCorvplayHelp::startupFailuresSayWhatToDo_data()
     QTest::newRow("template missing")
         << args(idle, missing) << quiet << 1 << notValid
         << "corvplay: " + missing + ": No such file or directory; check the name";
+    // The file is what to fix first, whatever else is wrong.
+    QTest::newRow("template missing, no joystick")
+        << args(QStringLiteral("no-such-stick"), missing) << quiet << 1 << notValid
+        << "corvplay: " + missing + ": No such file or directory; check the name";
     QTest::newRow("template is a directory") << args(idle, folder) << quiet << 1 << notValid
                                              << "corvplay: " + folder + ": is a directory";
     QTest::newRow("template is a FIFO")
@@ -266,6 +270,11 @@ void TestCorvplayHelp::startupFailuresSayWhatToDo_data()
     QTest::newRow("no template, no display")
         << args(idle, {}) << QStringList{"DISPLAY", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY"} << 1
         << "corvplay: no template named, and no display to ask for one on"
+        << "corvplay: usage: corvplay [options] template.joy";
+    QTest::newRow("two templates, no display")
+        << (args(idle, flight) << flight)
+        << QStringList{"DISPLAY", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY"} << 1
+        << "corvplay: 2 templates named where one is played, and no display to ask for one on"
         << "corvplay: usage: corvplay [options] template.joy";
 }
 
