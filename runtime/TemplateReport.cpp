@@ -92,12 +92,17 @@ TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out
                                            bool strict, const KeyboardLayout* layout)
 {
     ProfileFile file;
-    const bool loaded = file.load(path) == ProfileFile::LoadStatus::Loaded;
-    const TemplateCheck check = loaded ? CheckTemplate(file) : TemplateCheck::NotATemplate;
+    if (file.load(path) != ProfileFile::LoadStatus::Loaded) {
+        // Missing, a folder, a pipe, too large or not ours to read: nothing
+        // to check, and the cause says what to do.
+        err << path << ": cannot read the template" << Qt::endl;
+        err << TemplateCheckCause(path) << Qt::endl;
+        return Unreadable;
+    }
+    const TemplateCheck check = CheckTemplate(file);
     // Position 0 of the hot-key table is no key.
     const QList<TemplateWarning> warnings =
-        loaded ? TemplateWarnings(file, std::span(TSysHotKey::HotKeyKeyTable).subspan(1))
-               : QList<TemplateWarning>();
+        TemplateWarnings(file, std::span(TSysHotKey::HotKeyKeyTable).subspan(1));
     const auto printWarnings = [&](qsizetype most) {
         for (const TemplateWarning& warning : warnings.first(std::min(most, warnings.size())))
             err << path << ':' << warning.Line << ": warning: " << warning.Text << Qt::endl;

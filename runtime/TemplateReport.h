@@ -16,7 +16,7 @@ class KeyboardLayout;
 class TemplateReport
 {
 public:
-    enum Status { Valid = 0, NotATemplate = 1, EarlierVersion = 2, LoadError = 3 };
+    enum Status { Valid = 0, NotATemplate = 1, EarlierVersion = 2, LoadError = 3, Unreadable = 4 };
     // Warnings shown after a file that cannot be played; the rest are counted.
     static constexpr qsizetype FatalWarnings = 5;
 

@@ -69,8 +69,9 @@ int main(int argc, char* argv[])
     Platform::addOptions(parser, true);
     const QCommandLineOption checkOption(
         QStringLiteral("check"),
-        QStringLiteral("Check and load the template, print what would be played and exit: 0 "
-                       "valid, 1 not a template, 2 earlier version, 3 other load error."));
+        QStringLiteral(
+            "Check and load the template, print what would be played and exit: 0 "
+            "valid, 1 not a template, 2 earlier version, 3 other load error, 4 cannot be read."));
     parser.addOption(checkOption);
     const QCommandLineOption strictOption(
         QStringLiteral("strict"), QStringLiteral("With --check: any warning gives status 3."));

@@ -98,6 +98,8 @@ void TestTemplateReport::statuses_data()
     QTest::newRow("not a template, many lines")
         << QByteArray("text\n").repeated(9) << 1 << ""
         << "t.joy:5: warning: not a KEY=VALUE line; ignored\nt.joy: 4 more warnings\n";
+    QTest::newRow("no file") << QByteArray() << 4 << ""
+                             << "t.joy: cannot read the template\nt.joy: No such file or directory";
     QTest::newRow("UTF-16") << QByteArray("\xff\xfe[\0G\0") << 1 << ""
                             << "t.joy: is saved as UTF-16 text; save it as plain text";
     QTest::newRow("earlier version")
@@ -152,6 +154,8 @@ void TestTemplateReport::statuses()
 
     QTemporaryDir dir;
     QVERIFY(writeTemplate(dir, content));
+    if (content.isNull()) // no file at all
+        QVERIFY(QFile::remove(QStringLiteral("t.joy")));
     const Report r = report(QStringLiteral("t.joy"));
     QCOMPARE(int(r.status), status);
     QVERIFY2(r.out.contains(inOut), qPrintable(r.out));
