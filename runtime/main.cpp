@@ -36,12 +36,37 @@ bool wantsNoWindow(int argc, char* argv[])
     return Platform::wantsNoWindow(argc, argv, options);
 }
 
+QtMessageHandler qtHandler = nullptr;
+
+// Qt's own warnings (no XDG_RUNTIME_DIR, what a platform plugin cannot do)
+// tell a player's user nothing he can act on; ours name their source file,
+// the libraries' do not. Errors always pass.
+void leaveOutQtNoise(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (context.file == nullptr &&
+        (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg))
+        return;
+    if (qtHandler)
+        qtHandler(type, context, message);
+}
+
+bool verbose(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--verbose") == 0)
+            return true;
+    }
+    return qEnvironmentVariableIsSet("QT_LOGGING_RULES");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     // Everything the program and the libraries it uses print says whose it is.
     qSetMessagePattern(QStringLiteral("corvplay: %{if-category}%{category}: %{endif}%{message}"));
+    if (!verbose(argc, argv))
+        qtHandler = qInstallMessageHandler(leaveOutQtNoise);
     const bool noWindow = wantsNoWindow(argc, argv);
     if (!noWindow && !GuiPlatform::Choose())
         return EXIT_FAILURE;
@@ -86,6 +111,9 @@ int main(int argc, char* argv[])
         QStringLiteral("Print the key codes a template can use, and those a mode-switch key can "
                        "use, then exit."));
     parser.addOption(listKeysOption);
+    parser.addOption({QStringLiteral("verbose"),
+                      QStringLiteral("Also print the Qt libraries' own warnings, left out unless "
+                                     "this or QT_LOGGING_RULES is given.")});
     PlayerClient::AddOptions(parser);
     parser.process(*app);
 
