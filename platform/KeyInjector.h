@@ -38,6 +38,10 @@ public:
         (void)c;
         return false;
     }
+    // Makes every plain key its US position again, whatever the layout, for
+    // templates that name keys by position. Backends that only type by
+    // position ignore it.
+    virtual void setPositional(bool positional) { (void)positional; }
     // Releases every key and character this injector still holds down.
     void releaseAll();
     bool isHeld(int vk) const { return vk >= 0 && vk < 256 && held_.test(static_cast<size_t>(vk)); }
