@@ -99,14 +99,15 @@ std::unique_ptr<KeyInjector> Platform::createKeyInjector(const QString& backend,
                     qInfo("Wayland session: typing through XTest on XWayland display %s, %s",
                           qPrintable(display),
                           xFocus ? "which has the focus"
-                                 : "though the focused program may not be an X client: "
-                                   "/dev/uinput is not writable");
+                                 : "which reaches X programs only: /dev/uinput is not "
+                                   "writable");
                     return injector;
                 }
             }
             if (uinputWritable) {
-                return openUinput(display.isEmpty()
-                                      ? QStringLiteral(": no X display is reachable")
+                return openUinput(display.isEmpty() ? QStringLiteral(": no X display is reachable")
+                                  : xFocus
+                                      ? QStringLiteral(": the X display has no XTEST extension")
                                       : QStringLiteral(": the focused program is not an X client"));
             }
         } else {
