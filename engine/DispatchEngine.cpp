@@ -52,6 +52,8 @@ void DispatchEngine::LoadTables(const RuntimeTemplate& t)
                                                              : tables_.AxisThreshold;
     inputs_.setThresholds(thresholds, RuntimeTemplate::AxisHysteresis);
     // What each mapping types, worked out once rather than on every send.
+    if (keys_)
+        keys_->setPositional(tables_.KeysByPosition);
     const bool characters = keys_ && keys_->typesCharacters() && !tables_.KeysByPosition;
     for (size_t m = 0; m < steps_.size(); ++m) {
         for (size_t k = 0; k < steps_[m].size(); ++k)

@@ -1,6 +1,7 @@
 #include "engine/SlotSteps.h"
 
 #include "platform/KeyInjector.h"
+#include "platform/KeyboardLayout.h"
 
 #include <QList>
 #include <QStringView>
@@ -74,6 +75,40 @@ void SendStepKey(KeyInjector& keys, const StepKey& key, bool down)
         down ? keys.characterDown(key.code) : keys.characterUp(key.code);
         break;
     }
+}
+
+QList<MissingCharacter> MissingCharacters(const RuntimeTemplate& t,
+                                          const std::function<bool(char32_t)>& canType)
+{
+    QList<MissingCharacter> missing;
+    auto note = [&](char32_t c, const QString& place) {
+        if (c == 0 || canType(c))
+            return;
+        auto found = std::find_if(missing.begin(), missing.end(),
+                                  [c](const MissingCharacter& m) { return m.Character == c; });
+        if (found == missing.end())
+            found = missing.insert(missing.end(), {c, {}});
+        if (!found->Places.contains(place))
+            found->Places << place;
+    };
+    for (int m = 0; m < std::clamp(t.ModeCount, 0, MaxModes); ++m) {
+        for (int k = 0; k < std::clamp(t.ButtonCount, 0, MaxButtons); ++k) {
+            const QString place = QStringLiteral("mode %1, button %2").arg(m + 1).arg(k + 1);
+            for (const SlotStep& step : MappingSteps(t.Mappings[size_t(m)][size_t(k)], true)) {
+                if (step.Character != 0)
+                    note(step.Character, place);
+                else if (!t.KeysByPosition)
+                    note(KeyboardLayout::usCharacter(step.Vk, step.Shifted), place);
+            }
+        }
+    }
+    return missing;
+}
+
+QString CharacterName(char32_t c)
+{
+    const QString code = QString::number(uint(c), 16).toUpper().rightJustified(4, u'0');
+    return QStringLiteral("\"%1\" (U+%2)").arg(QString::fromUcs4(&c, 1), code);
 }
 
 void TypeStep(KeyInjector& keys, const SlotStep& step)

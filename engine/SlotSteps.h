@@ -2,8 +2,10 @@
 
 #include "template/RuntimeTemplate.h"
 
+#include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace corv
@@ -47,6 +49,21 @@ void SendStepKey(KeyInjector& keys, const StepKey& key, bool down);
 // characters: Shift on a key is its US character, typed by the backend on
 // any layout; otherwise Shift is a key of its own, as the code says.
 std::vector<SlotStep> MappingSteps(const Mapping& mapping, bool characters);
+
+// A character a template types that the backend cannot, and the mappings
+// that type it ("mode 1, button 3").
+struct MissingCharacter {
+    char32_t Character = 0;
+    QStringList Places;
+};
+// Every character the template's mappings type (their slots' characters,
+// Shift on a printable key, printable keys and texts; only characters and
+// texts when its keys go by position) for which canType says no, in the
+// order first met.
+QList<MissingCharacter> MissingCharacters(const RuntimeTemplate& t,
+                                          const std::function<bool(char32_t)>& canType);
+// '"é" (U+00E9)', as --check and the start-up name a character.
+QString CharacterName(char32_t c);
 
 // Types one step at once: down, then up, modifiers around it.
 void TypeStep(KeyInjector& keys, const SlotStep& step);

@@ -38,9 +38,9 @@ public:
         (void)c;
         return false;
     }
-    // Makes every plain key its US position again, whatever the layout, for
-    // templates that name keys by position. Backends that only type by
-    // position ignore it.
+    // Positional: a printable key types the key at its place on a US
+    // keyboard whatever the layout puts there (WASD on AZERTY), as a
+    // template with KEYS=POSITIONS asks; a backend without layouts ignores it.
     virtual void setPositional(bool positional) { (void)positional; }
     // Releases every key and character this injector still holds down.
     void releaseAll();

@@ -22,6 +22,10 @@ public:
     // Whether the backend this layout was opened for can type c at all: one
     // that binds a spare keycode also types what the layout lacks.
     virtual bool canType(char32_t c) const { return onLayout(c); }
+
+    // The character a printable key gives on a US keyboard, alone or with
+    // Shift: what the layout-aware backends type for it; 0 for other keys.
+    static char32_t usCharacter(int vk, bool shift);
 };
 
 } // namespace corv

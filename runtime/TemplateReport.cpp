@@ -1,5 +1,7 @@
 #include "runtime/TemplateReport.h"
 
+#include "engine/SlotSteps.h"
+#include "platform/KeyboardLayout.h"
 #include "runtime/components/TSysHotKey.h"
 #include "template/Inputs.h"
 #include "template/KeyTable.h"
@@ -21,13 +23,8 @@ namespace
 
 QString keystrokeText(const KeySlot& slot)
 {
-    if (slot.Character != 0) {
-        const QString code = QString::number(uint(slot.Character), 16).toUpper();
-        return ComposeKeystroke(
-            QStringLiteral("\"%1\" (U+%2)")
-                .arg(QString::fromUcs4(&slot.Character, 1), code.rightJustified(4, u'0')),
-            slot.Ctrl, slot.Shift, slot.Alt);
-    }
+    if (slot.Character != 0)
+        return ComposeKeystroke(CharacterName(slot.Character), slot.Ctrl, slot.Shift, slot.Alt);
     QString name = KeyCodeToKeyName(QString::number(slot.VirtualKey));
     if (name.isEmpty())
         name = QStringLiteral("key code %1").arg(slot.VirtualKey);
@@ -92,7 +89,7 @@ QString actionText(const Mapping& mapping)
 } // namespace
 
 TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out, QTextStream& err,
-                                           bool strict)
+                                           bool strict, const KeyboardLayout* layout)
 {
     ProfileFile file;
     const bool loaded = file.load(path) == ProfileFile::LoadStatus::Loaded;
@@ -101,14 +98,17 @@ TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out
     const QList<TemplateWarning> warnings =
         loaded ? TemplateWarnings(file, std::span(TSysHotKey::HotKeyKeyTable).subspan(1))
                : QList<TemplateWarning>();
-    const auto printWarnings = [&] {
-        for (const TemplateWarning& warning : warnings)
+    const auto printWarnings = [&](qsizetype most) {
+        for (const TemplateWarning& warning : warnings.first(std::min(most, warnings.size())))
             err << path << ':' << warning.Line << ": warning: " << warning.Text << Qt::endl;
+        if (warnings.size() > most)
+            err << path << ": " << warnings.size() - most << " more warnings" << Qt::endl;
     };
     if (check != TemplateCheck::Valid) {
         err << path << ": " << TemplateCheckMessage(check) << Qt::endl;
         err << TemplateCheckCause(path) << Qt::endl;
-        printWarnings();
+        // A file that is no template at all (a README) warns of every line.
+        printWarnings(FatalWarnings);
         return check == TemplateCheck::NotATemplate ? NotATemplate : EarlierVersion;
     }
     RuntimeTemplate t;
@@ -170,8 +170,15 @@ TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out
 
     for (const ColourError& error : result.ColourErrors)
         err << path << ": " << error.message() << Qt::endl;
-    printWarnings();
-    if (!result.ColourErrors.isEmpty() || (strict && !warnings.isEmpty()))
+    printWarnings(warnings.size());
+    const QList<MissingCharacter> missing =
+        layout ? MissingCharacters(t, [layout](char32_t c) { return layout->canType(c); })
+               : QList<MissingCharacter>();
+    for (const MissingCharacter& m : missing)
+        err << path << ": warning: " << CharacterName(m.Character)
+            << " is not on this keyboard layout and cannot be typed: "
+            << m.Places.join(QStringLiteral("; ")) << Qt::endl;
+    if (!result.ColourErrors.isEmpty() || (strict && (!warnings.isEmpty() || !missing.isEmpty())))
         return LoadError;
     return Valid;
 }

@@ -1,5 +1,6 @@
 #include "runtime/TfrmMain.h"
 
+#include "engine/SlotSteps.h"
 #include "platform/KeyInjector.h"
 #include "runtime/CorvplayIcon.h"
 #include "runtime/Messages.h"
@@ -301,6 +302,11 @@ void TfrmMain::LoadTemplate()
     RuntimeTemplate t;
     const RuntimeReadResult result = ReadRuntimeTemplate(TemplateFileName, t);
     engine_->LoadTables(t);
+    // Said once per character, and played without it.
+    for (const MissingCharacter& m :
+         MissingCharacters(t, [this](char32_t c) { return keys_ && keys_->canType(c); }))
+        qWarning("%s is not on this keyboard layout and is skipped: %s",
+                 qPrintable(CharacterName(m.Character)), qPrintable(m.Places.join(u"; ")));
     lblModeString->setText(engine_->ModeName());
     LoadedResponse = t.Response;
 

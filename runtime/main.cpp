@@ -104,7 +104,9 @@ int main(int argc, char* argv[])
             err << "corvplay: --check needs exactly one template\n\n" << parser.helpText();
             return TemplateReport::LoadError;
         }
-        return TemplateReport::Run(args.first(), out, err, parser.isSet(strictOption));
+        const std::unique_ptr<KeyboardLayout> layout = Platform::openKeyboardLayout();
+        return TemplateReport::Run(args.first(), out, err, parser.isSet(strictOption),
+                                   layout.get());
     }
     if (parser.isSet(watchOption)) {
         std::unique_ptr<Joystick> joystick =

@@ -266,6 +266,13 @@ QString TemplateCheckCause(const QString& path)
     ProfileFile file;
     if (file.load(path) != ProfileFile::LoadStatus::Loaded)
         return QStringLiteral("%1: cannot be read").arg(path);
+    // Editors that save "Unicode" write UTF-16, which no line of it survives.
+    QFile raw(path);
+    const QByteArray head = raw.open(QIODevice::ReadOnly) ? raw.read(2) : QByteArray();
+    if (head == "\xff\xfe" || head == "\xfe\xff")
+        return QStringLiteral("%1: is saved as UTF-16 text; save it as plain text (UTF-8) and "
+                              "try again")
+            .arg(path);
     switch (CheckTemplate(file)) {
     case TemplateCheck::Valid:
         break;

@@ -312,6 +312,14 @@ private:
             }
             lines.insert(name, key.Line);
             keys.append(&key);
+            // "BUTTON1_1=83 ; s" reads as 0, and a mode name keeps the comment.
+            static const QRegularExpression inlineComment(QStringLiteral("\\s;"));
+            // Descriptions and texts are free text.
+            if (section.Name.compare(DescriptionSection, Qt::CaseInsensitive) != 0 &&
+                !name.endsWith(QLatin1String("_TEXT")) && inlineComment.match(key.Value).hasMatch())
+                warn(key.Line, QStringLiteral("%1: comments must be on their own line; the value "
+                                              "is all of \"%2\"")
+                                   .arg(key.Key, key.Value));
         }
         return keys;
     }

@@ -260,6 +260,11 @@ void XTestKeyInjector::sendKey(int vk, bool down)
     // Punctuation the layout lacks comes through a spare keycode, as any
     // character does; letters and digits stay on the layout's own keys.
     const char32_t c = VkTable::usCharacter(vk, false);
+    // X servers number their keys as the kernel does, 8 up.
+    if (positional_ && c > U' ') {
+        held = press({VkTable::linuxKey(vk) + 8, 0});
+        return;
+    }
     const bool punctuation = c > U' ' && !(c >= U'a' && c <= U'z') && !(c >= U'0' && c <= U'9');
     held = punctuation ? pressCharacter(c) : press(placeFor(vk));
 }

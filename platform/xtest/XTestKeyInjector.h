@@ -43,6 +43,7 @@ public:
     Place characterPlace(char32_t c);
     bool typesCharacters() const override { return true; }
     bool canType(char32_t c) const override;
+    void setPositional(bool positional) override { positional_ = positional; }
 
 protected:
     void sendKey(int vk, bool down) override;
@@ -97,6 +98,7 @@ private:
     };
     std::map<int, Binding> bindings_;
     QTimer unbindTimer_;
+    bool positional_ = false;
 };
 
 } // namespace corv

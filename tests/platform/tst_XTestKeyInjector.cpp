@@ -91,6 +91,33 @@ private slots:
         QCOMPARE(keys, (QStringList{"a down", "a up", "y down", "y up"}));
     }
 
+    void positionsKeepTheUsKeys_data()
+    {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<int>("vk");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("A on AZERTY") << "fr" << 65 << "q";
+        QTest::newRow("1 on AZERTY") << "fr" << 49 << "ampersand";
+        QTest::newRow("Y on QWERTZ") << "de" << 89 << "z";
+        QTest::newRow("/ on QWERTZ") << "de" << 191 << "minus";
+    }
+    void positionsKeepTheUsKeys()
+    {
+        QFETCH(QString, layout);
+        QFETCH(int, vk);
+        QFETCH(QString, key);
+        QVERIFY(setLayout(layout));
+        const auto restore = qScopeGuard([] { setLayout(QStringLiteral("us")); });
+        KeyRecorderWindow window;
+        QString error;
+        auto injector = XTestKeyInjector::open({}, &error);
+        QVERIFY2(injector, qPrintable(error));
+        injector->setPositional(true);
+        injector->keyDown(vk);
+        injector->keyUp(vk);
+        QCOMPARE(window.waitFor(2), (QStringList{key + " down", key + " up"}));
+    }
+
     void printableRowsTypeTheirCharacter_data()
     {
         QTest::addColumn<QString>("layout");

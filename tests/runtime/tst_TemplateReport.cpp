@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "platform/KeyboardLayout.h"
 #include "runtime/TemplateReport.h"
 
 #include <QDir>
@@ -17,12 +18,12 @@ struct Report {
     QString err;
 };
 
-Report report(const QString& path, bool strict = false)
+Report report(const QString& path, bool strict = false, const KeyboardLayout* layout = nullptr)
 {
     Report r;
     QTextStream out(&r.out);
     QTextStream err(&r.err);
-    r.status = TemplateReport::Run(path, out, err, strict);
+    r.status = TemplateReport::Run(path, out, err, strict, layout);
     return r;
 }
 
@@ -33,6 +34,13 @@ bool writeTemplate(const QTemporaryDir& dir, const QByteArray& content)
     corv::test::writeFile(dir.filePath(QStringLiteral("t.joy")), content);
     return QDir::setCurrent(dir.path());
 }
+
+// A layout with every ASCII character but those it lacks, as uinput sees it.
+struct LackingLayout : KeyboardLayout {
+    QString lacks;
+    QString typed(int) const override { return {}; }
+    bool onLayout(char32_t c) const override { return c < 0x7f && !lacks.contains(QChar(c)); }
+};
 
 } // namespace
 
@@ -47,6 +55,8 @@ private slots:
     void statuses();
     void warnings_data();
     void warnings();
+    void charactersTheLayoutLacks_data();
+    void charactersTheLayoutLacks();
 };
 
 void TestTemplateReport::flightExample()
@@ -84,6 +94,12 @@ void TestTemplateReport::statuses_data()
 
     QTest::newRow("not a template") << QByteArray("[GLOBAL]\nMODE1NAME=A\n") << 1 << ""
                                     << "This is not a valid joystick template file";
+    // A README: the first few of its warnings, then how many more.
+    QTest::newRow("not a template, many lines")
+        << QByteArray("text\n").repeated(9) << 1 << ""
+        << "t.joy:5: warning: not a KEY=VALUE line; ignored\nt.joy: 4 more warnings\n";
+    QTest::newRow("UTF-16") << QByteArray("\xff\xfe[\0G\0") << 1 << ""
+                            << "t.joy: is saved as UTF-16 text; save it as plain text";
     QTest::newRow("earlier version")
         << QByteArray("[GLOBAL]\nMODE_SWITCH_BUTTON=\n") << 2 << ""
         << "This template file is from an earlier version of The Corvane.";
@@ -173,6 +189,9 @@ void TestTemplateReport::warnings_data()
         "8: warning: BUTTON1_1=300: key codes are 1 to 255");
     row("modifier not 0 or 1", "[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\nBUTTON1_1_Ctrl=yes\n",
         "9: warning: BUTTON1_1_Ctrl=yes: use 1 or 0; this reads as 0");
+    row("comment after a value", "[MODE1]\nBUTTON1_COUNT=1 ; fire\n",
+        "7: warning: BUTTON1_COUNT: comments must be on their own line; the value is all of \"1 ; "
+        "fire\"");
     row("number out of range", "RESPONSE=9\n", "6: warning: RESPONSE=9: must be 0 to 6");
     row("ButtonId twice", "[MAPPING]\nBUTTON1=1\nBUTTON2=1\n",
         "8: warning: BUTTON2=1: ButtonId 1 is also on line 7; a press only ever finds that one");
@@ -245,6 +264,44 @@ void TestTemplateReport::warnings()
         QCOMPARE(r.status, strict ? TemplateReport::LoadError : TemplateReport::Valid);
         QVERIFY2(r.err.split(u'\n').contains("t.joy:" + warning), qPrintable(r.err));
     }
+}
+
+void TestTemplateReport::charactersTheLayoutLacks_data()
+{
+    QTest::addColumn<QByteArray>("global");
+    QTest::addColumn<QStringList>("warnings");
+    // Button 1 types Shift + 3 and a U+00E9 slot, button 2 the text "#pray".
+    const QString hash = QStringLiteral(
+        "t.joy: warning: \"#\" (U+0023) is not on this keyboard layout and cannot be typed: ");
+    const QString e = QStringLiteral("t.joy: warning: \"\u00e9\" (U+00E9) is not on this keyboard "
+                                     "layout and cannot be typed: mode 1, button 1");
+    QTest::newRow("characters") << QByteArray()
+                                << QStringList{hash + "mode 1, button 1; mode 1, button 2", e};
+    // By position Shift + 3 is a key, not '#'; characters and texts still are.
+    QTest::newRow("positions") << QByteArray("KEYS=POSITIONS\n")
+                               << QStringList{e, hash + "mode 1, button 2"};
+}
+
+// One line per character with every mapping that types it; --strict counts them.
+void TestTemplateReport::charactersTheLayoutLacks()
+{
+    QFETCH(QByteArray, global);
+    QFETCH(QStringList, warnings);
+    QTemporaryDir dir;
+    QVERIFY(writeTemplate(dir, "[GLOBAL]\nBUTTONS=2\nMODES=1\nMODE_SWITCH_BUTTON=4\nMODE1NAME=A\n" +
+                                   global +
+                                   "[MAPPING]\nBUTTON1=1\nBUTTON2=2\n[MODE1]\nBUTTON1_COUNT=2\n"
+                                   "BUTTON1_1=51\nBUTTON1_1_Shift=1\nBUTTON1_2_CHAR=U+00E9\n"
+                                   "BUTTON2_TEXT=#pray\n"));
+    LackingLayout layout;
+    layout.lacks = QStringLiteral("#");
+    const Report r = report(QStringLiteral("t.joy"), true, &layout);
+    QStringList got = r.err.split(u'\n', Qt::SkipEmptyParts);
+    std::sort(got.begin(), got.end());
+    std::sort(warnings.begin(), warnings.end());
+    QCOMPARE(got, warnings);
+    QCOMPARE(r.status, TemplateReport::LoadError);
+    QCOMPARE(report(QStringLiteral("t.joy"), true).status, TemplateReport::Valid);
 }
 
 QTEST_MAIN(TestTemplateReport)

@@ -5,6 +5,7 @@
 #include <csignal>
 
 #include "CorvplayWindows.h"
+#include "KeyRecorderWindow.h"
 
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
@@ -20,6 +21,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void xtestTypesTheTemplateInOrder();
+    void everyLayoutTypesTheUsCharacters_data();
+    void everyLayoutTypesTheUsCharacters();
     void modeSwitchKeyAdvancesMode_data();
     void modeSwitchKeyAdvancesMode();
     void sigtermShutsDownCleanly_data();
@@ -116,6 +119,81 @@ void TestCorvplay::xtestTypesTheTemplateInOrder()
     int revert = 0;
     XGetInputFocus(dpy_, &focus, &revert);
     QCOMPARE(focus, target);
+}
+
+void TestCorvplay::everyLayoutTypesTheUsCharacters_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::newRow("US") << "us";
+    QTest::newRow("German QWERTZ") << "de";
+    QTest::newRow("French AZERTY") << "fr";
+}
+
+// A template of every printable key, alone and with Shift, then a U+00E9
+// slot and the text "#pray" and Enter: the player types the US characters
+// of those keystrokes whatever the layout.
+void TestCorvplay::everyLayoutTypesTheUsCharacters()
+{
+    QFETCH(QString, layout);
+    const auto setLayout = [](const QString& name) {
+        return QProcess::execute(QStringLiteral("setxkbmap"), {name}) == 0;
+    };
+    if (!setLayout(layout))
+        QSKIP("needs setxkbmap");
+    const auto restore = qScopeGuard([&] { setLayout(QStringLiteral("us")); });
+    const QString alone = QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyz;=,-./`[\\]'");
+    const QString shifted = QStringLiteral(")!@#$%^&*(ABCDEFGHIJKLMNOPQRSTUVWXYZ:+<_>?~{|}\"");
+    const int codes[] = {48, 49, 50, 51, 52,  53,  54,  55,  56,  57,  65,  66,  67,  68,  69, 70,
+                         71, 72, 73, 74, 75,  76,  77,  78,  79,  80,  81,  82,  83,  84,  85, 86,
+                         87, 88, 89, 90, 186, 187, 188, 189, 190, 191, 192, 219, 220, 221, 222};
+    QByteArray mapping;
+    QByteArray modes = "[MODE1]\n";
+    QByteArray script;
+    int slot = 0;
+    int button = 0;
+    for (bool shift : {false, true}) {
+        for (const int code : codes) {
+            if (slot % 6 == 0) {
+                ++button;
+                mapping += QByteArray("BUTTON%1=B%1\n").replace("%1", QByteArray::number(button));
+                modes += "BUTTON" + QByteArray::number(button) +
+                         "_COUNT=" + QByteArray::number(std::min(6, 94 - slot)) + '\n';
+                script += "press " + QByteArray::number(button) + "\nwait 30\nrelease " +
+                          QByteArray::number(button) + "\nwait 30\n";
+            }
+            const QByteArray key =
+                "BUTTON" + QByteArray::number(button) + '_' + QByteArray::number(slot % 6 + 1);
+            modes += key + '=' + QByteArray::number(code) + '\n';
+            if (shift)
+                modes += key + "_Shift=1\n";
+            ++slot;
+        }
+    }
+    ++button;
+    const QByteArray last = "BUTTON" + QByteArray::number(button);
+    mapping += last + "=B" + QByteArray::number(button) + '\n';
+    modes += last + "_COUNT=1\n" + last + "_1_CHAR=U+00E9\n" + last + "_TEXT=#pray\\n\n";
+    script += "press " + QByteArray::number(button) + "\nwait 30\nrelease " +
+              QByteArray::number(button) + '\n';
+
+    Corvplay run;
+    const QString path = corv::test::writeFile(
+        run.dir.filePath(QStringLiteral("layout.joy")),
+        "[GLOBAL]\nMODE_SWITCH_BUTTON=\nINPUTS=SEPARATE\nBUTTONS=" + QByteArray::number(button) +
+            "\nMODES=1\nMODE1NAME=Keys\n[MAPPING]\n" + mapping + modes);
+    KeyRecorderWindow window; // after the change, so that it reads the layout
+    run.start(QStringLiteral("xtest"), path);
+    QVERIFY(waitReady(run));
+    window.focus();
+    QVERIFY(run.send(script));
+    const QString expected = alone + shifted + QStringLiteral("\u00e9#pray");
+    QTRY_VERIFY_WITH_TIMEOUT((window.read(), window.keys.contains(QStringLiteral("Return up"))),
+                             kTimeout);
+    int arrived = 0;
+    for (char ascii = '!'; ascii <= '~'; ++ascii)
+        arrived += window.characters.contains(QLatin1Char(ascii));
+    qInfo("%s: %d of 94 printable ASCII characters arrive", qPrintable(layout), arrived);
+    QCOMPARE(window.characters, expected);
 }
 
 void TestCorvplay::modeSwitchKeyAdvancesMode_data()
