@@ -104,7 +104,8 @@ int main(int argc, char* argv[])
             err << "corvplay: --check needs exactly one template\n\n" << parser.helpText();
             return TemplateReport::LoadError;
         }
-        const std::unique_ptr<KeyboardLayout> layout = Platform::openKeyboardLayout();
+        const std::unique_ptr<KeyboardLayout> layout = Platform::openKeyboardLayout(
+            Platform::keysBackend(parser), Platform::keyboardLayoutSpec(parser));
         return TemplateReport::Run(args.first(), out, err, parser.isSet(strictOption),
                                    layout.get());
     }
