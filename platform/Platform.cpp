@@ -8,6 +8,7 @@
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/XConnection.h"
+#include "platform/xkb/XkbKeymap.h"
 #include "platform/xtest/XTestKeyInjector.h"
 
 #include <QCommandLineParser>
@@ -24,6 +25,20 @@ namespace
 
 const QString kUinputPath = QStringLiteral("/dev/uinput");
 
+// Whether an X client has the focus on $DISPLAY, and the display's name
+// when it can be reached.
+bool xClientHasFocus(QString* display)
+{
+    XConnection connection;
+    if (!connection.display())
+        return false;
+    *display = connection.name();
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(connection.display(), &focus, &revert);
+    return !connection.lost() && focus != None && focus != PointerRoot;
+}
+
 QString uinputAdvice()
 {
     return QStringLiteral("Install the udev rule 60-corvane-uinput.rules, load the uinput module "
@@ -39,27 +54,70 @@ std::unique_ptr<Joystick> Platform::createJoystick(const QString& spec, QObject*
 
 std::unique_ptr<KeyInjector> Platform::createKeyInjector(const QString& backend, QString* error)
 {
+    return createKeyInjector(backend, {}, error);
+}
+
+std::unique_ptr<KeyInjector> Platform::createKeyInjector(const QString& backend,
+                                                         const QString& layoutSpec, QString* error)
+{
     const QString name = backend.isEmpty() ? QStringLiteral("auto") : backend.toLower();
     if (name == u"print")
         return std::make_unique<PrintKeyInjector>();
     if (name == u"xtest")
         return XTestKeyInjector::open({}, error);
-    // A failed uinput device tells the user how to get one, however it was chosen.
-    auto openUinput = [error] {
-        auto injector = UinputKeyInjector::open(kUinputPath, error);
-        if (!injector)
+    // A failed uinput device tells the user how to get one, however it was
+    // chosen; a working one says which layout it types on, and why it was
+    // chosen when that was not asked for.
+    auto openUinput = [error, &layoutSpec](const QString& why) -> std::unique_ptr<KeyInjector> {
+        QString keymapError;
+        std::shared_ptr<const XkbKeymap> keymap = XkbKeymap::openSession(layoutSpec, &keymapError);
+        auto injector = UinputKeyInjector::open(UinputDevice::real(kUinputPath), keymap, error);
+        if (!injector) {
             *error += QStringLiteral(". ") + uinputAdvice();
+            return nullptr;
+        }
+        const QString how =
+            keymap
+                ? QStringLiteral("typing through uinput with keyboard layout %1 (%2)")
+                      .arg(keymap->choice().describe(), keymap->choice().source)
+                : QStringLiteral("typing through uinput by US key positions: %1").arg(keymapError);
+        qInfo("%s%s", qPrintable(how), qPrintable(why));
         return injector;
     };
     if (name == u"uinput")
-        return openUinput();
+        return openUinput({});
     if (name == u"auto") {
-        // One connection, not one to look and one to type.
-        QString unavailable;
-        if (auto injector = XTestKeyInjector::open({}, &unavailable))
-            return injector;
-        if (::access(kUinputPath.toLocal8Bit().constData(), W_OK) == 0)
-            return openUinput();
+        const bool uinputWritable = ::access(kUinputPath.toLocal8Bit().constData(), W_OK) == 0;
+        if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+            // XTest only reaches X clients: on Wayland it is the way only
+            // while an XWayland window has the focus.
+            QString display;
+            const bool xFocus = xClientHasFocus(&display);
+            if (xFocus || !uinputWritable) {
+                QString unavailable;
+                if (auto injector = XTestKeyInjector::open({}, &unavailable)) {
+                    qInfo("Wayland session: typing through XTest on XWayland display %s, %s",
+                          qPrintable(display),
+                          xFocus ? "which has the focus"
+                                 : "which reaches X programs only: /dev/uinput is not "
+                                   "writable");
+                    return injector;
+                }
+            }
+            if (uinputWritable) {
+                return openUinput(display.isEmpty() ? QStringLiteral(": no X display is reachable")
+                                  : xFocus
+                                      ? QStringLiteral(": the X display has no XTEST extension")
+                                      : QStringLiteral(": the focused program is not an X client"));
+            }
+        } else {
+            // One connection, not one to look and one to type.
+            QString unavailable;
+            if (auto injector = XTestKeyInjector::open({}, &unavailable))
+                return injector;
+            if (uinputWritable)
+                return openUinput({});
+        }
         *error = QStringLiteral("Cannot type keys: no X display with the XTEST extension is "
                                 "reachable and %1 is not writable. %2")
                      .arg(kUinputPath, uinputAdvice());
@@ -83,9 +141,18 @@ bool Platform::displayReachable()
     return dpy != nullptr;
 }
 
-std::unique_ptr<KeyboardLayout> Platform::openKeyboardLayout()
+std::unique_ptr<KeyboardLayout> Platform::openKeyboardLayout(const QString& backend,
+                                                             const QString& layoutSpec)
 {
-    return X11KeyboardLayout::open();
+    const QString name = backend.toLower();
+    if (name == u"print")
+        return nullptr;
+    if (name != u"uinput") {
+        if (auto layout = X11KeyboardLayout::open())
+            return layout;
+    }
+    QString error;
+    return XkbKeymap::openSession(layoutSpec, &error);
 }
 
 QString Platform::keyName(int vk)
@@ -119,6 +186,12 @@ void Platform::addOptions(QCommandLineParser& parser, bool withKeys)
                           QStringLiteral("How to type keys: auto, xtest, uinput or print "
                                          "(write them to standard output). Default: auto."),
                           QStringLiteral("BACKEND"), QStringLiteral("auto")});
+        parser.addOption({QStringLiteral("keyboard-layout"),
+                          QStringLiteral("The keyboard layout uinput types on, as "
+                                         "LAYOUT[:VARIANT] (de, us:dvorak). Default: the "
+                                         "session's, from XKB_DEFAULT_LAYOUT or the system's "
+                                         "keyboard configuration."),
+                          QStringLiteral("LAYOUT")});
     }
 }
 
@@ -151,6 +224,11 @@ QString Platform::keysBackend(const QCommandLineParser& parser)
 {
     // Backend names are taken in any case; callers compare the lower-case one.
     return parser.value(QStringLiteral("keys")).toLower();
+}
+
+QString Platform::keyboardLayoutSpec(const QCommandLineParser& parser)
+{
+    return parser.value(QStringLiteral("keyboard-layout"));
 }
 
 } // namespace corv

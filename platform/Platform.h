@@ -24,13 +24,23 @@ public:
     // BACKEND is auto, xtest, uinput or print. Null with *error set (a
     // sentence saying what to do) when the backend cannot run here.
     static std::unique_ptr<KeyInjector> createKeyInjector(const QString& backend, QString* error);
+    // The same, with the keyboard layout a uinput keyboard types on as
+    // --keyboard-layout takes it (LAYOUT[:VARIANT]); empty for the session's.
+    // Says on standard error which backend and layout it chose, when that
+    // is not plain X.
+    static std::unique_ptr<KeyInjector>
+    createKeyInjector(const QString& backend, const QString& layoutSpec, QString* error);
     static std::unique_ptr<HotKeyService> createHotKeyService(QObject* parent = nullptr);
     // Whether the X display of $DISPLAY can be reached. The connection that
     // found out is kept for the first X connection of our own (hot key or
     // keys), which would open one more a moment later.
     static bool displayReachable();
-    // The session's keyboard layout; null when it cannot be read (no X display).
-    static std::unique_ptr<KeyboardLayout> openKeyboardLayout();
+    // The keyboard layout keys are typed on with BACKEND: the X display's,
+    // or for uinput (or without an X display) the one compiled from
+    // layoutSpec or the system's keyboard configuration. Null for print or
+    // when none can be read.
+    static std::unique_ptr<KeyboardLayout> openKeyboardLayout(const QString& backend = {},
+                                                              const QString& layoutSpec = {});
     // The name of vk's key whatever the layout ("F13", "KP_Separator");
     // empty for codes no key stands for.
     static QString keyName(int vk);
@@ -40,7 +50,8 @@ public:
     // run takes a plain core application, which works where no display can
     // be reached.
     static bool wantsNoWindow(int argc, char* argv[], const QByteArrayList& more = {});
-    // Adds --joystick and --list-joysticks, and --keys when withKeys is set.
+    // Adds --joystick and --list-joysticks, and --keys and --keyboard-layout
+    // when withKeys is set.
     static void addOptions(QCommandLineParser& parser, bool withKeys);
     // Handles --list-joysticks: prints the list and returns true, after
     // which the program exits with *exitCode.
@@ -48,6 +59,8 @@ public:
     static QString joystickSpec(const QCommandLineParser& parser);
     // The --keys value in lower case, as createKeyInjector takes it.
     static QString keysBackend(const QCommandLineParser& parser);
+    // The --keyboard-layout value, as createKeyInjector takes it.
+    static QString keyboardLayoutSpec(const QCommandLineParser& parser);
 };
 
 } // namespace corv

@@ -124,7 +124,9 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (parser.isSet(listKeysOption)) {
-        KeyList::Print(out, Platform::openKeyboardLayout().get());
+        KeyList::Print(out, Platform::openKeyboardLayout(Platform::keysBackend(parser),
+                                                         Platform::keyboardLayoutSpec(parser))
+                                .get());
         return EXIT_SUCCESS;
     }
     if (parser.isSet(checkOption)) {
@@ -133,7 +135,8 @@ int main(int argc, char* argv[])
             err << "corvplay: --check needs exactly one template\n\n" << parser.helpText();
             return TemplateReport::LoadError;
         }
-        const std::unique_ptr<KeyboardLayout> layout = Platform::openKeyboardLayout();
+        const std::unique_ptr<KeyboardLayout> layout = Platform::openKeyboardLayout(
+            Platform::keysBackend(parser), Platform::keyboardLayoutSpec(parser));
         return TemplateReport::Run(args.first(), out, err, parser.isSet(strictOption),
                                    layout.get());
     }
@@ -174,7 +177,8 @@ int main(int argc, char* argv[])
 
     QString error;
     const QString backend = Platform::keysBackend(parser);
-    std::unique_ptr<KeyInjector> keys = Platform::createKeyInjector(backend, &error);
+    std::unique_ptr<KeyInjector> keys =
+        Platform::createKeyInjector(backend, Platform::keyboardLayoutSpec(parser), &error);
     if (!keys) {
         Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), error);
         return EXIT_FAILURE;
