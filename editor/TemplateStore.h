@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 namespace corv
 {
 struct Template;
@@ -40,5 +42,9 @@ OpenResult OpenForEditing(const QString& path, Template& doc);
 // gets the bytes now in the file.
 bool SaveForEditing(const Template& doc, const QString& path, const QByteArray& unchanged,
                     QByteArray* written, QString* error);
+
+// Asks for a template's path in the Save or Open dialog over parent, which
+// starts at start when it is given; empty when cancelled.
+QString AskTemplateFileName(QWidget* parent, bool save, const QString& start);
 
 } // namespace corv::editor

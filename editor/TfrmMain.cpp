@@ -1,5 +1,6 @@
 #include "editor/TfrmMain.h"
 
+#include "editor/HintSwitch.h"
 #include "editor/Manual.h"
 #include "editor/MessageBox.h"
 #include "editor/RecentFiles.h"
@@ -7,14 +8,6 @@
 #include "editor/SummaryPrinter.h"
 #include "editor/TemplateStore.h"
 #include "editor/TfrmSelect.h"
-#include "editor/pages/AppearancePage.h"
-#include "editor/pages/ButtonsPage.h"
-#include "editor/pages/DescriptionPage.h"
-#include "editor/pages/IdentifyPage.h"
-#include "editor/pages/ModePage.h"
-#include "editor/pages/ResponsePage.h"
-#include "editor/pages/SummaryPage.h"
-#include "editor/pages/TypePage.h"
 #include "platform/Joystick.h"
 #include "template/TemplateFile.h"
 #include "widgets/TExplorerButton.h"
@@ -22,7 +15,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -34,43 +26,15 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QScreen>
-#include <QSignalBlocker>
-#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTabWidget>
 #include <QTimer>
-#include <QToolTip>
 #include <cstdio>
 
 namespace corv::editor
 {
-
-// Pop-up hints for the whole application: while they are off, every
-// tooltip request is swallowed before it reaches its widget.
-class HintSwitch : public QObject
-{
-public:
-    explicit HintSwitch(QObject* parent) : QObject(parent) { qApp->installEventFilter(this); }
-    bool Shown() const { return shown_; }
-    void SetShown(bool shown)
-    {
-        shown_ = shown;
-        if (!shown)
-            QToolTip::hideText();
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        return event->type() == QEvent::ToolTip && !shown_;
-    }
-
-private:
-    bool shown_ = false;
-};
 
 namespace
 {
@@ -289,40 +253,22 @@ void TfrmMain::buildPages()
     connect(typePage_, &TypePage::DeviceTypeChosen, this, &TfrmMain::ChangeDeviceType);
 
     tabDescription = description;
-    txtTemplateDesc = description->txtTemplateDesc;
     tabType = typePage_;
-    rbDigital = typePage_->rbDigital;
-    rbAnalogue = typePage_->rbAnalogue;
     tabIdentify = identify;
-    txtIdentifyId = identify->txtIdentifyId;
-    txtIdentifyDesc = identify->txtIdentifyDesc;
-    lstIdentify = identify->lstIdentify;
-    lblNoJoystickIdentify = identify->lblNoJoystickIdentify;
     tabMode = mode;
-    txtSwitchId = mode->txtSwitchId;
-    txtSwitchDesc = mode->txtSwitchDesc;
-    txtSwitchKey = mode->txtSwitchKey;
-    txtModeName = mode->txtModeName;
     tabButtons = buttonsPage_;
-    txtButtonId = buttonsPage_->txtButtonId;
-    txtButtonDesc = buttonsPage_->txtButtonDesc;
-    cmbMode = buttonsPage_->cmbMode;
-    txtButtonPurpose = buttonsPage_->txtButtonPurpose;
-    cmbRepeat = buttonsPage_->cmbRepeat;
-    txtKey = buttonsPage_->txtKey;
-    lstButtonSummary = buttonsPage_->lstButtonSummary;
-    lblNoJoystickButtons = buttonsPage_->lblNoJoystickButtons;
     tabResponse = response;
-    trkResponse = response->trkResponse;
-    lblResponseValue = response->lblResponseValue;
     tabAppearance = appearance;
-    ColorGrid1 = appearance->ColorGrid1;
-    btnFont = appearance->btnFont;
-    btnDefault = appearance->btnDefault;
-    pnlExample = appearance->pnlExample;
-    FontDialog1 = appearance->FontDialog1;
     tabSummary = summaryPage_;
-    lstCompleteSummary = summaryPage_->lstCompleteSummary;
+    // The window shows the pages' controls as its own.
+    static_cast<DescriptionControls&>(*this) = *description;
+    static_cast<TypeControls&>(*this) = *typePage_;
+    static_cast<IdentifyControls&>(*this) = *identify;
+    static_cast<ModeControls&>(*this) = *mode;
+    static_cast<ButtonsControls&>(*this) = *buttonsPage_;
+    static_cast<ResponseControls&>(*this) = *response;
+    static_cast<AppearanceControls&>(*this) = *appearance;
+    static_cast<SummaryControls&>(*this) = *summaryPage_;
 }
 
 EditorPage* TfrmMain::CurrentPage() const
@@ -645,13 +591,7 @@ bool TfrmMain::HintsShown() const
 
 void TfrmMain::btnHelpClick()
 {
-    // A browser that does not start is not reported. The opener is started
-    // detached, so that no defunct process of it stays behind the editor,
-    // and so that the browser outlives the editor.
-    const QUrl url = ManualUrl();
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (opener.isEmpty() || url.isEmpty() || !QProcess::startDetached(opener, {url.toString()}))
-        QDesktopServices::openUrl(url);
+    OpenManual();
 }
 
 void TfrmMain::btnExitClick()
@@ -703,36 +643,6 @@ void TfrmMain::btnOpenClick()
     OpenTemplateFile();
 }
 
-QString TfrmMain::AskFileName(bool save, const QString& start)
-{
-    // Made for each use: a dialog kept between uses keeps its completion
-    // list too, which can stay on screen and swallow the next input. Qt's
-    // own dialog: its overwrite question covers the name with the suffix
-    // added, which a desktop's native dialog does not know of.
-    QFileDialog dialog(this, save ? QStringLiteral("Save Joystick Template")
-                                  : QStringLiteral("Open Joystick Template"));
-    dialog.setObjectName(save ? QStringLiteral("dlgSave") : QStringLiteral("dlgOpen"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile); // Open, too, takes any name
-    dialog.setNameFilters(
-        {QStringLiteral("Joystick File (*.joy)"), QStringLiteral("Any File (*)")});
-    dialog.setDefaultSuffix(QStringLiteral("joy"));
-    if (!start.isEmpty()) {
-        dialog.setDirectory(QFileInfo(start).absolutePath());
-        // The name only, not a selection of the file in the list: a
-        // selection would win over another name typed while the name field
-        // does not have the keyboard.
-        if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-            const QSignalBlocker quiet(name);
-            name->setText(QFileInfo(start).fileName());
-        }
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
-}
-
 bool TfrmMain::SaveTemplateFile()
 {
     return WriteTemplate(true);
@@ -750,7 +660,8 @@ bool TfrmMain::WriteTemplate(bool askName)
     }
     // The open file's folder and name, else the name last chosen here.
     const QString path =
-        askName ? AskFileName(true, TemplateFileName.isEmpty() ? lastSaved_ : TemplateFileName)
+        askName ? AskTemplateFileName(this, true,
+                                      TemplateFileName.isEmpty() ? lastSaved_ : TemplateFileName)
                 : TemplateFileName;
     if (path.isEmpty())
         return false;
@@ -778,7 +689,7 @@ bool TfrmMain::WriteTemplate(bool askName)
 
 void TfrmMain::OpenTemplateFile()
 {
-    const QString path = AskFileName(false, lastOpened_);
+    const QString path = AskTemplateFileName(this, false, lastOpened_);
     if (path.isEmpty())
         return;
     lastOpened_ = path;
@@ -838,37 +749,7 @@ void TfrmMain::btnPrintClick()
 {
     // What prints is what the document holds now.
     BuildCompleteSummary();
-    const QStringList lines = Lines(lstCompleteSummary);
-    if (lines.isEmpty()) {
-        ShowMessage(QMessageBox::Information, Information,
-                    QStringLiteral("No summary data to print"));
-        return;
-    }
-    QString error;
-    if (HasDefaultPrinter()) {
-        if (ShowMessage(QMessageBox::Question, Confirm,
-                        QStringLiteral("Print Summary data to default printer?")) !=
-            QMessageBox::Ok)
-            return;
-        error = PrintSummary(lines);
-    } else {
-        // Many desktops have no printer: a PDF file is the next best thing.
-        if (ShowMessage(QMessageBox::Question, Confirm,
-                        QStringLiteral("No printer is installed. Save the summary data as a PDF "
-                                       "file instead?")) != QMessageBox::Ok)
-            return;
-        QFileDialog dialog(this, QStringLiteral("Save Summary as PDF"));
-        dialog.setObjectName(QStringLiteral("dlgPdf"));
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(QStringLiteral("PDF File (*.pdf)"));
-        dialog.setDefaultSuffix(QStringLiteral("pdf"));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return;
-        error = PrintSummary(lines, dialog.selectedFiles().constFirst());
-    }
-    if (!error.isEmpty())
-        ShowMessage(QMessageBox::Critical, Error, error);
+    summaryPage_->PrintCompleteSummary();
 }
 
 } // namespace corv::editor

@@ -1,5 +1,13 @@
 #pragma once
 
+#include "editor/pages/AppearancePage.h"
+#include "editor/pages/ButtonsPage.h"
+#include "editor/pages/DescriptionPage.h"
+#include "editor/pages/IdentifyPage.h"
+#include "editor/pages/ModePage.h"
+#include "editor/pages/ResponsePage.h"
+#include "editor/pages/SummaryPage.h"
+#include "editor/pages/TypePage.h"
 #include "template/Template.h"
 
 #include <QMessageBox>
@@ -32,19 +40,23 @@ class TUrlLabel;
 namespace corv::editor
 {
 
-class ButtonsPage;
-class EditorPage;
 class HintSwitch;
-class SummaryPage;
 class TfrmSelect;
-class TypePage;
 
 // The editor's main window. It holds the document (Doc) and the path it was
 // last saved to or opened from; the pages show the document, and the
 // operations change it. Joystick presses are read on the GUI thread; the
 // poll lets pending events run first, so a press can arrive while a box or
 // the keystroke dialog is open over a page.
-class TfrmMain : public QWidget
+class TfrmMain : public QWidget,
+                 public DescriptionControls,
+                 public TypeControls,
+                 public IdentifyControls,
+                 public ModeControls,
+                 public ButtonsControls,
+                 public ResponseControls,
+                 public AppearanceControls,
+                 public SummaryControls
 {
     Q_OBJECT
 public:
@@ -91,7 +103,7 @@ public:
     QAction* SaveAs1;
     QMenu* OpenMenu; // on btnOpen: Open, the templates opened last
 
-    // Pages, and their controls.
+    // Pages; their controls are the bases' members.
     QTabWidget* pagMain;
     QWidget* tabDescription;
     QWidget* tabType;
@@ -101,33 +113,6 @@ public:
     QWidget* tabResponse;
     QWidget* tabAppearance;
     QWidget* tabSummary;
-    QLineEdit* txtTemplateDesc;
-    QRadioButton* rbDigital;
-    QRadioButton* rbAnalogue;
-    QLineEdit* txtIdentifyId;
-    QLineEdit* txtIdentifyDesc;
-    QListWidget* lstIdentify;
-    QLabel* lblNoJoystickIdentify;
-    QLineEdit* txtSwitchId;
-    QLineEdit* txtSwitchDesc;
-    QLineEdit* txtSwitchKey;
-    std::array<QLineEdit*, MaxModes> txtModeName{};
-    QLineEdit* txtButtonId;
-    QLineEdit* txtButtonDesc;
-    QComboBox* cmbMode;
-    QLineEdit* txtButtonPurpose;
-    QComboBox* cmbRepeat;
-    std::array<QLineEdit*, MaxSlots> txtKey{};
-    QListWidget* lstButtonSummary;
-    QLabel* lblNoJoystickButtons;
-    QSlider* trkResponse;
-    QLabel* lblResponseValue;
-    TColorGrid* ColorGrid1;
-    QPushButton* btnFont;
-    QPushButton* btnDefault;
-    QLabel* pnlExample;
-    QFontDialog* FontDialog1;
-    QListWidget* lstCompleteSummary;
 
     QTimer* Timer1;
     QTimer* tmrCapture; // runs while no joystick is captured
@@ -190,9 +175,6 @@ public:
     // Saves as the toolbar's Save does: to the open file, or under a name
     // asked for when there is none. True when the template was written.
     bool SaveDocument();
-    // Asks for a template's path in the Save or Open dialog, which starts
-    // at start when it is given; empty when cancelled.
-    QString AskFileName(bool save, const QString& start);
 
 protected:
     void closeEvent(QCloseEvent* event) override; // FormCloseQuery

@@ -13,18 +13,22 @@ class TColorGrid;
 namespace corv::editor
 {
 
+// The controls of the Appearance page, which the window holding the pages
+// shows too (TfrmMain derives from it).
+struct AppearanceControls {
+    TColorGrid* ColorGrid1 = nullptr;
+    QPushButton* btnFont = nullptr;
+    QPushButton* btnDefault = nullptr;
+    QLabel* pnlExample = nullptr;
+    QFontDialog* FontDialog1 = nullptr;
+};
+
 // The mode window's colours and font, with an example of it.
-class AppearancePage : public EditorPage
+class AppearancePage : public EditorPage, public AppearanceControls
 {
     Q_OBJECT
 public:
     AppearancePage(Template& doc, QTabWidget* pages);
-
-    TColorGrid* ColorGrid1;
-    QPushButton* btnFont;
-    QPushButton* btnDefault;
-    QLabel* pnlExample;
-    QFontDialog* FontDialog1;
 
     // A new document has the default appearance, the window's font.
     void ResetFields() override { ApplyDefaultAppearance(); }

@@ -9,23 +9,27 @@ class QComboBox;
 namespace corv::editor
 {
 
+// The controls of the Buttons page, which the window holding the pages
+// shows too (TfrmMain derives from it).
+struct ButtonsControls {
+    QLineEdit* txtButtonId = nullptr;
+    QLineEdit* txtButtonDesc = nullptr;
+    QComboBox* cmbMode = nullptr;
+    QLineEdit* txtButtonPurpose = nullptr;
+    QComboBox* cmbRepeat = nullptr;
+    std::array<QLineEdit*, MaxSlots> txtKey{}; // txtKey1..txtKey6
+    QListWidget* lstButtonSummary = nullptr;
+    QLabel* lblNoJoystickButtons = nullptr;
+};
+
 // The keystrokes of an identified button in the mode being programmed.
-class ButtonsPage : public EditorPage
+class ButtonsPage : public EditorPage, public ButtonsControls
 {
     Q_OBJECT
 public:
     // currentMode is the window's mode being programmed (1..MaxModes),
     // which cmbMode changes.
     ButtonsPage(Template& doc, QTabWidget* pages, TfrmSelect* frmSelect, int& currentMode);
-
-    QLineEdit* txtButtonId;
-    QLineEdit* txtButtonDesc;
-    QComboBox* cmbMode;
-    QLineEdit* txtButtonPurpose;
-    QComboBox* cmbRepeat;
-    std::array<QLineEdit*, MaxSlots> txtKey{}; // txtKey1..txtKey6
-    QListWidget* lstButtonSummary;
-    QLabel* lblNoJoystickButtons;
 
     // Mode 1, nothing typed, no mappings listed.
     void ResetFields() override;

@@ -10,17 +10,21 @@ class TUrlLabel;
 namespace corv::editor
 {
 
+// The controls of the Description page, which the window holding the pages
+// shows too (TfrmMain derives from it).
+struct DescriptionControls {
+    QLabel* lblVersion = nullptr;
+    TUrlLabel* UrlLabel1 = nullptr;
+    TUrlLabel* UrlLabel2 = nullptr;
+    QLineEdit* txtTemplateDesc = nullptr;
+};
+
 // The program's name, version and links, and the template's description.
-class DescriptionPage : public EditorPage
+class DescriptionPage : public EditorPage, public DescriptionControls
 {
     Q_OBJECT
 public:
     DescriptionPage(Template& doc, QTabWidget* pages);
-
-    QLabel* lblVersion;
-    TUrlLabel* UrlLabel1;
-    TUrlLabel* UrlLabel2;
-    QLineEdit* txtTemplateDesc;
 
     void ShowDocument() override;
     void Clear() override;

@@ -5,18 +5,22 @@
 namespace corv::editor
 {
 
+// The controls of the Identify page, which the window holding the pages
+// shows too (TfrmMain derives from it).
+struct IdentifyControls {
+    QLineEdit* txtIdentifyId = nullptr;
+    QLineEdit* txtIdentifyDesc = nullptr;
+    QListWidget* lstIdentify = nullptr;
+    QLabel* lblNoJoystickIdentify = nullptr; // shown while no joystick is captured
+};
+
 // Button identification: a press shows its ButtonId, the user names it
 // and adds it to the identified buttons.
-class IdentifyPage : public EditorPage
+class IdentifyPage : public EditorPage, public IdentifyControls
 {
     Q_OBJECT
 public:
     IdentifyPage(Template& doc, QTabWidget* pages);
-
-    QLineEdit* txtIdentifyId;
-    QLineEdit* txtIdentifyDesc;
-    QListWidget* lstIdentify;
-    QLabel* lblNoJoystickIdentify; // shown while no joystick is captured
 
     void ResetFields() override;
     void ShowDocument() override { ShowIdentifiedList(); }

@@ -7,18 +7,22 @@
 namespace corv::editor
 {
 
+// The controls of the Mode page, which the window holding the pages
+// shows too (TfrmMain derives from it).
+struct ModeControls {
+    QLineEdit* txtSwitchId = nullptr; // hidden: the switch button's ButtonId
+    QLineEdit* txtSwitchDesc = nullptr;
+    QLineEdit* txtSwitchKey = nullptr;
+    std::array<QLineEdit*, MaxModes> txtModeName{}; // txtMode1Name..txtMode5Name
+};
+
 // How modes are switched, by an identified button or a plain key, and the
 // modes' names.
-class ModePage : public EditorPage
+class ModePage : public EditorPage, public ModeControls
 {
     Q_OBJECT
 public:
     ModePage(Template& doc, QTabWidget* pages, TfrmSelect* frmSelect);
-
-    QLineEdit* txtSwitchId; // hidden: the switch button's ButtonId
-    QLineEdit* txtSwitchDesc;
-    QLineEdit* txtSwitchKey;
-    std::array<QLineEdit*, MaxModes> txtModeName{}; // txtMode1Name..txtMode5Name
 
     void ShowDocument() override;
     void PageShown() override;

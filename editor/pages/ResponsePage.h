@@ -7,15 +7,19 @@ class QSlider;
 namespace corv::editor
 {
 
+// The controls of the Response page, which the window holding the pages
+// shows too (TfrmMain derives from it).
+struct ResponseControls {
+    QSlider* trkResponse = nullptr;
+    QLabel* lblResponseValue = nullptr;
+};
+
 // How eagerly the player polls the joystick.
-class ResponsePage : public EditorPage
+class ResponsePage : public EditorPage, public ResponseControls
 {
     Q_OBJECT
 public:
     ResponsePage(Template& doc, QTabWidget* pages);
-
-    QSlider* trkResponse;
-    QLabel* lblResponseValue;
 
     void ShowDocument() override;
     void trkResponseChange();

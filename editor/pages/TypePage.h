@@ -7,16 +7,20 @@ class QRadioButton;
 namespace corv::editor
 {
 
+// The controls of the Type page, which the window holding the pages
+// shows too (TfrmMain derives from it).
+struct TypeControls {
+    QRadioButton* rbDigital = nullptr;
+    QRadioButton* rbAnalogue = nullptr;
+};
+
 // The device type. A change empties the template, which the window holding
 // the document asks about: the page only says which type was chosen.
-class TypePage : public EditorPage
+class TypePage : public EditorPage, public TypeControls
 {
     Q_OBJECT
 public:
     TypePage(Template& doc, QTabWidget* pages);
-
-    QRadioButton* rbDigital;
-    QRadioButton* rbAnalogue;
 
     // Selects the radio button of the document's device type.
     void ShowDocument() override;
