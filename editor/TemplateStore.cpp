@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QSaveFile>
 #include <QSignalBlocker>
 
@@ -169,6 +170,14 @@ QString AskTemplateFileName(QWidget* parent, bool save, const QString& start)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+QString DroppedTemplate(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return QString();
+    const QUrl url = data->urls().constFirst();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
 }
 
 } // namespace corv::editor

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class QMimeData;
 class QWidget;
 
 namespace corv
@@ -46,5 +47,8 @@ bool SaveForEditing(const Template& doc, const QString& path, const QByteArray& 
 // Asks for a template's path in the Save or Open dialog over parent, which
 // starts at start when it is given; empty when cancelled.
 QString AskTemplateFileName(QWidget* parent, bool save, const QString& start);
+
+// The one local file dropped (a template to open as Open would), or empty.
+QString DroppedTemplate(const QMimeData* data);
 
 } // namespace corv::editor

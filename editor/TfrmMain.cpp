@@ -8,6 +8,7 @@
 #include "editor/SummaryPrinter.h"
 #include "editor/TemplateStore.h"
 #include "editor/TfrmSelect.h"
+#include "editor/ToolbarButton.h"
 #include "platform/Joystick.h"
 #include "template/TemplateFile.h"
 #include "widgets/TExplorerButton.h"
@@ -23,12 +24,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMimeData>
-#include <QPainter>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QScreen>
-#include <QSvgRenderer>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
@@ -43,23 +41,11 @@ const QString Information = QStringLiteral("Information");
 const QString Confirm = QStringLiteral("Confirm");
 const QString Warning = QStringLiteral("Warning");
 const QString Error = QStringLiteral("Error");
-// A 16 x 16 toolbar image drawn from its SVG source; the transparent
-// top-left pixel is what the button leaves out.
-QImage ToolbarImage(const QString& name)
-{
-    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QSvgRenderer svg(QStringLiteral(":/icons/%1.svg").arg(name));
-    QPainter painter(&image);
-    svg.render(&painter, QRectF(0, 0, 16, 16));
-    return image;
-}
-
 } // namespace
 
 TfrmMain::TfrmMain(Joystick* joystick, QWidget* parent)
     : QWidget(parent), pnlToolbar(new QWidget(this)), pagMain(new QTabWidget(this)),
-      Timer1(new QTimer(this)), joystick_(joystick), hints_(new HintSwitch(this))
+      Timer1(new QTimer(this)), joystick_(joystick), hints_(new HintSwitch(this, this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Corvane"));
@@ -113,15 +99,9 @@ void TfrmMain::buildToolbar()
 {
     pnlToolbar->setObjectName(QStringLiteral("pnlToolbar"));
     pnlToolbar->setGeometry(0, 0, 529, 48);
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    HintsOn1 = PopupMenu1->addAction(QStringLiteral("&Show Hints"));
-    HintsOn1->setObjectName(QStringLiteral("HintsOn1"));
-    HintsOn1->setCheckable(true);
-    HintsOff1 = PopupMenu1->addAction(QStringLiteral("&Hide Hints"));
-    HintsOff1->setObjectName(QStringLiteral("HintsOff1"));
-    HintsOff1->setCheckable(true);
-    HintsOff1->setChecked(true);
+    PopupMenu1 = hints_->PopupMenu1;
+    HintsOn1 = hints_->HintsOn1;
+    HintsOff1 = hints_->HintsOff1;
     connect(HintsOn1, &QAction::triggered, this, &TfrmMain::HintsOn1Click);
     connect(HintsOff1, &QAction::triggered, this, &TfrmMain::HintsOff1Click);
 
@@ -151,17 +131,9 @@ void TfrmMain::buildToolbar()
         {&btnExit, "btnExit", "E&xit", "Exit Corvane", "exit", &TfrmMain::btnExitClick},
         {&btnHelp, "btnHelp", "&Help", "Show online help", "help", &TfrmMain::btnHelpClick},
     };
-    int x = 4;
     for (const Spec& spec : specs) {
-        auto* button = new TExplorerButton(pnlToolbar);
-        *spec.button = button;
-        button->setObjectName(QLatin1String(spec.name));
-        button->setCaption(QLatin1String(spec.caption));
-        button->setHint(QLatin1String(spec.hint));
-        button->setBitmap(ToolbarImage(QLatin1String(spec.image)));
-        button->setFontColor(QColor(0, 0, 128));
-        button->setGeometry(x, 4, 50, 40);
-        x += 52;
+        auto* button = *spec.button =
+            AddToolbarButton(pnlToolbar, spec.name, spec.caption, spec.hint, spec.image);
         if (spec.click)
             connect(button, &TExplorerButton::OnClick, this, spec.click);
     }
@@ -193,29 +165,7 @@ void TfrmMain::FillOpenMenu()
     OpenMenu->clear();
     OpenMenu->addAction(QStringLiteral("&Open..."), this, &TfrmMain::btnOpenClick);
     OpenMenu->addSeparator();
-    const QStringList files = RecentFiles::Files();
-    if (files.isEmpty())
-        OpenMenu->addAction(QStringLiteral("No recent templates"))->setEnabled(false);
-    for (int n = 0; n < files.size(); ++n) {
-        const QString path = files[n];
-        // "&1 flight.joy", its folder in the hint; a name's own & is no accelerator.
-        QAction* recent =
-            OpenMenu->addAction(QStringLiteral("&%1 %2").arg(n + 1).arg(
-                                    QFileInfo(path).fileName().replace(u'&', QStringLiteral("&&"))),
-                                this, [this, path] { OpenTemplatePath(path); });
-        recent->setData(path);
-        recent->setToolTip(path);
-        recent->setStatusTip(path);
-    }
-}
-
-// A template dropped on the window opens as Open would open it.
-static QString DroppedTemplate(const QMimeData* data)
-{
-    if (!data || !data->hasUrls() || data->urls().size() != 1)
-        return QString();
-    const QUrl url = data->urls().constFirst();
-    return url.isLocalFile() ? url.toLocalFile() : QString();
+    RecentFiles::AddToMenu(OpenMenu, this, [this](const QString& path) { OpenTemplatePath(path); });
 }
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event)
@@ -252,14 +202,6 @@ void TfrmMain::buildPages()
         connect(page, &EditorPage::DocumentEdited, this, &TfrmMain::DocumentChanged);
     connect(typePage_, &TypePage::DeviceTypeChosen, this, &TfrmMain::ChangeDeviceType);
 
-    tabDescription = description;
-    tabType = typePage_;
-    tabIdentify = identify;
-    tabMode = mode;
-    tabButtons = buttonsPage_;
-    tabResponse = response;
-    tabAppearance = appearance;
-    tabSummary = summaryPage_;
     // The window shows the pages' controls as its own.
     static_cast<DescriptionControls&>(*this) = *description;
     static_cast<TypeControls&>(*this) = *typePage_;
@@ -572,16 +514,12 @@ void TfrmMain::ChangeDeviceType(bool digital)
 
 void TfrmMain::HintsOn1Click()
 {
-    hints_->SetShown(true);
-    HintsOn1->setChecked(true);
-    HintsOff1->setChecked(false);
+    hints_->Choose(true);
 }
 
 void TfrmMain::HintsOff1Click()
 {
-    hints_->SetShown(false);
-    HintsOn1->setChecked(false);
-    HintsOff1->setChecked(true);
+    hints_->Choose(false);
 }
 
 bool TfrmMain::HintsShown() const

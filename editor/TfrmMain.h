@@ -105,14 +105,6 @@ public:
 
     // Pages; their controls are the bases' members.
     QTabWidget* pagMain;
-    QWidget* tabDescription;
-    QWidget* tabType;
-    QWidget* tabIdentify;
-    QWidget* tabMode;
-    QWidget* tabButtons;
-    QWidget* tabResponse;
-    QWidget* tabAppearance;
-    QWidget* tabSummary;
 
     QTimer* Timer1;
     QTimer* tmrCapture; // runs while no joystick is captured

@@ -18,6 +18,7 @@ AppearancePage::AppearancePage(Template& doc, QTabWidget* pages)
     : EditorPage(doc, pages, "tabAppearance", "Appearance",
                  QStringLiteral("Mode Window Colours and Fonts:"))
 {
+    tabAppearance = this;
     QGroupBox* group = Group();
     auto* layout = new QGridLayout(group);
     AddExplanations(layout, 0,

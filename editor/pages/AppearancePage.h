@@ -16,6 +16,7 @@ namespace corv::editor
 // The controls of the Appearance page, which the window holding the pages
 // shows too (TfrmMain derives from it).
 struct AppearanceControls {
+    QWidget* tabAppearance = nullptr; // the page
     TColorGrid* ColorGrid1 = nullptr;
     QPushButton* btnFont = nullptr;
     QPushButton* btnDefault = nullptr;

@@ -27,6 +27,7 @@ ButtonsPage::ButtonsPage(Template& doc, QTabWidget* pages, TfrmSelect* frmSelect
                  QStringLiteral("Keystroke Actions For Button:")),
       currentMode_(currentMode)
 {
+    tabButtons = this;
     QGroupBox* group = Group();
     auto* layout = new QGridLayout(group);
     txtButtonId =

@@ -12,6 +12,7 @@ namespace corv::editor
 // The controls of the Buttons page, which the window holding the pages
 // shows too (TfrmMain derives from it).
 struct ButtonsControls {
+    QWidget* tabButtons = nullptr; // the page
     QLineEdit* txtButtonId = nullptr;
     QLineEdit* txtButtonDesc = nullptr;
     QComboBox* cmbMode = nullptr;

@@ -15,6 +15,7 @@ namespace corv::editor
 DescriptionPage::DescriptionPage(Template& doc, QTabWidget* pages)
     : EditorPage(doc, pages, "tabDescription", "Description", QString())
 {
+    tabDescription = this;
     QGroupBox* about = Group();
     auto* aboutLayout = new QGridLayout(about);
     QFont big(QStringLiteral("MS Sans Serif"), 24, QFont::Bold);

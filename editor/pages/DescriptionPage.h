@@ -13,6 +13,7 @@ namespace corv::editor
 // The controls of the Description page, which the window holding the pages
 // shows too (TfrmMain derives from it).
 struct DescriptionControls {
+    QWidget* tabDescription = nullptr; // the page
     QLabel* lblVersion = nullptr;
     TUrlLabel* UrlLabel1 = nullptr;
     TUrlLabel* UrlLabel2 = nullptr;

@@ -21,6 +21,7 @@ const QString Confirm = QStringLiteral("Confirm");
 IdentifyPage::IdentifyPage(Template& doc, QTabWidget* pages)
     : EditorPage(doc, pages, "tabIdentify", "Identify", QStringLiteral("Button Identification:"))
 {
+    tabIdentify = this;
     QGroupBox* group = Group();
     auto* layout = new QGridLayout(group);
     AddExplanations(layout, 0,

@@ -8,6 +8,7 @@ namespace corv::editor
 // The controls of the Identify page, which the window holding the pages
 // shows too (TfrmMain derives from it).
 struct IdentifyControls {
+    QWidget* tabIdentify = nullptr; // the page
     QLineEdit* txtIdentifyId = nullptr;
     QLineEdit* txtIdentifyDesc = nullptr;
     QListWidget* lstIdentify = nullptr;

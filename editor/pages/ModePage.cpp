@@ -12,6 +12,7 @@ namespace corv::editor
 ModePage::ModePage(Template& doc, QTabWidget* pages, TfrmSelect* frmSelect)
     : EditorPage(doc, pages, "tabMode", "Mode", QStringLiteral("Mode Switching Details:"))
 {
+    tabMode = this;
     QGroupBox* group = Group();
     auto* layout = new QGridLayout(group);
     AddExplanations(layout, 0,

@@ -10,6 +10,7 @@ namespace corv::editor
 // The controls of the Mode page, which the window holding the pages
 // shows too (TfrmMain derives from it).
 struct ModeControls {
+    QWidget* tabMode = nullptr;       // the page
     QLineEdit* txtSwitchId = nullptr; // hidden: the switch button's ButtonId
     QLineEdit* txtSwitchDesc = nullptr;
     QLineEdit* txtSwitchKey = nullptr;

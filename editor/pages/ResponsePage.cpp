@@ -13,6 +13,7 @@ namespace corv::editor
 ResponsePage::ResponsePage(Template& doc, QTabWidget* pages)
     : EditorPage(doc, pages, "tabResponse", "Response", QStringLiteral("Button Responsivness:"))
 {
+    tabResponse = this;
     QGroupBox* group = Group();
     auto* layout = new QGridLayout(group);
     int row = AddExplanations(

@@ -10,6 +10,7 @@ namespace corv::editor
 // The controls of the Response page, which the window holding the pages
 // shows too (TfrmMain derives from it).
 struct ResponseControls {
+    QWidget* tabResponse = nullptr; // the page
     QSlider* trkResponse = nullptr;
     QLabel* lblResponseValue = nullptr;
 };

@@ -23,6 +23,7 @@ SummaryPage::SummaryPage(Template& doc, QTabWidget* pages)
     : EditorPage(doc, pages, "tabSummary", "Summary",
                  QStringLiteral("Complete Button Summary For This Template:"))
 {
+    tabSummary = this;
     QGroupBox* group = Group();
     auto* layout = new QVBoxLayout(group);
     lstCompleteSummary = List("lstCompleteSummary", 85, group);

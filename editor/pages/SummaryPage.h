@@ -8,6 +8,7 @@ namespace corv::editor
 // The controls of the Summary page, which the window holding the pages
 // shows too (TfrmMain derives from it).
 struct SummaryControls {
+    QWidget* tabSummary = nullptr; // the page
     QListWidget* lstCompleteSummary = nullptr;
 };
 

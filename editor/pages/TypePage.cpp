@@ -10,6 +10,7 @@ namespace corv::editor
 TypePage::TypePage(Template& doc, QTabWidget* pages)
     : EditorPage(doc, pages, "tabType", "Type", QStringLiteral("Device Type:"))
 {
+    tabType = this;
     QGroupBox* group = Group();
     auto* layout = new QGridLayout(group);
     int row = AddExplanations(

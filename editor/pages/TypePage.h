@@ -10,6 +10,7 @@ namespace corv::editor
 // The controls of the Type page, which the window holding the pages
 // shows too (TfrmMain derives from it).
 struct TypeControls {
+    QWidget* tabType = nullptr; // the page
     QRadioButton* rbDigital = nullptr;
     QRadioButton* rbAnalogue = nullptr;
 };
