@@ -4,8 +4,6 @@
 #include "editor/Manual.h"
 #include "editor/MessageBox.h"
 #include "editor/RecentFiles.h"
-#include "editor/Summary.h"
-#include "editor/SummaryPrinter.h"
 #include "editor/TemplateStore.h"
 #include "editor/TfrmSelect.h"
 #include "editor/ToolbarButton.h"
@@ -18,7 +16,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -41,6 +38,7 @@ const QString Information = QStringLiteral("Information");
 const QString Confirm = QStringLiteral("Confirm");
 const QString Warning = QStringLiteral("Warning");
 const QString Error = QStringLiteral("Error");
+
 } // namespace
 
 TfrmMain::TfrmMain(Joystick* joystick, QWidget* parent)

@@ -13,28 +13,18 @@
 #include <QMessageBox>
 #include <QStringList>
 #include <QWidget>
-#include <array>
 #include <cstdint>
 
 class QAction;
-class QComboBox;
-class QFontDialog;
-class QLabel;
-class QLineEdit;
 class QListWidget;
 class QMenu;
-class QPushButton;
-class QRadioButton;
-class QSlider;
 class QTabWidget;
 class QTimer;
 
 namespace corv
 {
 class Joystick;
-class TColorGrid;
 class TExplorerButton;
-class TUrlLabel;
 } // namespace corv
 
 namespace corv::editor
@@ -103,9 +93,9 @@ public:
     QAction* SaveAs1;
     QMenu* OpenMenu; // on btnOpen: Open, the templates opened last
 
-    // Pages; their controls are the bases' members.
+    // The notebook. Its pages (tabDescription..tabSummary) and their
+    // controls are members of the *Controls bases, copied from the pages.
     QTabWidget* pagMain;
-
     QTimer* Timer1;
     QTimer* tmrCapture; // runs while no joystick is captured
     TfrmSelect* frmSelect;

@@ -20,7 +20,7 @@ class TfrmSelect : public QDialog
 public:
     explicit TfrmSelect(QWidget* parent);
 
-    // Runs the dialog for the field named caller (shown in lblCaller), on
+    // Runs the dialog for the field named caller (kept in lblCaller), on
     // its keystroke; the modifier boxes are enabled when modifiers. Gives
     // the keystroke chosen, empty for [NONE], or nothing when cancelled.
     std::optional<QString> Choose(const QString& caller, const QString& keystroke, bool modifiers);
