@@ -1,8 +1,11 @@
 #include "editor/Manual.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace corv::editor
 {
@@ -28,6 +31,17 @@ QUrl ManualUrl(const QString& programDir)
     if (!manual.isFile())
         return QUrl();
     return QUrl::fromLocalFile(manual.canonicalFilePath());
+}
+
+void OpenManual()
+{
+    // A browser that does not start is not reported. The opener is started
+    // detached, so that no defunct process of it stays behind the editor,
+    // and so that the browser outlives the editor.
+    const QUrl url = ManualUrl();
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty() || url.isEmpty() || !QProcess::startDetached(opener, {url.toString()}))
+        QDesktopServices::openUrl(url);
 }
 
 } // namespace corv::editor

@@ -11,4 +11,7 @@ QUrl ManualUrl();
 // The same, for a program in programDir.
 QUrl ManualUrl(const QString& programDir);
 
+// Opens the manual in the desktop's browser.
+void OpenManual();
+
 } // namespace corv::editor

@@ -1,6 +1,8 @@
 #include "editor/RecentFiles.h"
 
+#include <QAction>
 #include <QFileInfo>
+#include <QMenu>
 #include <QSettings>
 
 namespace corv::editor
@@ -35,6 +37,25 @@ void RecentFiles::Add(const QString& path)
     files.removeAll(absolute);
     files.prepend(absolute);
     Store().setValue(Key, files.mid(0, MaxCount));
+}
+
+void RecentFiles::AddToMenu(QMenu* menu, QObject* context,
+                            const std::function<void(const QString&)>& open)
+{
+    const QStringList files = Files();
+    if (files.isEmpty())
+        menu->addAction(QStringLiteral("No recent templates"))->setEnabled(false);
+    for (int n = 0; n < files.size(); ++n) {
+        const QString path = files[n];
+        // "&1 flight.joy", its folder in the hint; a name's own & is no accelerator.
+        QAction* recent =
+            menu->addAction(QStringLiteral("&%1 %2").arg(n + 1).arg(
+                                QFileInfo(path).fileName().replace(u'&', QStringLiteral("&&"))),
+                            context, [open, path] { open(path); });
+        recent->setData(path);
+        recent->setToolTip(path);
+        recent->setStatusTip(path);
+    }
 }
 
 } // namespace corv::editor

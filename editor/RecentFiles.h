@@ -2,6 +2,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QMenu;
+class QObject;
 
 namespace corv::editor
 {
@@ -18,6 +22,10 @@ public:
     static QStringList Files();
     // Puts path first.
     static void Add(const QString& path);
+    // Adds the files to menu, each opened by open (run in context's thread
+    // and life), or a line that says there are none.
+    static void AddToMenu(QMenu* menu, QObject* context,
+                          const std::function<void(const QString&)>& open);
 };
 
 } // namespace corv::editor

@@ -5,8 +5,12 @@
 #include "template/TemplateFile.h"
 
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QSaveFile>
+#include <QSignalBlocker>
 
 namespace corv::editor
 {
@@ -136,6 +140,44 @@ bool SaveForEditing(const Template& doc, const QString& path, const QByteArray& 
     if (written)
         *written = unchanged;
     return true;
+}
+
+QString AskTemplateFileName(QWidget* parent, bool save, const QString& start)
+{
+    // Made for each use: a dialog kept between uses keeps its completion
+    // list too, which can stay on screen and swallow the next input. Qt's
+    // own dialog: its overwrite question covers the name with the suffix
+    // added, which a desktop's native dialog does not know of.
+    QFileDialog dialog(parent, save ? QStringLiteral("Save Joystick Template")
+                                    : QStringLiteral("Open Joystick Template"));
+    dialog.setObjectName(save ? QStringLiteral("dlgSave") : QStringLiteral("dlgOpen"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile); // Open, too, takes any name
+    dialog.setNameFilters(
+        {QStringLiteral("Joystick File (*.joy)"), QStringLiteral("Any File (*)")});
+    dialog.setDefaultSuffix(QStringLiteral("joy"));
+    if (!start.isEmpty()) {
+        dialog.setDirectory(QFileInfo(start).absolutePath());
+        // The name only, not a selection of the file in the list: a
+        // selection would win over another name typed while the name field
+        // does not have the keyboard.
+        if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            const QSignalBlocker quiet(name);
+            name->setText(QFileInfo(start).fileName());
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString DroppedTemplate(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return QString();
+    const QUrl url = data->urls().constFirst();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
 }
 
 } // namespace corv::editor

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+class QMimeData;
+class QWidget;
+
 namespace corv
 {
 struct Template;
@@ -40,5 +43,12 @@ OpenResult OpenForEditing(const QString& path, Template& doc);
 // gets the bytes now in the file.
 bool SaveForEditing(const Template& doc, const QString& path, const QByteArray& unchanged,
                     QByteArray* written, QString* error);
+
+// Asks for a template's path in the Save or Open dialog over parent, which
+// starts at start when it is given; empty when cancelled.
+QString AskTemplateFileName(QWidget* parent, bool save, const QString& start);
+
+// The one local file dropped (a template to open as Open would), or empty.
+QString DroppedTemplate(const QMimeData* data);
 
 } // namespace corv::editor

@@ -1,33 +1,30 @@
 #pragma once
 
+#include "editor/pages/AppearancePage.h"
+#include "editor/pages/ButtonsPage.h"
+#include "editor/pages/DescriptionPage.h"
+#include "editor/pages/IdentifyPage.h"
+#include "editor/pages/ModePage.h"
+#include "editor/pages/ResponsePage.h"
+#include "editor/pages/SummaryPage.h"
+#include "editor/pages/TypePage.h"
 #include "template/Template.h"
 
 #include <QMessageBox>
 #include <QStringList>
 #include <QWidget>
-#include <array>
 #include <cstdint>
 
 class QAction;
-class QComboBox;
-class QFontDialog;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QListWidget;
 class QMenu;
-class QPushButton;
-class QRadioButton;
-class QSlider;
 class QTabWidget;
 class QTimer;
 
 namespace corv
 {
 class Joystick;
-class TColorGrid;
 class TExplorerButton;
-class TUrlLabel;
 } // namespace corv
 
 namespace corv::editor
@@ -41,17 +38,21 @@ class TfrmSelect;
 // operations change it. Joystick presses are read on the GUI thread; the
 // poll lets pending events run first, so a press can arrive while a box or
 // the keystroke dialog is open over a page.
-class TfrmMain : public QWidget
+class TfrmMain : public QWidget,
+                 public DescriptionControls,
+                 public TypeControls,
+                 public IdentifyControls,
+                 public ModeControls,
+                 public ButtonsControls,
+                 public ResponseControls,
+                 public AppearanceControls,
+                 public SummaryControls
 {
     Q_OBJECT
 public:
     static constexpr int PollInterval = 100;
     // How often a joystick that was not there at start is looked for.
     static constexpr int CaptureRetryInterval = 2000;
-    // What the text fields take, so that a save never loses text: a file
-    // value is read back to 1023 characters, a button's description to 255.
-    static constexpr int MaxTextLength = 1023;
-    static constexpr int MaxButtonDescLength = 255;
 
     // The joystick outlives the window; null runs without one (capture fails).
     explicit TfrmMain(Joystick* joystick, QWidget* parent = nullptr);
@@ -92,90 +93,21 @@ public:
     QAction* SaveAs1;
     QMenu* OpenMenu; // on btnOpen: Open, the templates opened last
 
-    // Pages.
+    // The notebook. Its pages (tabDescription..tabSummary) and their
+    // controls are members of the *Controls bases, copied from the pages.
     QTabWidget* pagMain;
-    QWidget* tabDescription;
-    QWidget* tabType;
-    QWidget* tabIdentify;
-    QWidget* tabMode;
-    QWidget* tabButtons;
-    QWidget* tabResponse;
-    QWidget* tabAppearance;
-    QWidget* tabSummary;
-
-    // Description.
-    QLabel* lblVersion;
-    TUrlLabel* UrlLabel1;
-    TUrlLabel* UrlLabel2;
-    QLineEdit* txtTemplateDesc;
-    // Type.
-    QRadioButton* rbDigital;
-    QRadioButton* rbAnalogue;
-    // Identify.
-    QLineEdit* txtIdentifyId;
-    QLineEdit* txtIdentifyDesc;
-    QListWidget* lstIdentify;
-    QLabel* lblNoJoystickIdentify; // shown while no joystick is captured
-    // Mode.
-    QLineEdit* txtSwitchId; // hidden: the switch button's ButtonId
-    QLineEdit* txtSwitchDesc;
-    QLineEdit* txtSwitchKey;
-    std::array<QLineEdit*, MaxModes> txtModeName{}; // txtMode1Name..txtMode5Name
-    // Buttons.
-    QLineEdit* txtButtonId;
-    QLineEdit* txtButtonDesc;
-    QComboBox* cmbMode;
-    QLineEdit* txtButtonPurpose;
-    QComboBox* cmbRepeat;
-    std::array<QLineEdit*, MaxSlots> txtKey{}; // txtKey1..txtKey6
-    QListWidget* lstButtonSummary;
-    QLabel* lblNoJoystickButtons;
-    // Response.
-    QSlider* trkResponse;
-    QLabel* lblResponseValue;
-    // Appearance.
-    TColorGrid* ColorGrid1;
-    QPushButton* btnFont;
-    QPushButton* btnDefault;
-    QLabel* pnlExample;
-    // Summary.
-    QListWidget* lstCompleteSummary;
-
     QTimer* Timer1;
     QTimer* tmrCapture; // runs while no joystick is captured
-    QFontDialog* FontDialog1;
     TfrmSelect* frmSelect;
 
     // Document routines.
     void ResetTemplate();
-    void RefreshModeNames();
-    void FillModeList();
-    void LoadMappingFields(const QString& buttonId);
-    void ClearMappingFields();
-    // The index of the last line equal to text (whole, case-sensitive), or -1.
-    static int IndexOfText(const QStringList& lines, const QString& text);
     static QStringList Lines(const QListWidget* list);
-    // Where a ButtonId stands among the identified buttons, or among the
-    // current mode's mappings (the lines of lstButtonSummary), or -1. The
-    // document's DescriptionOf, HighestUsedMode and IsButtonProgrammed give
-    // the rest.
-    int IdentifiedIndex(const QString& buttonId) const;
-    int MappingIndex(const QString& buttonId) const;
 
-    // Button operations.
+    // Button operations, on the page shown.
     void btnAddClick();
     void btnDeleteClick();
     void btnClearClick();
-    void AddIdentifiedButton();
-    void DeleteIdentifiedButton();
-    void AddOrModifyMapping();
-    void DeleteMapping();
-    void lstIdentifyClick();
-    void lstButtonSummaryClick();
-    void lstButtonSummaryExit();
-    void cmbModeChange();
-    void txtButtonIdChange();
-    void txtKey1DblClick(QLineEdit* field);
     void FormKeyDown(int key);
 
     // Joystick.
@@ -184,7 +116,7 @@ public:
     // Captures a joystick plugged in since the start.
     void tmrCaptureTimer();
     void JoyButtonDown(uint32_t wParam);
-    // Shows a ButtonId on the page shown, if it is one of the three that take it.
+    // Shows a ButtonId on the page shown, if it reads the joystick.
     void ShowPress(const QString& id);
     void ShowPressOnIdentifyPage(const QString& id);
     void ShowPressOnModePage(const QString& id);
@@ -206,15 +138,6 @@ public:
     void HintsOn1Click();
     void HintsOff1Click();
     bool HintsShown() const;
-    void rbDigitalClick();
-    void rbAnalogueClick();
-    void trkResponseChange();
-    void ColorGrid1Change();
-    void btnFontClick();
-    void btnDefaultClick();
-    void ApplyDefaultAppearance();
-    void DisableDeviceTypeChoice();
-    void EnableDeviceTypeChoice();
 
     // Save and open.
     // True when the template was written. SaveTemplateFile asks for the name.
@@ -234,9 +157,6 @@ public:
     // Saves as the toolbar's Save does: to the open file, or under a name
     // asked for when there is none. True when the template was written.
     bool SaveDocument();
-    // Asks for a template's path in the Save or Open dialog, which starts
-    // at start when it is given; empty when cancelled.
-    QString AskFileName(bool save, const QString& start);
 
 protected:
     void closeEvent(QCloseEvent* event) override; // FormCloseQuery
@@ -245,35 +165,22 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // A page of pagMain holding one group box, which it gives.
-    QGroupBox* AddPage(QWidget** page, const char* name, const char* caption,
-                       const QString& groupCaption);
     void buildToolbar();
-    void buildDescriptionPage();
-    void buildTypePage();
-    void buildIdentifyPage();
-    void buildModePage();
-    void buildButtonsPage();
-    void buildResponsePage();
-    void buildAppearancePage();
-    void buildSummaryPage();
+    void buildPages();
+    EditorPage* CurrentPage() const;
+    // A press shown on page, with the poll held off meanwhile.
+    void ShowPressOn(QWidget* page, const QString& id);
     // The device type in force: the radio buttons and whether the joystick
     // sends button messages (only an analog template wants them).
     void ShowDeviceType();
     // Puts every document value into its control.
     void ShowDocument();
-    void SetExampleFont(const QString& family, int pointSize, bool bold, bool italic);
-    void EmptyButtonFields();
-    void ShowIdentifiedList();
-    // A line of lstIdentify or lstButtonSummary.
-    static QString MappingLine(const QString& buttonId, const QString& description);
-    QList<ButtonMapping>& CurrentMappings() { return Doc.Mappings[size_t(CurrentMode - 1)]; }
     void ChangeDeviceType(bool digital);
-    // The colour text (FORECOLOURS, BACKCOLOURS) kept as the file wrote it, or null.
-    static const QString* KeptColour(const Template& doc, const QString& key);
-    // The object as one of the fields the keystroke dialog fills, or null.
-    QLineEdit* KeystrokeField(QObject* object) const;
 
+    QList<EditorPage*> pages_;
+    TypePage* typePage_;
+    ButtonsPage* buttonsPage_;
+    SummaryPage* summaryPage_;
     Joystick* joystick_;
     HintSwitch* hints_;
     bool closeAsked_ = false;

@@ -1,6 +1,5 @@
 #include "editor/TfrmSelect.h"
 
-#include "editor/TfrmMain.h"
 #include "template/KeyTable.h"
 
 #include <QCheckBox>
@@ -8,10 +7,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTabWidget>
 #include <QTableWidget>
 
 namespace corv::editor
@@ -22,11 +19,6 @@ namespace
 
 const QString SelectHint = QStringLiteral("Select this for combination keystrokes");
 
-// The fields a keystroke can be written to, in the order the caller's name
-// is compared with them.
-const char* const Callers[] = {"txtKey1", "txtKey2", "txtKey3",     "txtKey4",
-                               "txtKey5", "txtKey6", "txtSwitchKey"};
-
 QFont faceOfHeight(int pixels)
 {
     QFont f(QStringLiteral("MS Sans Serif"));
@@ -36,15 +28,14 @@ QFont faceOfHeight(int pixels)
 
 } // namespace
 
-TfrmSelect::TfrmSelect(TfrmMain* frmMain)
-    : QDialog(frmMain, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+TfrmSelect::TfrmSelect(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       grdSelect(new QTableWidget(int(KeyTable.size()), 2, this)),
       Button1(new QPushButton(QStringLiteral("O&K"), this)),
       Button2(new QPushButton(QStringLiteral("&Cancel"), this)),
       chkAlt(new QCheckBox(QStringLiteral("ALT"), this)),
       chkCtrl(new QCheckBox(QStringLiteral("CTRL"), this)),
-      chkShift(new QCheckBox(QStringLiteral("SHIFT"), this)), lblCaller(new QLabel(this)),
-      frmMain_(frmMain)
+      chkShift(new QCheckBox(QStringLiteral("SHIFT"), this)), lblCaller(new QLabel(this))
 {
     setObjectName(QStringLiteral("frmSelect"));
     setWindowTitle(QStringLiteral("Keystroke Selection"));
@@ -112,6 +103,17 @@ TfrmSelect::TfrmSelect(TfrmMain* frmMain)
     connect(grdSelect, &QTableWidget::cellDoubleClicked, this, &TfrmSelect::grdSelectDblClick);
 }
 
+std::optional<QString> TfrmSelect::Choose(const QString& caller, const QString& keystroke,
+                                          bool modifiers)
+{
+    lblCaller->setText(caller);
+    keystroke_ = keystroke;
+    modifiers_ = modifiers;
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return chosen_;
+}
+
 void TfrmSelect::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -154,15 +156,13 @@ bool TfrmSelect::focusNextPrevChild(bool next)
 // switching to another program and back keeps the boxes the user ticked.
 void TfrmSelect::FormActivate()
 {
-    const bool modePage = frmMain_->pagMain->currentWidget() == frmMain_->tabMode;
     for (QCheckBox* box : {chkAlt, chkCtrl, chkShift}) {
         box->setChecked(false);
-        box->setEnabled(!modePage);
+        box->setEnabled(modifiers_);
     }
     // A filled field opens on its own keystroke, so that looking at it and
     // confirming changes nothing; an empty one keeps the row left last time.
-    const auto* field = frmMain_->findChild<QLineEdit*>(lblCaller->text());
-    QString name = field ? field->text() : QString();
+    QString name = keystroke_;
     if (name.isEmpty())
         return;
     const bool ctrl = HasCtrl(name);
@@ -176,9 +176,9 @@ void TfrmSelect::FormActivate()
         if (grdSelect->item(row, 0)->text() == name) {
             grdSelect->setCurrentCell(row, 0);
             grdSelect->scrollToItem(grdSelect->item(row, 0));
-            chkCtrl->setChecked(ctrl && !modePage);
-            chkShift->setChecked(shift && !modePage);
-            chkAlt->setChecked(alt && !modePage);
+            chkCtrl->setChecked(ctrl && modifiers_);
+            chkShift->setChecked(shift && modifiers_);
+            chkAlt->setChecked(alt && modifiers_);
             return;
         }
     }
@@ -191,13 +191,7 @@ void TfrmSelect::Button1Click()
                                     chkShift->isChecked(), chkAlt->isChecked());
     if (row == 0) // "[NONE]" deletes the keystroke, whatever is ticked
         text.clear();
-    for (const char* name : Callers) {
-        if (lblCaller->text() == QLatin1String(name)) {
-            if (auto* field = frmMain_->findChild<QLineEdit*>(QLatin1String(name)))
-                field->setText(text);
-            break;
-        }
-    }
+    chosen_ = text;
     accept();
 }
 

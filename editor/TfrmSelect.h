@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -10,16 +11,19 @@ class QTableWidget;
 namespace corv::editor
 {
 
-class TfrmMain;
-
 // The modal "Keystroke Selection" dialog: picks a key of the key table and
-// its modifiers, and writes the keystroke text into the main window's field
-// named in lblCaller. Made once and kept, so the grid keeps its row.
+// its modifiers, and gives the keystroke text to the field that asked.
+// Made once and kept, so the grid keeps its row.
 class TfrmSelect : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TfrmSelect(TfrmMain* frmMain);
+    explicit TfrmSelect(QWidget* parent);
+
+    // Runs the dialog for the field named caller (kept in lblCaller), on
+    // its keystroke; the modifier boxes are enabled when modifiers. Gives
+    // the keystroke chosen, empty for [NONE], or nothing when cancelled.
+    std::optional<QString> Choose(const QString& caller, const QString& keystroke, bool modifiers);
 
     QTableWidget* grdSelect;
     QPushButton* Button1;
@@ -40,7 +44,9 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    TfrmMain* frmMain_;
+    QString keystroke_;
+    bool modifiers_ = true;
+    QString chosen_;
 };
 
 } // namespace corv::editor
