@@ -112,16 +112,6 @@ bool UinputKeyInjector::canType(char32_t c) const
     return characterPlace(c).code != 0;
 }
 
-QList<char32_t> UinputKeyInjector::missing(const QList<char32_t>& cs) const
-{
-    QList<char32_t> out;
-    for (const char32_t c : cs) {
-        if (!canType(c) && !out.contains(c))
-            out.append(c);
-    }
-    return out;
-}
-
 UinputKeyInjector::Place UinputKeyInjector::placeFor(int vk) const
 {
     const unsigned long sym = VkTable::keysym(vk);

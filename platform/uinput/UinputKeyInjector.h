@@ -52,8 +52,6 @@ public:
     bool failed() const { return fd_ < 0; }
     bool typesCharacters() const override { return keymap_ != nullptr; }
     bool canType(char32_t c) const override;
-    // The characters of cs this layout cannot type, for the start-up warnings.
-    QList<char32_t> missing(const QList<char32_t>& cs) const;
     void setPositional(bool positional) override { positional_ = positional; }
 
 protected:

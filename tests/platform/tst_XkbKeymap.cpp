@@ -149,7 +149,7 @@ private slots:
         auto injector = UinputKeyInjector::open(device, compiled("de"), &error);
         QVERIFY2(injector, qPrintable(error));
         QVERIFY(injector->typesCharacters());
-        QCOMPARE(injector->missing({U'☺', U'{', U'☺'}), QList<char32_t>{U'☺'});
+        QVERIFY(injector->canType(U'{') && !injector->canType(U'☺'));
         injector->setPositional(true);
         injector->keyDown('Z');
         injector->keyUp('Z');
