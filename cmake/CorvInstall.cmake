@@ -36,6 +36,13 @@ function(corv_install_desktop_entries)
     _corv_install_files(DESKTOP ${CMAKE_INSTALL_DATADIR}/applications ${ARGN})
 endfunction()
 
+# corv_install_mime_defaults(mimeapps.list): which entry opens a file type by
+# default, beside the applications, where xdg-mime, GIO and KDE look for it;
+# the order of the entries' MimeType lines decides nothing.
+function(corv_install_mime_defaults)
+    _corv_install_files(MIMEAPPS ${CMAKE_INSTALL_DATADIR}/applications ${ARGN})
+endfunction()
+
 # corv_install_mime_types(package.xml...): shared-mime-info packages.
 function(corv_install_mime_types)
     _corv_install_files(MIME ${CMAKE_INSTALL_DATADIR}/mime/packages ${ARGN})
@@ -63,6 +70,13 @@ endfunction()
 # corv_install_docs(file...): into the suite's documentation directory.
 function(corv_install_docs)
     _corv_install_files(DOC ${CORV_INSTALL_DOCDIR} ${ARGN})
+endfunction()
+
+# corv_install_examples(file...): the example templates and their demo
+# scripts, in the documentation directory's examples/, where the manual pages
+# and the manual point.
+function(corv_install_examples)
+    _corv_install_files(EXAMPLE ${CORV_INSTALL_DOCDIR}/examples ${ARGN})
 endfunction()
 
 # corv_install_manual(file...): the HTML user manual, in the documentation

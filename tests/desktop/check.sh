@@ -58,6 +58,47 @@ mime) # PREFIX SAMPLE_TEMPLATE PACKAGE...: well-formed, and a template found
     [[ $(type_of "$work/plain") == text/plain ]] || fail "plain text is $(type_of "$work/plain")"
     ;;
 
+defaults) # PREFIX: the player opens a template, the editor is among the
+    # other handlers
+    prefix=$1
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    update-desktop-database "$prefix/share/applications"
+    # A desktop's own settings would win; xdg-mime also looks for the Exec program.
+    query() {
+        env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u KDE_FULL_SESSION PATH="$prefix/bin:$PATH" \
+            XDG_CONFIG_HOME="$work" XDG_CONFIG_DIRS="$work" XDG_DATA_HOME="$work" \
+            XDG_DATA_DIRS="$prefix/share" xdg-mime query default application/x-corvane-template
+    }
+    [[ $(query) == org.corvane.Player.desktop ]] || fail "templates open with '$(query)'"
+    grep -q '^application/x-corvane-template=.*org\.corvane\.Editor\.desktop' \
+        "$prefix/share/applications/mimeinfo.cache" || fail "the editor does not open templates"
+    ;;
+
+examples) # PREFIX EXAMPLE...: each template checks clean with the installed
+    # player and has its demo script beside it
+    prefix=$1
+    shift
+    for file in "$@"; do
+        [[ $file == *.joy ]] || continue
+        "$prefix/bin/corvplay" --check --strict "$prefix/$file" >/dev/null ||
+            fail "$file does not check clean"
+        [[ -f $prefix/${file%.joy}.demo ]] || fail "$file has no demo script"
+    done
+    ;;
+
+paths) # PREFIX FILE...: every /usr path that the installed documents name
+    # (manual pages gzipped) is installed
+    prefix=$1
+    shift
+    for file in "$@"; do
+        text=$(if [[ $file == *.gz ]]; then zcat "$prefix/$file"; else cat "$prefix/$file"; fi)
+        while read -r path; do
+            compgen -G "$prefix/${path#/usr/}" >/dev/null || fail "$file names $path, not installed"
+        done < <(grep -oE '/usr/[A-Za-z0-9_./*-]*[A-Za-z0-9_/*]' <<<"${text//\\-/-}" | sort -u)
+    done
+    ;;
+
 icons) # PREFIX ICON...: SVGs well-formed, each PNG of the size its folder says
     prefix=$1
     shift
@@ -73,8 +114,8 @@ icons) # PREFIX ICON...: SVGs well-formed, each PNG of the size its folder says
     done
     ;;
 
-man) # PAGE PROGRAM: renders without a warning, and names every long option
-    # that PROGRAM --help prints
+man) # PAGE PROGRAM: renders without a warning, names every long option
+    # that PROGRAM --help prints, and its footer the version PROGRAM prints
     warnings=$(groff -ww -z -man "$1" 2>&1; LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$1" 2>&1 >/dev/null)
     [[ -z $warnings ]] || fail "$1 renders with warnings: $warnings"
     page=$(sed 's/\\-/-/g' "$1")
@@ -83,6 +124,8 @@ man) # PAGE PROGRAM: renders without a warning, and names every long option
         grep -qw -- "$option" <<<"$page" || missing+=("$option")
     done
     [[ ${#missing[@]} -eq 0 ]] || fail "$1 does not describe ${missing[*]}"
+    version=$("$2" --version | awk '{print $NF}')
+    grep -qE "^\.TH .*\"Corvane ${version//./\\.}\"" "$1" || fail "$1: its footer lacks Corvane $version"
     ;;
 
 package) # BUILD_DIR FILE...: the .deb builds, holds every file, and lintian
