@@ -314,7 +314,7 @@ void DispatchEngine::RebuildBindings()
         const bool switches =
             mapping->Action == MappingAction::Mode || mapping->Action == MappingAction::Layer;
         // A mapping that types nothing leaves its input to the others.
-        if (inputs && (mapping->Count > 0 || switches))
+        if (inputs && (mapping->Count > 0 || !mapping->Text.isEmpty() || switches))
             bindings_.push_back({inputs, k});
     }
     // Largest chords first, so that B1+B2+B3 wins over B1+B2.

@@ -47,7 +47,8 @@ RuntimeTemplate gamepad()
                                                     {"HAT_RIGHT", keys({VkX}, Hold)},
                                                     {"B5", keys({}, Mode, 3)},
                                                     {"B7", keys({VkD}, Hold)},
-                                                    {"B8", keys({VkE, VkR})}};
+                                                    {"B8", keys({VkE, VkR})},
+                                                    {"B9", keys({})}};
     for (const auto& [input, mapping] : walk) {
         t.Inputs[size_t(t.ButtonCount)] = *ParseInputs(QString::fromLatin1(input));
         t.Mappings[0][size_t(t.ButtonCount++)] = mapping;
@@ -55,6 +56,7 @@ RuntimeTemplate gamepad()
     t.Mappings[0][8].Rate = 30;
     t.Mappings[0][13].PressMs = 30;
     t.Mappings[0][13].GapMs = 20;
+    t.Mappings[0][14].Text = QStringLiteral("\n"); // a text alone, as the editor saves it
     t.Mappings[1][4] = keys({VkC}, Hold);
     t.Mappings[1][0] = keys({VkB});
     t.Mappings[2][4] = keys({VkZ});
@@ -157,6 +159,8 @@ void tst_SeparateInputs::play_data()
     QTest::newRow("a mode action lets go and ends a timed tap")
         << "axis 1 20000; b8 down; b8 up; b5 down; b5 up; b1 down; b1 up"
         << "68\\+ 69\\+ 68- 69- m3 90\\+ 90-";
+    QTest::newRow("a text alone types") << "b9 down; b9 up"
+                                        << "13\\+ 13-";
     QTest::newRow("turbo taps while held") << "b3 down; wait 100; b3 up; wait 60"
                                            << "(70\\+ 70- ?){3,5}";
     QTest::newRow("toggle: down on one press, up on the next")
