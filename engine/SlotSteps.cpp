@@ -93,7 +93,7 @@ QList<MissingCharacter> MissingCharacters(const RuntimeTemplate& t,
     };
     for (int m = 0; m < std::clamp(t.ModeCount, 0, MaxModes); ++m) {
         for (int k = 0; k < std::clamp(t.ButtonCount, 0, MaxButtons); ++k) {
-            const QString place = QStringLiteral("mode %1, button %2").arg(m + 1).arg(k + 1);
+            const QString place = QStringLiteral("mode %1, mapping %2").arg(m + 1).arg(k + 1);
             for (const SlotStep& step : MappingSteps(t.Mappings[size_t(m)][size_t(k)], true)) {
                 if (step.Character != 0)
                     note(step.Character, place);

@@ -51,7 +51,7 @@ void SendStepKey(KeyInjector& keys, const StepKey& key, bool down);
 std::vector<SlotStep> MappingSteps(const Mapping& mapping, bool characters);
 
 // A character a template types that the backend cannot, and the mappings
-// that type it ("mode 1, button 3").
+// that type it ("mode 1, mapping 3").
 struct MissingCharacter {
     char32_t Character = 0;
     QStringList Places;

@@ -2,39 +2,14 @@
 
 #include "engine/DispatchEngine.h"
 #include "runtime/Messages.h"
+#include "template/Inputs.h"
 #include "template/RuntimeTemplate.h"
 
-#include <QStringList>
 #include <QTextStream>
 #include <array>
 
 namespace corv
 {
-
-namespace
-{
-
-QString buttonsText(uint32_t mask)
-{
-    QStringList numbers;
-    for (int b = 0; b < 32; ++b) {
-        if (mask & (1u << b))
-            numbers << QString::number(b + 1);
-    }
-    return (numbers.size() == 1 ? QStringLiteral("button ") : QStringLiteral("buttons ")) +
-           numbers.join(u'+');
-}
-
-QString hatText(uint32_t angle)
-{
-    static const char* const directions[] = {"forward", "forward-right", "right", "back-right",
-                                             "back",    "back-left",     "left",  "forward-left"};
-    if (angle % 4500 == 0 && angle / 4500 < 8)
-        return QStringLiteral("hat ") + QLatin1String(directions[angle / 4500]);
-    return QStringLiteral("hat at %1 degrees").arg(angle / 100.0);
-}
-
-} // namespace
 
 ButtonWatch::ButtonWatch(Joystick* joystick, QTextStream& out, QObject* parent)
     : ButtonWatch(joystick, out, stderr_, parent)
@@ -85,21 +60,16 @@ void ButtonWatch::Poll()
         write(DescribePoll(info));
 }
 
+// Both kinds of template name a press by a ButtonId, and both lines show on
+// each press, so each says which kind it is for.
 QString ButtonWatch::DescribePoll(const JoyInfo& info)
 {
-    return QStringLiteral("%1 (%2)")
-        .arg(info.buttonId())
-        .arg(info.dwButtons != 0 ? buttonsText(info.dwButtons) : hatText(info.dwPOV));
+    return QStringLiteral("digital: ") + ButtonIdName(info.buttonId(), true);
 }
 
 QString ButtonWatch::DescribeMessage(uint32_t wParam)
 {
-    const uint32_t changed = (wParam >> 8) & 0xF;
-    const uint32_t others = wParam & 0xF & ~changed;
-    QString text = QStringLiteral("analog %1 (%2").arg(wParam).arg(buttonsText(changed));
-    if (others != 0)
-        text += QStringLiteral(", with %1 held").arg(buttonsText(others));
-    return text + u')';
+    return QStringLiteral("analog: ") + ButtonIdName(static_cast<int32_t>(wParam), false);
 }
 
 void ButtonWatch::buttonDown(uint32_t wParam)

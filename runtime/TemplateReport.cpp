@@ -138,7 +138,7 @@ TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out
         out << "Mode switch button: "
             << (t.ModeSwitchButton == RuntimeTemplate::NoSwitchButton
                     ? QStringLiteral("none")
-                    : QStringLiteral("ButtonId %1").arg(t.ModeSwitchButton))
+                    : ButtonIdName(t.ModeSwitchButton, t.DigitalDevice))
             << '\n';
     out << "Mode switch key: " << switchKeyText(t.ModeSwitchKey) << '\n';
     out << "Modes: " << t.ModeCount << '\n';
@@ -164,11 +164,11 @@ TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out
             else if (mapping.Action == MappingAction::Layer)
                 what = QStringLiteral("layer: mode %1 while held").arg(mapping.TargetMode);
             const QString input = !t.SeparateInputs
-                                      ? QStringLiteral("ButtonId %1").arg(t.ButtonIds[size_t(k)])
+                                      ? ButtonIdName(t.ButtonIds[size_t(k)], t.DigitalDevice)
                                   : t.Inputs[size_t(k)] == 0 ? QStringLiteral("no input")
                                                              : InputMaskName(t.Inputs[size_t(k)]);
-            out << "  Button " << k + 1 << " (" << input << ")" << actionText(mapping) << ": "
-                << what << '\n';
+            out << "  Mapping " << k + 1 << ", " << input << actionText(mapping) << ": " << what
+                << '\n';
         }
     }
     out.flush();

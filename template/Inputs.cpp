@@ -43,6 +43,48 @@ QString InputMaskName(InputMask mask)
 namespace
 {
 
+QString buttonsText(uint32_t mask)
+{
+    QStringList numbers;
+    for (int b = 0; b < 32; ++b) {
+        if (mask & (1u << b))
+            numbers << QString::number(b + 1);
+    }
+    return (numbers.size() == 1 ? QStringLiteral("button ") : QStringLiteral("buttons ")) +
+           numbers.join(u'+');
+}
+
+QString pressText(int32_t id, bool digital)
+{
+    const auto word = static_cast<uint32_t>(id);
+    if (!digital) {
+        // The button-message word: the changed buttons above the held ones.
+        const uint32_t changed = (word >> 8) & 0xF;
+        const uint32_t others = word & 0xF & ~changed;
+        if (changed == 0)
+            return QStringLiteral("no button");
+        QString text = buttonsText(changed);
+        if (others != 0)
+            text += QStringLiteral(", with %1 held").arg(buttonsText(others));
+        return text;
+    }
+    static const char* const directions[] = {"forward", "forward-right", "right", "back-right",
+                                             "back",    "back-left",     "left",  "forward-left"};
+    if (word % 4500 == 0 && word / 4500 < 8)
+        return QStringLiteral("hat ") + QLatin1String(directions[word / 4500]);
+    return buttonsText(word);
+}
+
+} // namespace
+
+QString ButtonIdName(int32_t id, bool digital)
+{
+    return QStringLiteral("ButtonId %1 (%2)").arg(id).arg(pressText(id, digital));
+}
+
+namespace
+{
+
 // The input one name stands for, or -1.
 int parseOne(QStringView name)
 {

@@ -49,6 +49,12 @@ QString InputMaskName(InputMask mask);
 // One name or a chord of names joined by '+', any case, spaces around the
 // names allowed. Empty with *error set when a name is unknown or repeated.
 std::optional<InputMask> ParseInputs(QStringView text, QString* error = nullptr);
+// A classic template's ButtonId with the press it stands for, so it cannot be
+// taken for a mapping's number: "ButtonId 8 (button 4)", "ButtonId 3
+// (buttons 1+2)", "ButtonId 9000 (hat right)" in a digital template (a hat
+// angle is read as the hat), "ButtonId 515 (button 2, with button 1 held)" in
+// an analog one.
+QString ButtonIdName(int32_t id, bool digital);
 // Number of members of a mask.
 int InputMemberCount(InputMask mask);
 

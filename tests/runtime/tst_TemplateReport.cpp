@@ -67,12 +67,12 @@ void TestTemplateReport::flightExample()
     QVERIFY(r.err.isEmpty());
     QStringList lines = r.out.split(u'\n');
     QCOMPARE(lines.takeFirst(), "Template: " + QFileInfo(path).absoluteFilePath());
-    QCOMPARE(lines,
-             QStringList({"Description: Flight game", "Device: digital (polled)", "Response: 3",
-                          "Mode switch button: ButtonId 4", "Mode switch key: none", "Modes: 2",
-                          "Mode 1: Ground", "  Button 1 (ButtonId 1), repeating: Ctrl + Shift + a",
-                          "  Button 2 (ButtonId 2): Space", "Mode 2: Air",
-                          "  Button 1 (ButtonId 1): Enter, [NONE], Tab", ""}));
+    QCOMPARE(lines, QStringList({"Description: Flight game", "Device: digital (polled)",
+                                 "Response: 3", "Mode switch button: ButtonId 4 (button 3)",
+                                 "Mode switch key: none", "Modes: 2", "Mode 1: Ground",
+                                 "  Mapping 1, ButtonId 1 (button 1), repeating: Ctrl + Shift + a",
+                                 "  Mapping 2, ButtonId 2 (button 2): Space", "Mode 2: Air",
+                                 "  Mapping 1, ButtonId 1 (button 1): Enter, [NONE], Tab", ""}));
 }
 
 // A new example is checked as soon as it is in the folder.
@@ -114,7 +114,9 @@ void TestTemplateReport::statuses_data()
                       "MODES=1\nBUTTONS=1\n[MAPPING]\nBUTTON1=257\n"
                       "[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=91\nBUTTON1_1_ALT=1\n")
         << 0
-        << "Mode switch key: F1\nModes: 1\nMode 1: A\n  Button 1 (ButtonId 257): Alt + key code "
+        << "Mode switch key: F1\nModes: 1\nMode 1: A\n  Mapping 1, ButtonId 257 (buttons 1+9): Alt "
+           "+ "
+           "key code "
            "91\n"
         << "t.joy:11: warning: BUTTON1_1=91: key code 91 is not in the key table";
     QTest::newRow("combined, newer mapping keys")
@@ -125,8 +127,9 @@ void TestTemplateReport::statuses_data()
                       "BUTTON2_RATE=50\nBUTTON2_PRESS_MS=30\nBUTTON2_GAP_MS=20\n"
                       "BUTTON3_COUNT=1\nBUTTON3_1=68\nBUTTON3_ACTION=LAYER\nBUTTON3_MODE=1\n")
         << 0
-        << "Mode 1: A\n  Button 1 (ButtonId 1), hold: a\n  Button 2 (ButtonId 2), repeating "
-           "every 50 ms, press 30 ms, gap 20 ms: b, c\n  Button 3 (ButtonId 4): d\n"
+        << "Mode 1: A\n  Mapping 1, ButtonId 1 (button 1), hold: a\n  Mapping 2, ButtonId 2 "
+           "(button 2), repeating "
+           "every 50 ms, press 30 ms, gap 20 ms: b, c\n  Mapping 3, ButtonId 4 (button 3): d\n"
         << "t.joy:23: warning: BUTTON3_ACTION=LAYER: only a template with INPUTS=SEPARATE";
     QTest::newRow("separate, names that do not act")
         << QByteArray("[GLOBAL]\nMODE_SWITCH_BUTTON=b5\nMODE1NAME=A\nMODES=2\nBUTTONS=2\n"
@@ -138,10 +141,10 @@ void TestTemplateReport::statuses_data()
         << 0
         << "Device: separate inputs (acted on as they change)\nChord window: 0 ms\nAxis "
            "threshold: 40 %, let go 10 points below\nResponse: 3\nMode switch button: B5\n"
-           "Mode switch key: none\nModes: 2\nMode 1: A\n  Button 1 (no input): a\n"
-           "  Button 2 (B6+HAT_LEFT): nothing (no mode to switch to)\nMode 2: Mode 2\n"
-           "  Button 1 (no input), turbo every 40 ms: a\n"
-           "  Button 2 (B6+HAT_LEFT): layer: mode 1 while held\n"
+           "Mode switch key: none\nModes: 2\nMode 1: A\n  Mapping 1, no input: a\n"
+           "  Mapping 2, B6+HAT_LEFT: nothing (no mode to switch to)\nMode 2: Mode 2\n"
+           "  Mapping 1, no input, turbo every 40 ms: a\n"
+           "  Mapping 2, B6+HAT_LEFT: layer: mode 1 while held\n"
         << "t.joy:10: warning: BUTTON1=B99: unknown input \"B99\"; this button number never acts";
 }
 
@@ -278,12 +281,12 @@ void TestTemplateReport::charactersTheLayoutLacks_data()
     const QString hash = QStringLiteral(
         "t.joy: warning: \"#\" (U+0023) is not on this keyboard layout and cannot be typed: ");
     const QString e = QStringLiteral("t.joy: warning: \"\u00e9\" (U+00E9) is not on this keyboard "
-                                     "layout and cannot be typed: mode 1, button 1");
+                                     "layout and cannot be typed: mode 1, mapping 1");
     QTest::newRow("characters") << QByteArray()
-                                << QStringList{hash + "mode 1, button 1; mode 1, button 2", e};
+                                << QStringList{hash + "mode 1, mapping 1; mode 1, mapping 2", e};
     // By position Shift + 3 is a key, not '#'; characters and texts still are.
     QTest::newRow("positions") << QByteArray("KEYS=POSITIONS\n")
-                               << QStringList{e, hash + "mode 1, button 2"};
+                               << QStringList{e, hash + "mode 1, mapping 2"};
 }
 
 // One line per character with every mapping that types it; --strict counts them.

@@ -106,26 +106,26 @@ void TestCorvplayHelp::watchPrintsTheNumbersOfATemplate()
     QVERIFY(watch.send(script + "hat centre\n"));
     const QStringList expected = {
         "Watching Corvane virtual joystick (32 buttons, 1 hat); Ctrl+C ends",
-        "analog 257 (button 1)",
-        "1 (button 1)",
-        "analog 1028 (button 3)",
-        "4 (button 3)",
-        "-2147483648 (button 32)",
-        "analog 257 (button 1)",
-        "1 (button 1)",
-        "analog 515 (button 2, with button 1 held)",
-        "3 (buttons 1+2)",
-        "0 (hat forward)",
-        "4500 (hat forward-right)",
-        "9000 (hat right)",
-        "13500 (hat back-right)",
-        "18000 (hat back)",
-        "22500 (hat back-left)",
-        "27000 (hat left)",
-        "31500 (hat forward-left)"};
+        "analog: ButtonId 257 (button 1)",
+        "digital: ButtonId 1 (button 1)",
+        "analog: ButtonId 1028 (button 3)",
+        "digital: ButtonId 4 (button 3)",
+        "digital: ButtonId -2147483648 (button 32)",
+        "analog: ButtonId 257 (button 1)",
+        "digital: ButtonId 1 (button 1)",
+        "analog: ButtonId 515 (button 2, with button 1 held)",
+        "digital: ButtonId 3 (buttons 1+2)",
+        "digital: ButtonId 0 (hat forward)",
+        "digital: ButtonId 4500 (hat forward-right)",
+        "digital: ButtonId 9000 (hat right)",
+        "digital: ButtonId 13500 (hat back-right)",
+        "digital: ButtonId 18000 (hat back)",
+        "digital: ButtonId 22500 (hat back-left)",
+        "digital: ButtonId 27000 (hat left)",
+        "digital: ButtonId 31500 (hat forward-left)"};
     // A press's message and the poll that sees it race each other, so the
     // two kinds of line are compared each in its own order.
-    const auto analog = [](const QString& line) { return line.startsWith(u"analog "); };
+    const auto analog = [](const QString& line) { return line.startsWith(u"analog: "); };
     const auto split = [&](const QStringList& lines) {
         QStringList words, ids;
         for (const QString& line : lines)
