@@ -134,34 +134,19 @@ UinputKeyInjector::Place UinputKeyInjector::characterPlace(char32_t c) const
 
 UinputKeyInjector::Held UinputKeyInjector::press(Place place)
 {
-    if (place.code <= 0 || place.code >= int(down_.size()) || fd_ < 0)
+    if (fd_ < 0)
         return {};
-    Held record{place.code, {}};
-    if (place.shift)
-        record.modifiers[0] = keymap_->shiftKey();
-    if (place.altGr)
-        record.modifiers[1] = keymap_->altGrKey();
-    for (const int m : record.modifiers) {
-        if (m != 0 && down_[size_t(m)]++ == 0)
-            keyEvent(m, 1);
-    }
+    const int shift = place.shift ? keymap_->shiftKey() : 0;
+    const int altGr = place.altGr ? keymap_->altGrKey() : 0;
     // A key another hold keeps down repeats, as a held keyboard key does;
     // the kernel drops a second press.
-    keyEvent(record.code, down_[size_t(record.code)]++ == 0 ? 1 : 2);
-    return record;
+    return holds_.press(place.code, {shift, altGr},
+                        [this](int code, int value) { keyEvent(code, value); });
 }
 
 void UinputKeyInjector::release(Held& held)
 {
-    if (held.code == 0)
-        return;
-    if (--down_[size_t(held.code)] == 0)
-        keyEvent(held.code, 0);
-    for (auto it = held.modifiers.rbegin(); it != held.modifiers.rend(); ++it) {
-        if (*it != 0 && --down_[size_t(*it)] == 0)
-            keyEvent(*it, 0);
-    }
-    held = {};
+    holds_.release(held, [this](int code, int value) { keyEvent(code, value); });
 }
 
 void UinputKeyInjector::sendKey(int vk, bool down)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/KeyHolds.h"
 #include "platform/KeyInjector.h"
 
 #include <QList>
@@ -62,11 +63,9 @@ protected:
 private:
     UinputKeyInjector(int fd, std::function<int(int, unsigned long, uintptr_t)> ioctl,
                       std::shared_ptr<const XkbKeymap> keymap);
-    // What a hold pressed, so that its release lets go of the same keys.
-    struct Held {
-        int code = 0;
-        std::array<int, 2> modifiers{};
-    };
+    // Shift and AltGr at most.
+    using Holds = KeyHolds<0x300, 2>;
+    using Held = Holds::Held;
     struct Place {
         int code = 0;
         bool shift = false, altGr = false;
@@ -86,9 +85,7 @@ private:
     std::array<Held, 256> held_{};
     std::array<Held, 256> shifted_{};
     std::map<char32_t, Held> characters_;
-    // How many holds keep each key down: a Shift shared by a level and the
-    // slot goes up with the last of them.
-    std::array<int, 0x300> down_{};
+    Holds holds_;
 };
 
 } // namespace corv

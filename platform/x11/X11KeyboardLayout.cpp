@@ -1,12 +1,12 @@
 #include "platform/x11/X11KeyboardLayout.h"
 
 #include "platform/VkTable.h"
+#include "platform/xkb/CharacterKeysyms.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <xkbcommon/xkbcommon.h>
 
 namespace corv
 {
@@ -62,11 +62,11 @@ QString X11KeyboardLayout::typed(int vk) const
 
 bool X11KeyboardLayout::onLayout(char32_t c) const
 {
-    // A layout may carry c by its legacy keysym or by its Unicode one.
-    const KeySym legacy = xkb_utf32_to_keysym(c);
-    const KeySym unicode = c >= 0x100 ? KeySym(0x1000000 | c) : NoSymbol;
-    return (legacy != NoSymbol && XKeysymToKeycode(dpy_, legacy) != 0) ||
-           (unicode != NoSymbol && XKeysymToKeycode(dpy_, unicode) != 0);
+    for (const uint32_t sym : CharacterKeysyms(c)) {
+        if (sym != 0 && XKeysymToKeycode(dpy_, sym) != 0)
+            return true;
+    }
+    return false;
 }
 
 QString X11KeyboardLayout::keyName(int vk)

@@ -1,6 +1,7 @@
 #include "platform/xkb/XkbKeymap.h"
 
 #include "platform/VkTable.h"
+#include "platform/xkb/CharacterKeysyms.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -257,19 +258,13 @@ XkbKeymap::Place XkbKeymap::place(uint32_t keysym) const
 
 XkbKeymap::Place XkbKeymap::characterPlace(char32_t c) const
 {
-    if (c == U'\n' || c == U'\r')
-        return place(XKB_KEY_Return);
-    if (c == U'\t')
-        return place(XKB_KEY_Tab);
-    if (c < 0x20 || (c >= 0x7f && c < 0xa0))
-        return {};
-    // A layout may carry c by its legacy keysym or by its Unicode one.
-    const xkb_keysym_t legacy = xkb_utf32_to_keysym(c);
-    if (legacy == XKB_KEY_NoSymbol)
-        return {};
-    if (const Place found = place(legacy); found.code != 0 || c < 0x100)
-        return found;
-    return place(0x1000000 | c);
+    for (const uint32_t sym : CharacterKeysyms(c)) {
+        if (sym == 0)
+            break;
+        if (const Place found = place(sym); found.code != 0)
+            return found;
+    }
+    return {};
 }
 
 QList<int> XkbKeymap::keyCodes() const

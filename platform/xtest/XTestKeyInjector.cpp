@@ -1,6 +1,7 @@
 #include "platform/xtest/XTestKeyInjector.h"
 
 #include "platform/VkTable.h"
+#include "platform/xkb/CharacterKeysyms.h"
 
 #include <QSocketNotifier>
 #include <X11/XKBlib.h>
@@ -28,22 +29,6 @@ bool isLevelShift(KeySym sym)
 {
     return sym == XK_Shift_L || sym == XK_Shift_R || sym == XK_ISO_Level3_Shift ||
            sym == XK_ISO_Level5_Shift;
-}
-
-// The keysyms that may carry c on a layout, the legacy one first; none for
-// a code point no key can type.
-std::array<unsigned long, 2> keysymsFor(char32_t c)
-{
-    if (c == U'\n' || c == U'\r')
-        return {XK_Return, 0};
-    if (c == U'\t')
-        return {XK_Tab, 0};
-    if ((c >= 0x20 && c <= 0x7e) || (c >= 0xa0 && c <= 0xff))
-        return {c, 0};
-    if (c < 0xa0 || c > 0x10ffff || (c >= 0xd800 && c <= 0xdfff))
-        return {0, 0};
-    // Layouts name the euro by its legacy keysym.
-    return {c == 0x20ac ? (unsigned long)XK_EuroSign : 0ul, 0x1000000ul | c};
 }
 
 constexpr int UnbindDelayMs = 200;
@@ -190,8 +175,8 @@ int XTestKeyInjector::modifierKey(unsigned bit) const
 unsigned XTestKeyInjector::heldModifiers() const
 {
     unsigned mods = 0;
-    for (size_t kc = 0; kc < down_.size(); ++kc) {
-        if (down_[kc] != 0)
+    for (int kc = 0; kc < 256; ++kc) {
+        if (holds_.isDown(kc))
             mods |= xkb_->map->modmap[kc];
     }
     return mods;
@@ -201,45 +186,40 @@ XTestKeyInjector::Held XTestKeyInjector::press(Place place)
 {
     if (place.keycode == 0 || connection_->lost())
         return {};
-    Held record;
-    record.keycode = static_cast<unsigned char>(place.keycode);
     // The level's modifiers, unless keys held for the slot already give them.
     const unsigned needed = place.modifiers & ~(place.modifiers ? heldModifiers() : 0);
+    std::array<int, 3> modifiers{};
     size_t n = 0;
-    for (unsigned bit = 1; bit <= needed && n < record.modifiers.size(); bit <<= 1) {
-        if (!(needed & bit))
-            continue;
-        const auto kc = static_cast<unsigned char>(modifierKey(bit));
-        record.modifiers[n++] = kc;
-        if (down_[kc]++ == 0)
-            XTestFakeKeyEvent(dpy_, kc, True, CurrentTime);
+    for (unsigned bit = 1; bit <= needed && n < modifiers.size(); bit <<= 1) {
+        if (needed & bit)
+            modifiers[n++] = modifierKey(bit);
     }
-    ++down_[record.keycode];
     if (const auto binding = bindings_.find(place.keycode); binding != bindings_.end())
         ++binding->second.users;
-    XTestFakeKeyEvent(dpy_, record.keycode, True, CurrentTime);
+    // A key another hold keeps down is pressed again: a repeat.
+    const Held held = holds_.press(place.keycode, modifiers, [this](int keycode, int) {
+        XTestFakeKeyEvent(dpy_, static_cast<unsigned>(keycode), True, CurrentTime);
+    });
     XFlush(dpy_);
-    return record;
+    return held;
 }
 
 void XTestKeyInjector::release(Held& held)
 {
-    if (held.keycode == 0)
+    if (held.code == 0)
         return;
+    const int keycode = held.code;
     const bool live = !connection_->lost();
-    if (--down_[held.keycode] == 0 && live)
-        XTestFakeKeyEvent(dpy_, held.keycode, False, CurrentTime);
-    for (auto it = held.modifiers.rbegin(); it != held.modifiers.rend(); ++it) {
-        if (*it != 0 && --down_[*it] == 0 && live)
-            XTestFakeKeyEvent(dpy_, *it, False, CurrentTime);
-    }
+    holds_.release(held, [this, live](int code, int) {
+        if (live)
+            XTestFakeKeyEvent(dpy_, static_cast<unsigned>(code), False, CurrentTime);
+    });
     if (live)
         XFlush(dpy_);
-    if (const auto binding = bindings_.find(held.keycode); binding != bindings_.end()) {
+    if (const auto binding = bindings_.find(keycode); binding != bindings_.end()) {
         if (--binding->second.users == 0)
             unbindTimer_.start();
     }
-    held = {};
 }
 
 void XTestKeyInjector::sendKey(int vk, bool down)
@@ -250,9 +230,9 @@ void XTestKeyInjector::sendKey(int vk, bool down)
         return;
     }
     // A second press of a held code repeats the key, as a keyboard would.
-    if (held.keycode != 0) {
+    if (held.code != 0) {
         if (!connection_->lost()) {
-            XTestFakeKeyEvent(dpy_, held.keycode, True, CurrentTime);
+            XTestFakeKeyEvent(dpy_, held.code, True, CurrentTime);
             XFlush(dpy_);
         }
         return;
@@ -280,10 +260,10 @@ void XTestKeyInjector::sendShifted(int vk, bool down)
     Held& held = shifted_[static_cast<size_t>(vk)];
     if (!down) {
         release(held);
-    } else if (held.keycode == 0) {
+    } else if (held.code == 0) {
         held = pressCharacter(VkTable::usCharacter(vk, true));
     } else if (!connection_->lost()) {
-        XTestFakeKeyEvent(dpy_, held.keycode, True, CurrentTime);
+        XTestFakeKeyEvent(dpy_, held.code, True, CurrentTime);
         XFlush(dpy_);
     }
 }
@@ -293,10 +273,10 @@ void XTestKeyInjector::sendCharacter(char32_t c, bool down)
     if (down) {
         // Pressed again while held, it repeats, as sendKey does.
         Held& held = characters_[c];
-        if (held.keycode == 0) {
+        if (held.code == 0) {
             held = pressCharacter(c);
         } else if (!connection_->lost()) {
-            XTestFakeKeyEvent(dpy_, held.keycode, True, CurrentTime);
+            XTestFakeKeyEvent(dpy_, held.code, True, CurrentTime);
             XFlush(dpy_);
         }
         return;
@@ -312,7 +292,7 @@ XTestKeyInjector::Place XTestKeyInjector::characterPlace(char32_t c)
     readMappingChanges();
     if (connection_->lost())
         return {};
-    for (const unsigned long sym : keysymsFor(c)) {
+    for (const uint32_t sym : CharacterKeysyms(c)) {
         if (sym == 0)
             continue;
         for (const auto& [keycode, binding] : bindings_) {
@@ -329,7 +309,7 @@ bool XTestKeyInjector::canType(char32_t c) const
 {
     // Looking up reads the layout anew, which changes nothing but the cache.
     auto* self = const_cast<XTestKeyInjector*>(this);
-    if (keysymsFor(c)[0] == 0 && keysymsFor(c)[1] == 0)
+    if (CharacterKeysyms(c)[0] == 0)
         return false;
     return self->characterPlace(c).keycode != 0 ||
            (!connection_->lost() && self->spareKeycode() != 0);
@@ -338,7 +318,9 @@ bool XTestKeyInjector::canType(char32_t c) const
 XTestKeyInjector::Held XTestKeyInjector::pressCharacter(char32_t c)
 {
     Place place = characterPlace(c);
-    const unsigned long sym = keysymsFor(c)[1] ? keysymsFor(c)[1] : keysymsFor(c)[0];
+    // A spare keycode gets the Unicode keysym, which every program reads.
+    const auto [legacy, unicode] = CharacterKeysyms(c);
+    const unsigned long sym = unicode ? unicode : legacy;
     if (place.keycode == 0 && sym != 0 && !connection_->lost()) {
         place.keycode = spareKeycode();
         if (place.keycode == 0 && !bindings_.empty()) {
@@ -358,8 +340,7 @@ int XTestKeyInjector::spareKeycode()
         return 0;
     // From the top, where layouts leave the most room.
     for (int kc = xkb_->max_key_code; kc >= xkb_->min_key_code; --kc) {
-        if (bindings_.count(kc) != 0 || down_[static_cast<size_t>(kc)] != 0 ||
-            xkb_->map->modmap[kc] != 0)
+        if (bindings_.count(kc) != 0 || holds_.isDown(kc) || xkb_->map->modmap[kc] != 0)
             continue;
         bool empty = true;
         for (int i = 0; i < XkbKeyNumSyms(xkb_, kc) && empty; ++i)

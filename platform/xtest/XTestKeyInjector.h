@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/KeyHolds.h"
 #include "platform/KeyInjector.h"
 #include "platform/x11/KeymapWatch.h"
 #include "platform/x11/XConnection.h"
@@ -63,10 +64,8 @@ private:
 
     // What each held code went down with: a layout change while a key is
     // held must not release a different key, nor leave a modifier down.
-    struct Held {
-        unsigned char keycode = 0;
-        std::array<unsigned char, 3> modifiers{};
-    };
+    using Holds = KeyHolds<256, 3>;
+    using Held = Holds::Held;
     Held press(Place place);
     void release(Held& held);
     // Types c with whatever key and level it needs, binding a spare keycode
@@ -86,9 +85,7 @@ private:
     std::array<Held, 256> held_{};
     std::array<Held, 256> shifted_{};
     std::map<char32_t, Held> characters_;
-    // How many holds keep each keycode down: a modifier shared by a level and
-    // the slot goes up with the last of them.
-    std::array<int, 256> down_{};
+    Holds holds_;
     // Spare keycodes bound to a character, with how many holds use each.
     // They are emptied a little after their last release, so that the
     // focused program reads the press with the binding still in place.
