@@ -75,6 +75,8 @@ private slots:
     void startupFailuresSayWhatToDo_data();
     void startupFailuresSayWhatToDo();
     void waylandWithoutPluginRunsWithoutWindow();
+    void standardErrorHoldsWhatMatters_data();
+    void standardErrorHoldsWhatMatters();
     void noNotificationAreaKeepsTheWindowToClick();
 
 private:
@@ -311,6 +313,61 @@ void TestCorvplayHelp::startupFailuresSayWhatToDo()
                          [&](const QString& line) { return line.startsWith(second); }),
              qPrintable(lines.join(u'\n')));
     QCOMPARE(run.process.exitCode(), status);
+}
+
+void TestCorvplayHelp::standardErrorHoldsWhatMatters_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("environment");
+    QTest::addColumn<QString>("present");
+    QTest::addColumn<QString>("absent");
+
+    const QString flight = sourceFile(QStringLiteral("examples/flight.joy"));
+    const QString runtimeDir = QStringLiteral("XDG_RUNTIME_DIR not set");
+    QTest::newRow("Qt's own warnings left out")
+        << QStringList{flight} << QString() << QStringLiteral("mode 1 Ground") << runtimeDir;
+    QTest::newRow("--verbose keeps them")
+        << QStringList{QStringLiteral("--verbose"), flight} << QString()
+        << "corvplay: QStandardPaths: " + runtimeDir << QString();
+    QTest::newRow("logging rules keep them")
+        << QStringList{flight} << QStringLiteral("QT_LOGGING_RULES=*.debug=false")
+        << "corvplay: QStandardPaths: " + runtimeDir << QString();
+    // The dialog needs a display: xcb, not offscreen.
+    QTest::newRow("two templates, with a display")
+        << QStringList{flight, flight} << QStringLiteral("QT_QPA_PLATFORM=xcb")
+        << "corvplay: 2 templates named where one is played: choose it in the dialog" << runtimeDir;
+}
+
+// The player runs until it shows its first mode or its dialog asks; what it
+// printed by then is all there is to see.
+void TestCorvplayHelp::standardErrorHoldsWhatMatters()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, environment);
+    QFETCH(QString, present);
+    QFETCH(QString, absent);
+
+    Corvplay run;
+    QProcessEnvironment env = run.playEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (!environment.isEmpty())
+        env.insert(environment.section(u'=', 0, 0), environment.section(u'=', 1));
+    run.startWith(env,
+                  QStringList{QStringLiteral("--keys"), QStringLiteral("print"),
+                              QStringLiteral("--joystick"), QStringLiteral("virtual:/dev/null")} +
+                      args);
+    // On either stream: the mode line is on standard output.
+    const auto shown = [&] {
+        const QStringList all = run.lines() + run.errorLines();
+        return std::any_of(all.begin(), all.end(),
+                           [&](const QString& line) { return line.startsWith(present); });
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(shown(), qPrintable(run.errorLines().join(u'\n')), kTimeout);
+    run.process.kill();
+    QVERIFY(run.process.waitForFinished(kTimeout));
+    const QString errors = run.errorLines().join(u'\n');
+    QVERIFY2(absent.isEmpty() || !errors.contains(absent), qPrintable(errors));
 }
 
 void TestCorvplayHelp::waylandWithoutPluginRunsWithoutWindow()
