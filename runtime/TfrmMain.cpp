@@ -9,6 +9,7 @@
 #include "runtime/components/TSysHotKey.h"
 #include "runtime/components/TWinTaskbar.h"
 #include "template/Colour.h"
+#include "template/ProfileFile.h"
 #include "template/TemplateFile.h"
 
 #include <QApplication>
@@ -245,7 +246,11 @@ bool TfrmMain::OpenTemplate()
         TemplateFileName = dlgOpen.selectedFiles().first();
     }
 
-    const TemplateCheck check = CheckTemplateFile(TemplateFileName);
+    // Read once: checked, then played.
+    ProfileFile file;
+    const TemplateCheck check = file.load(TemplateFileName) == ProfileFile::LoadStatus::Loaded
+                                    ? CheckTemplate(file)
+                                    : TemplateCheck::NotATemplate;
     if (check == TemplateCheck::NotATemplate) {
         Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
                               TemplateCheckMessage(check), TemplateCheckCause(TemplateFileName));
@@ -262,7 +267,7 @@ bool TfrmMain::OpenTemplate()
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QPoint topLeft = ReadPosition(screen ? screen->geometry().width() : 0);
     setGeometry(topLeft.x(), topLeft.y(), MinWidth, MinHeight);
-    LoadTemplate();
+    LoadTemplate(file);
     if (engine_->Stopped()) // asked to stop while a colour error was shown
         return false;
     const bool tray = Messages::NotificationArea(); // asks the desktop: once
@@ -303,10 +308,10 @@ bool TfrmMain::OpenTemplate()
     return true;
 }
 
-void TfrmMain::LoadTemplate()
+void TfrmMain::LoadTemplate(const ProfileFile& file)
 {
     RuntimeTemplate t;
-    const RuntimeReadResult result = ReadRuntimeTemplate(TemplateFileName, t);
+    const RuntimeReadResult result = ReadRuntimeTemplate(file, t);
     engine_->LoadTables(t);
     // Said once per character, and played without it.
     for (const MissingCharacter& m :

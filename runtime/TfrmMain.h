@@ -22,6 +22,7 @@ class TWinTaskbar;
 class HotKeyService;
 class Joystick;
 class KeyInjector;
+class ProfileFile;
 class TSuperTimer;
 class TSysHotKey;
 
@@ -66,7 +67,7 @@ public:
     // running, the status the program ends with after its event loop.
     bool FormCreate(QObject* Sender);
     bool OpenTemplate();
-    void LoadTemplate();
+    void LoadTemplate(const ProfileFile& file);
     int ExitCode = 0;
     // RESPONSE of the loaded template, applied once start-up has shown the window.
     int32_t LoadedResponse = 3;
