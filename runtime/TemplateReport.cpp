@@ -121,6 +121,8 @@ TemplateReport::Status TemplateReport::Run(const QString& path, QTextStream& out
 
     out << "Template: " << QFileInfo(path).absoluteFilePath() << '\n';
     out << "Description: " << t.TemplateDescription << '\n';
+    if (!t.Apps.isEmpty())
+        out << "For programs: " << AppsText(t.Apps) << '\n';
     if (t.SeparateInputs) {
         out << "Device: separate inputs (acted on as they change)\n";
         out << "Chord window: " << t.ChordMs << " ms\n";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "template/Apps.h"
 #include "template/Inputs.h"
 #include "template/Limits.h"
 
@@ -81,6 +82,9 @@ struct RuntimeTemplate {
     // KEYS=POSITIONS: keys go by their US position, whatever the layout
     // gives there; the default types the US character on any layout.
     bool KeysByPosition = false;
+    // APPS=: the programs the template is for, when the player chooses by
+    // the focused window; empty for any.
+    QList<AppPattern> Apps;
     bool SeparateInputs = false;
     int32_t ChordMs = DefaultChordMs;
     int32_t AxisThreshold = DefaultAxisThreshold;

@@ -72,6 +72,7 @@ void readRuntimeExtensions(const ProfileFile& file, RuntimeTemplate& t)
     t.KeysByPosition = file.readString(Global, QStringLiteral("KEYS"), QString())
                            .trimmed()
                            .compare(QLatin1String("POSITIONS"), Qt::CaseInsensitive) == 0;
+    t.Apps = ParseApps(file.readString(Global, QStringLiteral("APPS"), QString()));
     t.SeparateInputs = file.readString(Global, QStringLiteral("INPUTS"), QString())
                            .trimmed()
                            .compare(QLatin1String("SEPARATE"), Qt::CaseInsensitive) == 0;

@@ -46,7 +46,8 @@ inline const QStringList& mappingExtensionSuffixes()
 inline const QStringList& globalExtensionKeys()
 {
     static const QStringList keys{QStringLiteral("INPUTS"), QStringLiteral("CHORD_MS"),
-                                  QStringLiteral("AXIS_THRESHOLD"), QStringLiteral("KEYS")};
+                                  QStringLiteral("AXIS_THRESHOLD"), QStringLiteral("KEYS"),
+                                  QStringLiteral("APPS")};
     return keys;
 }
 inline QString axisThresholdKey(int axis)

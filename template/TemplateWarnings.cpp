@@ -1,5 +1,6 @@
 #include "template/TemplateWarnings.h"
 
+#include "template/Apps.h"
 #include "template/Inputs.h"
 #include "template/KeyTable.h"
 #include "template/ProfileFile.h"
@@ -314,9 +315,10 @@ private:
             keys.append(&key);
             // "BUTTON1_1=83 ; s" reads as 0, and a mode name keeps the comment.
             static const QRegularExpression inlineComment(QStringLiteral("\\s;"));
-            // Descriptions and texts are free text.
+            // Descriptions, texts and APPS lists are free text.
             if (section.Name.compare(DescriptionSection, Qt::CaseInsensitive) != 0 &&
-                !name.endsWith(QLatin1String("_TEXT")) && inlineComment.match(key.Value).hasMatch())
+                !name.endsWith(QLatin1String("_TEXT")) && name != QLatin1String("APPS") &&
+                inlineComment.match(key.Value).hasMatch())
                 warn(key.Line, QStringLiteral("%1: comments must be on their own line; the value "
                                               "is all of \"%2\"")
                                    .arg(key.Key, key.Value));
@@ -474,6 +476,11 @@ private:
                 warn(key.Line,
                      QStringLiteral("%1: use CHARACTERS or POSITIONS; this plays as CHARACTERS")
                          .arg(shown(key)));
+        } else if (name == QLatin1String("APPS")) {
+            QStringList problems;
+            ParseApps(key.Value, &problems);
+            for (const QString& problem : problems)
+                warn(key.Line, QStringLiteral("%1: %2").arg(shown(key), problem));
         } else if (name == QLatin1String("CHORD_MS"))
             clamped(key, 0, RuntimeTemplate::MaxChordMs, RuntimeTemplate::DefaultChordMs);
         else if (name == QLatin1String("AXIS_THRESHOLD"))

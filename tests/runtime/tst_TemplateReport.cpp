@@ -131,6 +131,10 @@ void TestTemplateReport::statuses_data()
            "(button 2), repeating "
            "every 50 ms, press 30 ms, gap 20 ms: b, c\n  Mapping 3, ButtonId 4 (button 3): d\n"
         << "t.joy:23: warning: BUTTON3_ACTION=LAYER: only a template with INPUTS=SEPARATE";
+    QTest::newRow("for programs")
+        << QByteArray("[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=A\nAPPS=XTerm; Title: NetHack ;\n")
+        << 0 << "Description: \nFor programs: XTerm; title:NetHack\nDevice: "
+        << "";
     QTest::newRow("separate, names that do not act")
         << QByteArray("[GLOBAL]\nMODE_SWITCH_BUTTON=b5\nMODE1NAME=A\nMODES=2\nBUTTONS=2\n"
                       "INPUTS=separate\nCHORD_MS=0\nAXIS_THRESHOLD=40\n"
@@ -200,6 +204,10 @@ void TestTemplateReport::warnings_data()
         "7: warning: BUTTON1_COUNT: comments must be on their own line; the value is all of \"1 ; "
         "fire\"");
     row("number out of range", "RESPONSE=9\n", "6: warning: RESPONSE=9: must be 0 to 6");
+    row("APPS, empty entry", "APPS=xterm;;nethack;\n",
+        "6: warning: APPS=xterm;;nethack;: entry 2 is empty");
+    row("APPS, empty title", "APPS= title: \n",
+        "6: warning: APPS=title:: entry 1 (\"title:\") has no text and is left out");
     row("ButtonId twice", "[MAPPING]\nBUTTON1=1\nBUTTON2=1\n",
         "8: warning: BUTTON2=1: ButtonId 1 is also on line 7; a press only ever finds that one");
     row("ButtonId empty", "[MAPPING]\nBUTTON1=\nBUTTON2=2\n",

@@ -250,6 +250,9 @@ void tst_TemplateFile::roundTrip_data()
                            ButtonMapping{"AXIS2_NEG", "", false, {"w"}, {{"ACTION", "HOLD"}}},
                            ButtonMapping{"B1+B2", "", false, {"Esc"}, {{"GAP_MS", "20"}}}};
     QTest::newRow("gamepad keys") << gamepad;
+    Template programs = flightGame();
+    programs.GlobalExtras = {{"APPS", "xterm; title:NetHack"}};
+    QTest::newRow("programs") << programs;
 }
 
 void tst_TemplateFile::roundTrip()
