@@ -21,6 +21,20 @@ bool setLayout(const QString& layout)
     return corv::test::runProgram(QStringLiteral("setxkbmap"), {layout}).exitCode == 0;
 }
 
+// A test on a layout: the layout set (and us again at the end, once the
+// injector and the window are gone), a window that records what arrives,
+// opened after the change so it reads the new layout, and an injector.
+struct OnLayout {
+    explicit OnLayout(const QString& layout) : set(setLayout(layout)) {}
+    struct Restore {
+        ~Restore() { setLayout(QStringLiteral("us")); }
+    } restore;
+    bool set;
+    KeyRecorderWindow window;
+    QString error;
+    std::unique_ptr<XTestKeyInjector> injector = XTestKeyInjector::open({}, &error);
+};
+
 } // namespace
 
 class TestXTestKeyInjector : public QObject
@@ -106,12 +120,11 @@ private slots:
         QFETCH(QString, layout);
         QFETCH(int, vk);
         QFETCH(QString, key);
-        QVERIFY(setLayout(layout));
-        const auto restore = qScopeGuard([] { setLayout(QStringLiteral("us")); });
-        KeyRecorderWindow window;
-        QString error;
-        auto injector = XTestKeyInjector::open({}, &error);
-        QVERIFY2(injector, qPrintable(error));
+        OnLayout on(layout);
+        QVERIFY(on.set);
+        QVERIFY2(on.injector, qPrintable(on.error));
+        auto& window = on.window;
+        auto& injector = on.injector;
         injector->setPositional(true);
         injector->keyDown(vk);
         injector->keyUp(vk);
@@ -131,12 +144,11 @@ private slots:
     void printableRowsTypeTheirCharacter()
     {
         QFETCH(QString, layout);
-        QVERIFY(setLayout(layout));
-        const auto restore = qScopeGuard([] { setLayout(QStringLiteral("us")); });
-        KeyRecorderWindow window; // opened after the change, so it reads the new layout
-        QString error;
-        auto injector = XTestKeyInjector::open({}, &error);
-        QVERIFY2(injector, qPrintable(error));
+        OnLayout on(layout);
+        QVERIFY(on.set);
+        QVERIFY2(on.injector, qPrintable(on.error));
+        auto& window = on.window;
+        auto& injector = on.injector;
         QString expected;
         QString missing;
         for (const auto& row : KeyTable) {
@@ -175,12 +187,11 @@ private slots:
         QFETCH(QString, layout);
         QFETCH(uint, character);
         QFETCH(bool, spare);
-        QVERIFY(setLayout(layout));
-        const auto restore = qScopeGuard([] { setLayout(QStringLiteral("us")); });
-        KeyRecorderWindow window;
-        QString error;
-        auto injector = XTestKeyInjector::open({}, &error);
-        QVERIFY2(injector, qPrintable(error));
+        OnLayout on(layout);
+        QVERIFY(on.set);
+        QVERIFY2(on.injector, qPrintable(on.error));
+        auto& window = on.window;
+        auto& injector = on.injector;
         const char32_t c = character;
         QString expected = QString::fromUcs4(&c, 1);
         if (c != 0) {
@@ -220,12 +231,11 @@ private slots:
     // pressed again nor let go before the slot ends.
     void slotShiftServesTheLevel()
     {
-        QVERIFY(setLayout(QStringLiteral("de")));
-        const auto restore = qScopeGuard([] { setLayout(QStringLiteral("us")); });
-        KeyRecorderWindow window;
-        QString error;
-        auto injector = XTestKeyInjector::open({}, &error);
-        QVERIFY2(injector, qPrintable(error));
+        OnLayout on(QStringLiteral("de"));
+        QVERIFY(on.set);
+        QVERIFY2(on.injector, qPrintable(on.error));
+        auto& window = on.window;
+        auto& injector = on.injector;
         injector->keyDown(16);
         injector->keyDown(191); // "/" is Shift+7 here
         injector->keyUp(191);
@@ -237,12 +247,11 @@ private slots:
     // A level's Shift that another slot also holds goes up with the last.
     void sharedShiftOutlastsTheLevel()
     {
-        QVERIFY(setLayout(QStringLiteral("de")));
-        const auto restore = qScopeGuard([] { setLayout(QStringLiteral("us")); });
-        KeyRecorderWindow window;
-        QString error;
-        auto injector = XTestKeyInjector::open({}, &error);
-        QVERIFY2(injector, qPrintable(error));
+        OnLayout on(QStringLiteral("de"));
+        QVERIFY(on.set);
+        QVERIFY2(on.injector, qPrintable(on.error));
+        auto& window = on.window;
+        auto& injector = on.injector;
         injector->shiftedDown(49); // "!" is Shift+1 here too
         injector->keyDown(16);
         injector->shiftedUp(49);
