@@ -1,3 +1,4 @@
+#include "platform/Platform.h"
 #include "platform/VkTable.h"
 #include "platform/xtest/XTestKeyInjector.h"
 #include "template/KeyTable.h"
@@ -8,6 +9,7 @@
 
 #include <QRegularExpression>
 #include <QTest>
+#include <unistd.h>
 
 using corv::KeyTable;
 using corv::VkTable;
@@ -281,6 +283,39 @@ private slots:
 
     // The server going away is reported once, at once, and typing after it
     // is harmless.
+    void waylandChoiceFollowsTheFocus_data()
+    {
+        QTest::addColumn<bool>("xFocus");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("an X window has the focus") << true << "which has the focus";
+        QTest::newRow("no X window has it, no uinput")
+            << false << "which reaches X programs only: /dev/uinput is not writable";
+    }
+    // On Wayland, auto types through XTest while an XWayland window has the
+    // focus, and says why it chose so.
+    void waylandChoiceFollowsTheFocus()
+    {
+        QFETCH(bool, xFocus);
+        QFETCH(QString, reason);
+        if (::access("/dev/uinput", W_OK) == 0)
+            QSKIP("this machine has a writable /dev/uinput");
+        KeyRecorderWindow window; // takes the focus
+        QVERIFY(window.mapped);
+        if (!xFocus) {
+            XSetInputFocus(window.dpy, None, RevertToNone, CurrentTime);
+            XSync(window.dpy, False);
+        }
+        qputenv("WAYLAND_DISPLAY", "wayland-corvane-test");
+        const auto unset = qScopeGuard([] { qunsetenv("WAYLAND_DISPLAY"); });
+        QTest::ignoreMessage(
+            QtInfoMsg, QRegularExpression("^Wayland session: typing through XTest on XWayland "
+                                          "display .+, " +
+                                          QRegularExpression::escape(reason) + "$"));
+        QString error;
+        QVERIFY2(corv::Platform::createKeyInjector(QStringLiteral("auto"), &error),
+                 qPrintable(error));
+    }
+
     void lostServerIsReported()
     {
         PrivateXServer x;
