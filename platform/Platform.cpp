@@ -1,10 +1,12 @@
 #include "platform/Platform.h"
 
+#include "platform/FocusService.h"
 #include "platform/HotKeyService.h"
 #include "platform/KeyInjector.h"
 #include "platform/print/PrintKeyInjector.h"
 #include "platform/sdl/SdlJoystick.h"
 #include "platform/uinput/UinputKeyInjector.h"
+#include "platform/x11/X11FocusService.h"
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/XConnection.h"
@@ -131,6 +133,11 @@ std::unique_ptr<KeyInjector> Platform::createKeyInjector(const QString& backend,
 std::unique_ptr<HotKeyService> Platform::createHotKeyService(QObject* parent)
 {
     return std::make_unique<X11HotKeyService>(QString(), parent);
+}
+
+std::unique_ptr<FocusService> Platform::createFocusService(QObject* parent)
+{
+    return std::make_unique<X11FocusService>(QString(), parent);
 }
 
 bool Platform::displayReachable()

@@ -10,6 +10,7 @@ class QObject;
 namespace corv
 {
 
+class FocusService;
 class HotKeyService;
 class Joystick;
 class KeyInjector;
@@ -31,9 +32,11 @@ public:
     static std::unique_ptr<KeyInjector>
     createKeyInjector(const QString& backend, const QString& layoutSpec, QString* error);
     static std::unique_ptr<HotKeyService> createHotKeyService(QObject* parent = nullptr);
+    // Follows the focused window; available() says whether the desktop lets it.
+    static std::unique_ptr<FocusService> createFocusService(QObject* parent = nullptr);
     // Whether the X display of $DISPLAY can be reached. The connection that
-    // found out is kept for the first X connection of our own (hot key or
-    // keys), which would open one more a moment later.
+    // found out is kept for the first X connection of our own (hot key,
+    // keys or focus), which would open one more a moment later.
     static bool displayReachable();
     // The keyboard layout keys are typed on with BACKEND: the X display's,
     // or for uinput (or without an X display) the one compiled from
