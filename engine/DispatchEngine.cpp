@@ -45,6 +45,11 @@ void DispatchEngine::LoadTables(const RuntimeTemplate& t)
     currentButtonId_ = 0;
     ClearButtonHeld();
     CancelRuns();
+    // Another template may be loaded while this one holds keys: nothing it
+    // held may stay down.
+    presser_.releaseAll();
+    if (keys_)
+        keys_->releaseAll();
     inputs_.clear();
     std::array<int32_t, MaxAxes> thresholds{};
     for (size_t axis = 0; axis < thresholds.size(); ++axis)

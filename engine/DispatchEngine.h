@@ -46,7 +46,8 @@ public:
     ~DispatchEngine() override;
 
     // Copies the tables of a loaded template, counts clamped to the table
-    // limits, in mode 1 with nothing held. Announces nothing.
+    // limits, in mode 1 with nothing held: every key the last tables held
+    // comes up. Announces nothing.
     void LoadTables(const RuntimeTemplate& t);
     const RuntimeTemplate& Tables() const { return tables_; }
 

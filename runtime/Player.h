@@ -24,6 +24,13 @@ public:
     virtual bool StartupDone() const = 0;
     // The template being played; empty before one is chosen.
     virtual QString TemplatePath() const = 0;
+    // Whether the player chooses its template by the focused window, and
+    // the program it chose it for (empty for none).
+    virtual bool Following() const { return false; }
+    virtual QString Program() const { return {}; }
+    // Reads the templates again; false with *error set when that failed and
+    // what played before plays on.
+    virtual bool Reload(QString* error) = 0;
 
     virtual void AdvanceMode() = 0;
     virtual void ShowMode(int32_t mode) = 0;

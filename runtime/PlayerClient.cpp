@@ -103,6 +103,9 @@ void PlayerClient::AddOptions(QCommandLineParser& parser)
     parser.addOption(
         {QStringLiteral("quit"), QStringLiteral("Shut the running player down and exit once it has "
                                                 "ended.")});
+    parser.addOption({QStringLiteral("reload"),
+                      QStringLiteral("Make the running player read its template, or with --auto "
+                                     "its folder, again, and exit.")});
     parser.addOption({QStringLiteral("status"),
                       QStringLiteral("Print the running player's template, mode and state, and "
                                      "exit.")});
@@ -115,7 +118,8 @@ QStringList PlayerClient::ClientOptions()
 {
     return {QStringLiteral("next-mode"), kModeOption,
             QStringLiteral("enable"),    QStringLiteral("disable"),
-            QStringLiteral("quit"),      QStringLiteral("status")};
+            QStringLiteral("quit"),      QStringLiteral("reload"),
+            QStringLiteral("status")};
 }
 
 bool PlayerClient::IsClient(const QCommandLineParser& parser)
@@ -168,8 +172,17 @@ int PlayerClient::Run(const QCommandLineParser& parser, QTextStream& out, QTextS
         const QVariantMap p = properties(bus, &reply);
         if (reply.type() == QDBusMessage::ErrorMessage)
             return reportError(reply, err);
-        out << "template: " << p.value(QStringLiteral("TemplatePath")).toString() << '\n'
-            << "mode: " << p.value(QStringLiteral("Mode")).toInt() << ' '
+        // A player that follows the focus says for which program it plays;
+        // idle, no template is for it.
+        const QString program = p.value(QStringLiteral("Program")).toString();
+        const QString path = p.value(QStringLiteral("TemplatePath")).toString();
+        out << "template: " << (path.isEmpty() && p.value(QStringLiteral("Following")).toBool()
+                                    ? QStringLiteral("none")
+                                    : path)
+            << '\n';
+        if (p.value(QStringLiteral("Following")).toBool())
+            out << "program: " << (program.isEmpty() ? QStringLiteral("none") : program) << '\n';
+        out << "mode: " << p.value(QStringLiteral("Mode")).toInt() << ' '
             << p.value(QStringLiteral("ModeName")).toString() << '\n'
             << "state: " << (p.value(QStringLiteral("Enabled")).toBool() ? "enabled" : "disabled")
             << Qt::endl;
@@ -179,6 +192,8 @@ int PlayerClient::Run(const QCommandLineParser& parser, QTextStream& out, QTextS
         reply = call(bus, PlayerService::Interface, QStringLiteral("SetMode"), {mode});
     else if (option == u"next-mode")
         reply = call(bus, PlayerService::Interface, QStringLiteral("NextMode"));
+    else if (option == u"reload")
+        reply = call(bus, PlayerService::Interface, QStringLiteral("Reload"));
     else if (option == u"enable")
         reply = call(bus, PlayerService::Interface, QStringLiteral("Enable"));
     else

@@ -11,14 +11,16 @@
 namespace corv
 {
 
-void PlayerService::Publish(Player* player, QObject* owner)
+PlayerService* PlayerService::Publish(Player* player, QObject* owner)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
-        return;
-    bus.registerObject(ObjectPath, new PlayerService(player, owner),
+        return nullptr;
+    auto* service = new PlayerService(player, owner);
+    bus.registerObject(ObjectPath, service,
                        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
                            QDBusConnection::ExportAllProperties);
+    return service;
 }
 
 // Connected after the window's own listeners, so the label and the dry-run
@@ -63,6 +65,34 @@ QString PlayerService::TemplatePath() const
 {
     const QString path = player_->TemplatePath();
     return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
+
+bool PlayerService::Following() const
+{
+    return player_->Following();
+}
+
+QString PlayerService::Program() const
+{
+    return player_->Program();
+}
+
+void PlayerService::AnnounceTemplate()
+{
+    announce({{QStringLiteral("TemplatePath"), TemplatePath()},
+              {QStringLiteral("Program"), Program()},
+              {QStringLiteral("Mode"), Mode()},
+              {QStringLiteral("ModeName"), ModeName()},
+              {QStringLiteral("Enabled"), Enabled()}});
+}
+
+void PlayerService::Reload()
+{
+    if (!started())
+        return;
+    QString error;
+    if (!player_->Reload(&error))
+        sendErrorReply(QDBusError::Failed, error);
 }
 
 bool PlayerService::started()

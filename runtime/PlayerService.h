@@ -21,6 +21,8 @@ class PlayerService : public QObject, protected QDBusContext
     Q_PROPERTY(QString ModeName READ ModeName)
     Q_PROPERTY(bool Enabled READ Enabled)
     Q_PROPERTY(QString TemplatePath READ TemplatePath)
+    Q_PROPERTY(bool Following READ Following)
+    Q_PROPERTY(QString Program READ Program)
 
 public:
     static inline const QString ServiceName = QStringLiteral("org.corvane.Player");
@@ -30,10 +32,11 @@ public:
     static inline const QString StartingError = QStringLiteral("org.corvane.Player.Error.Starting");
     static inline const QString DisabledError = QStringLiteral("org.corvane.Player.Error.Disabled");
 
-    // Serves player on the session bus, as a child of it; without a session
-    // bus does nothing. Called once PlayerClient::ClaimPlayer has let the
-    // player run, so the player's name on the bus, if any, is this process's.
-    static void Publish(Player* player, QObject* owner);
+    // Serves player on the session bus, as a child of owner; without a
+    // session bus does nothing and returns null. Called once
+    // PlayerClient::ClaimPlayer has let the player run, so the player's name
+    // on the bus, if any, is this process's.
+    static PlayerService* Publish(Player* player, QObject* owner);
 
     PlayerService(Player* player, QObject* owner);
 
@@ -41,6 +44,12 @@ public:
     QString ModeName() const;
     bool Enabled() const;
     QString TemplatePath() const;
+    // Whether the player follows the focus, and the program it chose the
+    // template for.
+    bool Following() const;
+    QString Program() const;
+    // The player plays another template, or chose it for another program.
+    void AnnounceTemplate();
 
 public slots:
     void NextMode();
@@ -48,6 +57,7 @@ public slots:
     void Enable();
     void Disable();
     void Quit();
+    void Reload();
 
 signals:
     void ModeChanged(int mode, const QString& name);

@@ -1,9 +1,11 @@
 #include "runtime/TfrmMain.h"
 
 #include "engine/SlotSteps.h"
+#include "platform/FocusService.h"
 #include "platform/KeyInjector.h"
 #include "runtime/CorvplayIcon.h"
 #include "runtime/Messages.h"
+#include "runtime/TemplateChooser.h"
 #include "runtime/components/TNoTask.h"
 #include "runtime/components/TSuperTimer.h"
 #include "runtime/components/TSysHotKey.h"
@@ -14,7 +16,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QLabel>
@@ -218,6 +222,8 @@ void TfrmMain::CloseModalBox()
 
 bool TfrmMain::OpenTemplate()
 {
+    if (!AutoFolder.isEmpty())
+        return StartFollowing();
     TemplateFileName.clear();
     if (Arguments.size() == 1)
         TemplateFileName = Arguments.first();
@@ -270,37 +276,10 @@ bool TfrmMain::OpenTemplate()
     LoadTemplate(file);
     if (engine_->Stopped()) // asked to stop while a colour error was shown
         return false;
-    const bool tray = Messages::NotificationArea(); // asks the desktop: once
-    if (Messages::MessageBoxes && !tray)
-        Messages::PrintMessage(
-            QStringLiteral("no notification area; right-click the mode window for its "
-                           "menu"));
-    // Disable may have been chosen from the tray while a box was shown;
-    // without a tray the window is the way back, and stays.
-    const bool enabled = Enable1->isChecked();
-    if (enabled || !tray) {
-        show();
-        raise();
-    }
-    lblModeString->setGeometry(rect().adjusted(1, 1, -1, -1));
-    RegisterModeSwitchKey();
-    ApplyResponse(LoadedResponse);
-    // A separate-inputs template acts on the joystick's events, a digital
-    // one polls, an analog one takes the button messages.
-    const bool separate = engine_->SeparateInputs();
-    const bool digital = engine_->DigitalDevice() && !separate;
-    if (joystick_) {
-        joystick_->setEventsWanted(separate);
-        joystick_->setMessagesWanted(!digital && !separate);
-    }
+    loadedModified_ = QFileInfo(TemplateFileName).lastModified();
+    ShowModeWindow();
     Started = true;
-    if (!enabled) {
-        Disable1Click(Disable1);
-    } else {
-        if (digital)
-            SuperTimer1->SetEnabled(true);
-        engine_->SetEnabled(true);
-    }
+    StartDispatch();
     // Fitted last: measuring the names loads the font, which need hold back
     // neither the window nor the timer. Nothing runs before the event loop
     // does, and the first tick is an interval away.
@@ -308,7 +287,216 @@ bool TfrmMain::OpenTemplate()
     return true;
 }
 
-void TfrmMain::LoadTemplate(const ProfileFile& file)
+void TfrmMain::ShowModeWindow()
+{
+    const bool tray = Messages::NotificationArea(); // asks the desktop: once
+    if (Messages::MessageBoxes && !tray)
+        Messages::PrintMessage(
+            QStringLiteral("no notification area; right-click the mode window for its "
+                           "menu"));
+    // Disable may have been chosen from the tray while a box was shown;
+    // without a tray the window is the way back, and stays.
+    if (Enable1->isChecked() || !tray) {
+        show();
+        raise();
+    }
+    lblModeString->setGeometry(rect().adjusted(1, 1, -1, -1));
+}
+
+void TfrmMain::StartDispatch()
+{
+    SysHotKey1->SetActive(false);
+    SysHotKey1->ClearHotKeys();
+    const bool enabled = Enable1->isChecked();
+    // A separate-inputs template acts on the joystick's events, a digital
+    // one polls, an analog one takes the button messages. Idle, nothing does.
+    const bool separate = engine_->SeparateInputs();
+    const bool digital = engine_->DigitalDevice() && !separate;
+    if (joystick_) {
+        joystick_->setEventsWanted(!idle_ && separate);
+        joystick_->setMessagesWanted(!idle_ && !digital && !separate);
+    }
+    if (idle_) {
+        SuperTimer1->SetEnabled(false);
+        engine_->SetEnabled(false);
+        return;
+    }
+    RegisterModeSwitchKey();
+    ApplyResponse(LoadedResponse);
+    if (!enabled) {
+        Disable1Click(Disable1);
+        return;
+    }
+    lblModeString->setEnabled(true);
+    WinTaskbar1->SetIcon(CorvplayIcon());
+    SuperTimer1->SetEnabled(digital);
+    engine_->SetEnabled(true);
+}
+
+bool TfrmMain::StartFollowing()
+{
+    chooser_ = new TemplateChooser(AutoFolder, this);
+    QString error;
+    if (!chooser_->Scan(&error)) {
+        Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), error);
+        ExitCode = 1;
+        return false;
+    }
+    const bool following = focus_ && focus_->available();
+    if (!following) {
+        // Without the focus only the folder's default can be chosen.
+        if (chooser_->Choose({}, {}, {}).isEmpty()) {
+            Messages::ShowMessage(
+                QMessageBox::Critical, QStringLiteral("Error"),
+                QStringLiteral("Cannot follow the focused window here, and %1 has no %2 to play "
+                               "instead.")
+                    .arg(QDir::toNativeSeparators(chooser_->Folder()),
+                         TemplateChooser::DefaultName),
+                QStringLiteral("Following the focus needs an X11 window manager that names the "
+                               "active window."));
+            ExitCode = 1;
+            return false;
+        }
+        qWarning("cannot follow the focused window here (it needs an X11 window manager that "
+                 "names the active window); playing %s",
+                 qPrintable(TemplateChooser::DefaultName));
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QPoint topLeft = ReadPosition(screen ? screen->geometry().width() : 0);
+    setGeometry(topLeft.x(), topLeft.y(), MinWidth, MinHeight);
+    ShowModeWindow();
+    Started = true;
+    FollowFocus();
+    if (engine_->Stopped())
+        return false;
+    if (following)
+        connect(focus_, &FocusService::focusChanged, this, &TfrmMain::FollowFocus);
+    connect(chooser_, &TemplateChooser::TemplatesChanged, this, &TfrmMain::FollowFocus);
+    return true;
+}
+
+QString TfrmMain::ProgramName(const FocusedWindow& window)
+{
+    if (!window.windowClass.isEmpty())
+        return window.windowClass;
+    return window.instance.isEmpty() ? window.title : window.instance;
+}
+
+void TfrmMain::FollowFocus()
+{
+    const FocusedWindow window =
+        focus_ && focus_->available() ? focus_->current() : FocusedWindow{};
+    SwitchTemplate(chooser_->Choose(window.instance, window.windowClass, window.title),
+                   ProgramName(window));
+}
+
+void TfrmMain::SwitchTemplate(const QString& path, const QString& program)
+{
+    if (engine_->Stopped())
+        return;
+    const QDateTime modified = path.isEmpty() ? QDateTime() : QFileInfo(path).lastModified();
+    const bool changed = path.isEmpty() ? !idle_ || TemplateFileName != path
+                                        : idle_ || TemplateFileName != path ||
+                                              modified != loadedModified_;
+    if (!changed) {
+        if (program != program_) {
+            program_ = program;
+            ShowHint();
+            emit TemplateSwitched();
+        }
+        return;
+    }
+    ProfileFile file;
+    QString chosen = path;
+    if (!chosen.isEmpty() && (file.load(chosen) != ProfileFile::LoadStatus::Loaded ||
+                              CheckTemplate(file) != TemplateCheck::Valid)) {
+        // Changed since the folder was read; it is reported there when the
+        // folder is read again.
+        qWarning("%s cannot be played now: %s", qPrintable(QDir::toNativeSeparators(chosen)),
+                 qPrintable(TemplateCheckCause(chosen)));
+        chosen.clear();
+    }
+    const bool wasPlaying = engine_->DispatchEnabled();
+    TemplateFileName = chosen;
+    loadedModified_ = modified;
+    program_ = program;
+    idle_ = chosen.isEmpty();
+    // Loading the tables lets go of everything the last template held.
+    if (idle_) {
+        engine_->LoadTables(RuntimeTemplate{});
+        ShowIdle();
+    } else {
+        LoadTemplate(file, false);
+    }
+    StartDispatch();
+    ShowHint();
+    FitModeWindow();
+    if (modeEcho_) {
+        if (idle_)
+            std::fprintf(modeEcho_, "template none for %s\n", program_.toUtf8().constData());
+        else
+            std::fprintf(modeEcho_, "template %s for %s\n",
+                         QFileInfo(chosen).fileName().toUtf8().constData(),
+                         program_.toUtf8().constData());
+        std::fflush(modeEcho_);
+    }
+    // Turning dispatch on says the mode itself.
+    if (wasPlaying && engine_->DispatchEnabled())
+        EchoMode();
+    emit TemplateSwitched();
+}
+
+void TfrmMain::ShowIdle()
+{
+    lblModeString->setText(QStringLiteral("No template"));
+    lblModeString->setEnabled(false);
+    lblModeString->setFont(font());
+    lblModeString->setPalette(palette());
+    WinTaskbar1->SetIcon(CorvplayIcon(QIcon::Disabled));
+}
+
+void TfrmMain::ShowHint()
+{
+    if (AutoFolder.isEmpty())
+        return;
+    const QString program = program_.isEmpty() ? QStringLiteral("the desktop") : program_;
+    WinTaskbar1->SetHint(idle_ ? QStringLiteral("Corvane: no template for %1").arg(program)
+                               : QStringLiteral("Corvane: %1 for %2")
+                                     .arg(QFileInfo(TemplateFileName).fileName(), program));
+}
+
+bool TfrmMain::Reload(QString* error)
+{
+    if (engine_->Stopped() || !Started) {
+        *error = QStringLiteral("the player is still starting");
+        return false;
+    }
+    if (chooser_) {
+        if (!chooser_->Scan(error))
+            return false;
+        // Read again, even where the file's time did not change.
+        loadedModified_ = {};
+        FollowFocus();
+        return true;
+    }
+    ProfileFile file;
+    if (file.load(TemplateFileName) != ProfileFile::LoadStatus::Loaded ||
+        CheckTemplate(file) != TemplateCheck::Valid) {
+        *error = TemplateCheckCause(TemplateFileName);
+        return false;
+    }
+    const bool wasPlaying = engine_->DispatchEnabled();
+    loadedModified_ = QFileInfo(TemplateFileName).lastModified();
+    LoadTemplate(file, false);
+    StartDispatch();
+    FitModeWindow();
+    if (wasPlaying && engine_->DispatchEnabled())
+        EchoMode();
+    emit TemplateSwitched();
+    return true;
+}
+
+void TfrmMain::LoadTemplate(const ProfileFile& file, bool boxes)
 {
     RuntimeTemplate t;
     const RuntimeReadResult result = ReadRuntimeTemplate(file, t);
@@ -334,7 +522,10 @@ void TfrmMain::LoadTemplate(const ProfileFile& file)
     for (const ColourError& error : result.ColourErrors) {
         if (engine_->Stopped())
             break;
-        Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), error.message());
+        if (boxes)
+            Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"), error.message());
+        else
+            qWarning("%s", qPrintable(error.message()));
     }
     setModeWindowColour(QPalette::Window, t.BackColour);
     setModeWindowColour(QPalette::WindowText, t.ForeColour);
@@ -407,10 +598,13 @@ void TfrmMain::Enable1Click(QObject*)
     Disable1->setChecked(false);
     if (!Started)
         return;
-    lblModeString->setEnabled(true);
-    WinTaskbar1->SetIcon(CorvplayIcon());
     show();
     raise();
+    // Idle, the window shows that no template is for the focused program.
+    if (idle_)
+        return;
+    lblModeString->setEnabled(true);
+    WinTaskbar1->SetIcon(CorvplayIcon());
     if (!engine_->SeparateInputs())
         SuperTimer1->SetEnabled(true);
     if (engine_->Tables().ModeSwitchKey != RuntimeTemplate::NoSwitchKey)

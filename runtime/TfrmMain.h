@@ -3,6 +3,7 @@
 #include "engine/DispatchEngine.h"
 #include "runtime/Player.h"
 
+#include <QDateTime>
 #include <QPalette>
 #include <QStringList>
 #include <QWidget>
@@ -19,10 +20,13 @@ namespace corv
 class TNoTask;
 class TWinTaskbar;
 
+class FocusService;
+struct FocusedWindow;
 class HotKeyService;
 class Joystick;
 class KeyInjector;
 class ProfileFile;
+class TemplateChooser;
 class TSuperTimer;
 class TSysHotKey;
 
@@ -67,7 +71,9 @@ public:
     // running, the status the program ends with after its event loop.
     bool FormCreate(QObject* Sender);
     bool OpenTemplate();
-    void LoadTemplate(const ProfileFile& file);
+    // Colour errors are shown in boxes at start-up; a switch while playing
+    // only prints them, since a box would hold the game up.
+    void LoadTemplate(const ProfileFile& file, bool boxes = true);
     int ExitCode = 0;
     // RESPONSE of the loaded template, applied once start-up has shown the window.
     int32_t LoadedResponse = 3;
@@ -86,6 +92,25 @@ public:
     bool Started = false;
     bool StartupDone() const override { return Started; }
     QString TemplatePath() const override { return TemplateFileName; }
+
+    // Following the focus (--auto): the folder whose templates are chosen
+    // from, by the window that has the focus. Set before FormCreate.
+    QString AutoFolder;
+    void SetFocusService(FocusService* focus) { focus_ = focus; }
+    // Plays the template at path, chosen for program, in mode 1, once
+    // everything the one before held has come up; an empty path plays
+    // nothing (idle). The same file, unchanged since it was read, is not
+    // read again.
+    void SwitchTemplate(const QString& path, const QString& program);
+    // Following the focus: nothing plays, since no template is for program.
+    bool Idle() const { return idle_; }
+    bool Following() const override { return !AutoFolder.isEmpty(); }
+    QString Program() const override { return program_; }
+    // Reads the folder (following the focus) or the template again.
+    bool Reload(QString* error) override;
+    // The name a focused window is known by: its class, else its instance,
+    // else its title.
+    static QString ProgramName(const FocusedWindow& window);
 
     // The mode window's position, kept per user and per screen width.
     static QString PositionKey(int screenWidth);
@@ -116,6 +141,10 @@ public:
     // key backend uses stdout.
     void SetModeEcho(std::FILE* out) { modeEcho_ = out; }
 
+signals:
+    // The template played, or the program it was chosen for, has changed.
+    void TemplateSwitched();
+
 protected:
     void closeEvent(QCloseEvent* event) override; // FormClose
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -129,6 +158,14 @@ private:
     void setModeWindowColour(QPalette::ColorRole role, const QString& text);
     void showModeChange(int32_t mode, const QString& name);
     void EchoMode();
+    // The loaded template's hot key, timer, response and joystick input,
+    // as Enable and Disable have chosen.
+    void StartDispatch();
+    void ShowModeWindow();
+    bool StartFollowing();
+    void FollowFocus();
+    void ShowIdle();
+    void ShowHint();
     // The engine stopped, timer stopped and hot key given back: nothing is
     // typed after this.
     void StopEngine();
@@ -137,6 +174,11 @@ private:
     Joystick* joystick_;
     KeyInjector* keys_;
     DispatchEngine* engine_;
+    FocusService* focus_ = nullptr;
+    TemplateChooser* chooser_ = nullptr;
+    QString program_;
+    QDateTime loadedModified_; // of TemplateFileName when it was read
+    bool idle_ = false;
     std::FILE* modeEcho_ = nullptr;
     // Set while the window is moved by hand (no window manager to do it).
     bool dragging_ = false;

@@ -1,3 +1,4 @@
+#include "platform/FocusService.h"
 #include "platform/HotKeyService.h"
 #include "platform/Joystick.h"
 #include "platform/KeyInjector.h"
@@ -10,6 +11,7 @@
 #include "runtime/Messages.h"
 #include "runtime/PlayerClient.h"
 #include "runtime/PlayerService.h"
+#include "runtime/TemplateChooser.h"
 #include "runtime/TemplateReport.h"
 #include "runtime/TfrmMain.h"
 #include "template/ProfileFile.h"
@@ -90,7 +92,8 @@ int main(int argc, char* argv[])
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("template"),
                                  QStringLiteral("The .joy template to play. Without exactly one, "
-                                                "an open dialog asks for it."));
+                                                "an open dialog asks for it. With --auto, the "
+                                                "folder to choose from."));
     Platform::addOptions(parser, true);
     const QCommandLineOption checkOption(
         QStringLiteral("check"),
@@ -114,6 +117,12 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("verbose"),
                       QStringLiteral("Also print the Qt libraries' own warnings, left out unless "
                                      "this or QT_LOGGING_RULES is given.")});
+    const QCommandLineOption autoOption(
+        QStringLiteral("auto"),
+        QStringLiteral("Play the template of the folder named (else %1) whose APPS= matches the "
+                       "focused window, %2 when none does, and switch as the focus moves.")
+            .arg(QStringLiteral("~/.local/share/corvane/templates"), TemplateChooser::DefaultName));
+    parser.addOption(autoOption);
     PlayerClient::AddOptions(parser);
     parser.process(*app);
 
@@ -152,9 +161,14 @@ int main(int argc, char* argv[])
 
     if (PlayerClient::IsClient(parser))
         return PlayerClient::Run(parser, out, err);
+    const bool following = parser.isSet(autoOption);
+    if (following && parser.positionalArguments().size() > 1) {
+        err << "corvplay: --auto takes one folder of templates at most\n\n" << parser.helpText();
+        return EXIT_FAILURE;
+    }
     // A template named that cannot be read (a typo, most often) is told
     // first, not after a missing joystick or key backend has been fixed.
-    if (const QStringList args = parser.positionalArguments(); args.size() == 1) {
+    if (const QStringList args = parser.positionalArguments(); args.size() == 1 && !following) {
         ProfileFile file;
         if (file.load(args.first()) != ProfileFile::LoadStatus::Loaded) {
             Messages::ShowMessage(QMessageBox::Critical, QStringLiteral("Error"),
@@ -184,6 +198,9 @@ int main(int argc, char* argv[])
         return EXIT_FAILURE;
     }
     std::unique_ptr<HotKeyService> hotKeys = Platform::createHotKeyService();
+    std::unique_ptr<FocusService> focus;
+    if (following)
+        focus = Platform::createFocusService();
 
     int status = EXIT_SUCCESS;
     {
@@ -195,7 +212,14 @@ int main(int argc, char* argv[])
         if (backend == QLatin1String("print"))
             frmMain.SetModeEcho(stdout);
         frmMain.Arguments = parser.positionalArguments();
-        PlayerService::Publish(&frmMain, &frmMain);
+        if (following) {
+            frmMain.AutoFolder = frmMain.Arguments.isEmpty() ? TemplateChooser::DefaultFolder()
+                                                             : frmMain.Arguments.first();
+            frmMain.SetFocusService(focus.get());
+        }
+        if (PlayerService* service = PlayerService::Publish(&frmMain, &frmMain))
+            QObject::connect(&frmMain, &TfrmMain::TemplateSwitched, service,
+                             &PlayerService::AnnounceTemplate);
         if (!frmMain.FormCreate(&frmMain))
             return frmMain.ExitCode;
         QCoreApplication::exec();

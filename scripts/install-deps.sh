@@ -8,7 +8,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-qpa-plugins qt6-svg-dev libsdl2-dev libx11-dev libxtst-dev
     libxkbcommon-dev xkb-data
-    xvfb xauth x11-xkb-utils x11-utils xdotool
+    xvfb xauth x11-xkb-utils x11-utils xdotool openbox
     libbenchmark-dev clang libclang-rt-14-dev libfuzzer-14-dev clang-format-14
     clang-tidy-14 poppler-utils trayer
     dbus librsvg2-bin file dpkg-dev lintian man-db groff-base libxml2-utils

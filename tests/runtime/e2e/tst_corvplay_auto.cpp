@@ -1,0 +1,210 @@
+// corvplay --auto on an X server of its own with a real window manager
+// (openbox), which names the active window: the template follows the window
+// xdotool activates, a key held at the switch comes up, templates added and
+// removed while it runs are picked up, and the session bus says what plays.
+#include "CorvplayProcess.h"
+#include "RunProgram.h"
+
+#include <QDir>
+#include <QTest>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <csignal>
+
+using namespace corv::test;
+
+namespace
+{
+
+// A gamepad template for the class given, whose B1 holds vk.
+QByteArray gamepadTemplate(const QByteArray& apps, int vk, const QByteArray& action = "TAP")
+{
+    return "[GLOBAL]\nMODE_SWITCH_BUTTON=\nMODE1NAME=" + apps + "\nMODES=1\nBUTTONS=1\n" +
+           "DIGITAL=1\nINPUTS=SEPARATE\n" + (apps.isEmpty() ? "" : "APPS=" + apps + "\n") +
+           "[MAPPING]\nBUTTON1=B1\n[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=" + QByteArray::number(vk) +
+           "\nBUTTON1_ACTION=" + action + "\n";
+}
+
+} // namespace
+
+class TestCorvplayAuto : public QObject
+{
+    Q_OBJECT
+    CorvplayProcess run_;
+    QProcess xvfb_;
+    QProcess openbox_;
+    QString display_;
+    Display* dpy_ = nullptr;
+    QHash<QString, Window> windows_;
+
+    QString folder() const { return run_.dir.filePath(QStringLiteral("templates")); }
+
+    // A plain window of the class given, mapped and managed by openbox.
+    Window openWindow(const char* instance, const char* windowClass)
+    {
+        const Window w =
+            XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 10, 10, 200, 100, 0, 0, 0);
+        XClassHint hint{const_cast<char*>(instance), const_cast<char*>(windowClass)};
+        XSetClassHint(dpy_, w, &hint);
+        XStoreName(dpy_, w, windowClass);
+        XMapWindow(dpy_, w);
+        XSync(dpy_, False);
+        return w;
+    }
+
+    bool activate(const QString& name)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display_);
+        return runProgram(QStringLiteral("xdotool"),
+                          {QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+                           QString::number(windows_.value(name))},
+                          env)
+                   .exitCode == 0;
+    }
+
+    bool waitForLine(const QString& line)
+    {
+        return QTest::qWaitFor([&] { return run_.lines().contains(line); }, kTimeout);
+    }
+
+    // Taps B1, and what it typed: "key 65 down a" as "65+".
+    QString tap()
+    {
+        const qsizetype first = run_.lines().size();
+        run_.send("press 1\nwait 30\nrelease 1\n");
+        QTest::qWaitFor([&] { return run_.lines().size() >= first + 2; }, kTimeout);
+        QStringList typed;
+        for (const QString& line : run_.lines().mid(first)) {
+            const QStringList w = line.split(u' ');
+            if (w.size() >= 3 && w[0] == u"key")
+                typed << w[1] + (w[2] == u"down" ? u'+' : u'-');
+        }
+        return typed.join(u' ');
+    }
+
+    QString client(const QString& option)
+    {
+        return QString::fromUtf8(runProgram(QStringLiteral(CORVPLAY_PATH), {option},
+                                            run_.process.processEnvironment())
+                                     .out);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        std::signal(SIGPIPE, SIG_IGN);
+        // An X server and a window manager of our own: the shared test server
+        // has no window manager, and other tests must not meet this one.
+        xvfb_.start(QStringLiteral("sh"),
+                    {QStringLiteral("-c"), QStringLiteral("exec Xvfb -displayfd 1 -nolisten tcp "
+                                                          "-screen 0 800x600x24 2>/dev/null")});
+        QVERIFY(xvfb_.waitForStarted(kTimeout));
+        QVERIFY(QTest::qWaitFor([&] { return xvfb_.canReadLine() || xvfb_.waitForReadyRead(100); },
+                                kTimeout));
+        display_ = u':' + QString::fromLatin1(xvfb_.readLine().trimmed());
+        dpy_ = XOpenDisplay(display_.toLocal8Bit().constData());
+        QVERIFY(dpy_);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display_);
+        openbox_.setProcessEnvironment(env);
+        openbox_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        QVERIFY2(openbox_.waitForStarted(kTimeout), "openbox is needed: scripts/install-deps.sh");
+        const Atom check = XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False);
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                Atom type = None;
+                int format = 0;
+                unsigned long count = 0, after = 0;
+                unsigned char* data = nullptr;
+                XGetWindowProperty(dpy_, DefaultRootWindow(dpy_), check, 0, 1, False, XA_WINDOW,
+                                   &type, &format, &count, &after, &data);
+                if (data)
+                    XFree(data);
+                return count == 1;
+            },
+            kTimeout));
+        windows_[QStringLiteral("term")] = openWindow("corvterm", "CorvTerm");
+        windows_[QStringLiteral("game")] = openWindow("corvgame", "CorvGame");
+        windows_[QStringLiteral("other")] = openWindow("corvother", "CorvOther");
+
+        QVERIFY(QDir().mkpath(folder()));
+        writeFile(folder() + QStringLiteral("/term.joy"),
+                  gamepadTemplate("corvterm", 65, "HOLD"));
+        writeFile(folder() + QStringLiteral("/game.joy"), gamepadTemplate("CorvGame", 66));
+        writeFile(folder() + QStringLiteral("/default.joy"), gamepadTemplate({}, 67));
+        QVERIFY(activate(QStringLiteral("term")));
+
+        QProcessEnvironment playEnv = run_.environment();
+        playEnv.insert(QStringLiteral("DISPLAY"), display_);
+        playEnv.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        run_.startWith(playEnv, {QStringLiteral("--auto"), folder(), QStringLiteral("--joystick"),
+                                 run_.spec(), QStringLiteral("--keys"), QStringLiteral("print")});
+        QVERIFY2(waitForLine(QStringLiteral("template term.joy for CorvTerm")),
+                 qPrintable(run_.errorLines().join(u'\n')));
+    }
+
+    void cleanupTestCase()
+    {
+        if (run_.process.state() != QProcess::NotRunning) {
+            run_.process.terminate();
+            QVERIFY(run_.process.waitForFinished(kTimeout));
+            QCOMPARE(run_.process.exitCode(), 0);
+        }
+        QCOMPARE(run_.keysDown(), QSet<QString>());
+        if (dpy_)
+            XCloseDisplay(dpy_);
+        openbox_.kill();
+        openbox_.waitForFinished(kTimeout);
+        xvfb_.kill();
+        xvfb_.waitForFinished(kTimeout);
+    }
+
+    // Each window plays its own template; the one held at the switch comes
+    // up before the next template plays.
+    void followsTheActiveWindow()
+    {
+        QCOMPARE(tap(), QStringLiteral("65+ 65-"));
+        run_.send("press 1\n");
+        QVERIFY(QTest::qWaitFor([&] { return run_.keysDown().contains(QStringLiteral("65")); },
+                                kTimeout));
+        QVERIFY(activate(QStringLiteral("game")));
+        QVERIFY(waitForLine(QStringLiteral("template game.joy for CorvGame")));
+        QCOMPARE(run_.keysDown(), QSet<QString>());
+        run_.send("release 1\n");
+        QCOMPARE(tap(), QStringLiteral("66+ 66-"));
+        QVERIFY(activate(QStringLiteral("other")));
+        QVERIFY(waitForLine(QStringLiteral("template default.joy for CorvOther")));
+        QCOMPARE(tap(), QStringLiteral("67+ 67-"));
+        // The session bus names the program and the template.
+        const QString status = client(QStringLiteral("--status"));
+        QVERIFY2(status.contains(QStringLiteral("program: CorvOther")), qPrintable(status));
+        QVERIFY2(status.contains(folder() + QStringLiteral("/default.joy")), qPrintable(status));
+    }
+
+    // Templates written and removed while it runs.
+    void followsTheFolder()
+    {
+        const QString other = writeFile(folder() + QStringLiteral("/other.joy"),
+                                        gamepadTemplate("corvother", 68));
+        QVERIFY(waitForLine(QStringLiteral("template other.joy for CorvOther")));
+        QCOMPARE(tap(), QStringLiteral("68+ 68-"));
+        QVERIFY(QFile::remove(other));
+        QVERIFY(QFile::remove(folder() + QStringLiteral("/default.joy")));
+        QVERIFY(waitForLine(QStringLiteral("template none for CorvOther")));
+        QCOMPARE(tap(), QString());
+        const QString status = client(QStringLiteral("--status"));
+        QVERIFY2(status.contains(QStringLiteral("template: none")), qPrintable(status));
+        // --reload reads the folder again and plays what it finds.
+        writeFile(folder() + QStringLiteral("/default.joy"), gamepadTemplate({}, 67));
+        QCOMPARE(runProgram(QStringLiteral(CORVPLAY_PATH), {QStringLiteral("--reload")},
+                            run_.process.processEnvironment())
+                     .exitCode,
+                 0);
+        QVERIFY(waitForLine(QStringLiteral("template default.joy for CorvOther")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCorvplayAuto)
+#include "tst_corvplay_auto.moc"
