@@ -93,6 +93,11 @@ TfrmMain::~TfrmMain()
     qApp->removeEventFilter(this);
 }
 
+void TfrmMain::SetFocusService(FocusService* focus)
+{
+    descriptionPage_->SetFocusService(focus);
+}
+
 void TfrmMain::buildToolbar()
 {
     pnlToolbar->setObjectName(QStringLiteral("pnlToolbar"));
@@ -186,7 +191,7 @@ void TfrmMain::dropEvent(QDropEvent* event)
 
 void TfrmMain::buildPages()
 {
-    auto* description = new DescriptionPage(Doc, pagMain);
+    descriptionPage_ = new DescriptionPage(Doc, pagMain);
     typePage_ = new TypePage(Doc, pagMain);
     auto* identify = new IdentifyPage(Doc, pagMain);
     auto* mode = new ModePage(Doc, pagMain, frmSelect);
@@ -194,14 +199,14 @@ void TfrmMain::buildPages()
     auto* response = new ResponsePage(Doc, pagMain);
     auto* appearance = new AppearancePage(Doc, pagMain);
     summaryPage_ = new SummaryPage(Doc, pagMain);
-    pages_ = {description,  typePage_, identify,   mode,
-              buttonsPage_, response,  appearance, summaryPage_};
+    pages_ = {descriptionPage_, typePage_, identify,   mode,
+              buttonsPage_,     response,  appearance, summaryPage_};
     for (EditorPage* page : pages_)
         connect(page, &EditorPage::DocumentEdited, this, &TfrmMain::DocumentChanged);
     connect(typePage_, &TypePage::DeviceTypeChosen, this, &TfrmMain::ChangeDeviceType);
 
     // The window shows the pages' controls as its own.
-    static_cast<DescriptionControls&>(*this) = *description;
+    static_cast<DescriptionControls&>(*this) = *descriptionPage_;
     static_cast<TypeControls&>(*this) = *typePage_;
     static_cast<IdentifyControls&>(*this) = *identify;
     static_cast<ModeControls&>(*this) = *mode;

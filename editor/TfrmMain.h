@@ -23,6 +23,7 @@ class QTimer;
 
 namespace corv
 {
+class FocusService;
 class Joystick;
 class TExplorerButton;
 } // namespace corv
@@ -57,6 +58,9 @@ public:
     // The joystick outlives the window; null runs without one (capture fails).
     explicit TfrmMain(Joystick* joystick, QWidget* parent = nullptr);
     ~TfrmMain() override;
+    // Where the Description page's Pick a window learns of the window the
+    // user activates; null (the default) leaves that button off.
+    void SetFocusService(FocusService* focus);
 
     // The document.
     Template Doc;
@@ -178,6 +182,7 @@ private:
     void ChangeDeviceType(bool digital);
 
     QList<EditorPage*> pages_;
+    DescriptionPage* descriptionPage_;
     TypePage* typePage_;
     ButtonsPage* buttonsPage_;
     SummaryPage* summaryPage_;

@@ -1,6 +1,8 @@
 // The editor's frame: New, the settings pages, hints and exit.
 #include "EditorTest.h"
 #include "TestFiles.h"
+#include "editor/pages/DescriptionPage.h"
+#include "platform/fake/FakeFocusService.h"
 #include "widgets/TColorGrid.h"
 #include "widgets/TExplorerButton.h"
 
@@ -38,6 +40,11 @@ private slots:
     void deleteLeavesNoLineSelected();
     void helpLeavesNoDefunctOpener();
     void keystrokeFieldsShowWholeKeystrokes();
+    void appsField_data();
+    void appsField();
+    void pickWindow_data();
+    void pickWindow();
+    void pickWindowButton();
 
 private:
     // A document with something in every part.
@@ -58,6 +65,20 @@ private:
         QHelpEvent event(QEvent::ToolTip, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(w, &event);
         return QToolTip::text() == w->toolTip();
+    }
+    // "instance/Class"; "self" is one of this program's own windows.
+    static FocusedWindow window(const QString& names)
+    {
+        if (names == u"self")
+            return {QCoreApplication::applicationName(), QCoreApplication::applicationName(), "x"};
+        return {names.section('/', 0, 0), names.section('/', 1), "a title"};
+    }
+    // Pick a window ends after ticks of 10 ms.
+    void shortCountdown(int ticks)
+    {
+        auto* page = qobject_cast<editor::DescriptionPage*>(frm->tabDescription);
+        page->PickSeconds = ticks;
+        page->PickTickInterval = 10;
     }
 };
 
@@ -287,6 +308,120 @@ void TestPages::keystrokeFieldsShowWholeKeystrokes()
         const QRect shown(field->mapTo(frm.get(), QPoint(0, 0)), field->size());
         QVERIFY2(frm->rect().contains(shown), qPrintable(field->objectName()));
     }
+}
+
+void TestPages::appsField_data()
+{
+    // What follows the [GLOBAL] head; the field once it is opened; what is
+    // typed (null: nothing); what the saved file holds ("!": does not hold).
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArrayList>("saved");
+    QTest::newRow("kept as written")
+        << QByteArray("APPS=xterm;title:NetHack ;\n") << "xterm;title:NetHack ;" << QString()
+        << QByteArrayList{"\nAPPS=xterm;title:NetHack ;\n"};
+    QTest::newRow("empty kept") << QByteArray("APPS=\n") << ""
+                                << " " << QByteArrayList{"\nAPPS=\n"};
+    QTest::newRow("emptied") << QByteArray("APPS=xterm\nCHORD_MS=40\n") << "xterm"
+                             << " " << QByteArrayList{"!APPS", "\nCHORD_MS=40\n"};
+    QTest::newRow("added among kept keys, trimmed")
+        << QByteArray("FORECOLOURS=clBtnFace\nAXIS2_THRESHOLD=30\nINPUTS=SEPARATE\n") << ""
+        << " xterm;title:Mail " << QByteArrayList{"\nAPPS=xterm;title:Mail\n"};
+}
+
+void TestPages::appsField()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, shown);
+    QFETCH(QString, typed);
+    QFETCH(QByteArrayList, saved);
+    QTemporaryDir dir;
+    const QString file = corv::test::writeFile(
+        dir.filePath("a.joy"), "[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\n" + body);
+    frm->OpenTemplatePath(file);
+    QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
+    QCOMPARE(frm->txtApps->text(), shown);
+    QVERIFY(!frm->IsModified());
+    if (!typed.isNull())
+        frm->txtApps->setText(typed);
+    frm->txtTemplateDesc->setText("Mail"); // for the save to write
+    QVERIFY(frm->SaveDocument());
+    const QByteArray text = corv::test::readFile(file);
+    for (const QByteArray& line : saved)
+        QVERIFY2(text.contains(line.mid(line.startsWith('!'))) != line.startsWith('!'),
+                 (line + " and\n" + text).constData());
+    // Read back, the document is the one saved.
+    const Template before = frm->Doc;
+    frm->OpenTemplatePath(file);
+    QVERIFY(frm->Doc == before);
+}
+
+void TestPages::pickWindow_data()
+{
+    // The field before; the window focused at the click; the focus changes
+    // during the countdown; the field after it.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("atClick");
+    QTest::addColumn<QStringList>("changes");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("another program") << ""
+                                     << "self" << QStringList{"xterm/XTerm"} << "XTerm";
+    QTest::newRow("ours and the desktop pass; instance only")
+        << "title:Mail;"
+        << "" << QStringList{"self", "/", "foo/"} << "title:Mail; foo";
+    QTest::newRow("listed by instance") << "title:Mail; xterm"
+                                        << "" << QStringList{"xterm/XTerm"} << "title:Mail; xterm";
+    QTest::newRow("only ours") << "xterm"
+                               << "" << QStringList{"self"} << "xterm";
+    QTest::newRow("focused at the end") << ""
+                                        << "emacs/Emacs" << QStringList{} << "Emacs";
+}
+
+void TestPages::pickWindow()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, atClick);
+    QFETCH(QStringList, changes);
+    QFETCH(QString, after);
+    FakeFocusService focus;
+    shortCountdown(3);
+    frm->SetFocusService(&focus);
+    frm->txtApps->setText(before);
+    if (!atClick.isEmpty())
+        focus.focus(window(atClick));
+    frm->btnPickWindow->click();
+    QCOMPARE(frm->btnPickWindow->text(), QStringLiteral("Click the Window... 3"));
+    for (const QString& names : changes)
+        focus.focus(window(names));
+    QTRY_COMPARE(frm->btnPickWindow->text(), QStringLiteral("Pick a Window"));
+    QCOMPARE(frm->txtApps->text(), after);
+    QCOMPARE(frm->Doc.GlobalExtras, (QList<std::pair<QString, QString>>{{"APPS", after}}));
+    // Once it has ended, the focus is not followed.
+    focus.focus(window("late/Late"));
+    QCOMPARE(frm->txtApps->text(), after);
+}
+
+void TestPages::pickWindowButton()
+{
+    const QString why = "Needs an X11 window manager that names the active window";
+    auto focus = std::make_unique<FakeFocusService>();
+    focus->isAvailable = false;
+    for (FocusService* service : std::initializer_list<FocusService*>{nullptr, focus.get()}) {
+        frm->SetFocusService(service);
+        QVERIFY(!frm->btnPickWindow->isEnabled());
+        QCOMPARE(frm->btnPickWindow->toolTip(), why);
+        QCOMPARE(frm->lblPickWindow->text(), why);
+    }
+    // A service gone during the countdown finds nothing.
+    focus->isAvailable = true;
+    frm->SetFocusService(focus.get());
+    shortCountdown(1);
+    frm->btnPickWindow->click();
+    focus.reset();
+    QTRY_COMPARE(frm->btnPickWindow->text(), QStringLiteral("Pick a Window"));
+    QCOMPARE(frm->lblPickWindow->text(),
+             QStringLiteral("No window of another program was clicked."));
 }
 
 QTEST_MAIN(TestPages)
