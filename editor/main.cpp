@@ -1,5 +1,6 @@
 #include "editor/MessageBox.h"
 #include "editor/TfrmMain.h"
+#include "platform/FocusService.h"
 #include "platform/Joystick.h"
 #include "platform/Platform.h"
 
@@ -47,7 +48,10 @@ int main(int argc, char* argv[])
     const QString platform = QGuiApplication::platformName();
     corv::editor::SetBoxesUnattended(platform == u"offscreen" || platform == u"minimal");
     std::unique_ptr<Joystick> joystick = Platform::createJoystick(Platform::joystickSpec(parser));
+    // Outlives the window, whose Pick a window button follows it.
+    std::unique_ptr<FocusService> focus = Platform::createFocusService();
     TfrmMain frmMain(joystick.get());
+    frmMain.SetFocusService(focus.get());
     if (!frmMain.FormCreate())
         return frmMain.ExitCode;
     frmMain.show();

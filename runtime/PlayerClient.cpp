@@ -176,9 +176,10 @@ int PlayerClient::Run(const QCommandLineParser& parser, QTextStream& out, QTextS
         // idle, no template is for it.
         const QString program = p.value(QStringLiteral("Program")).toString();
         const QString path = p.value(QStringLiteral("TemplatePath")).toString();
-        out << "template: " << (path.isEmpty() && p.value(QStringLiteral("Following")).toBool()
-                                    ? QStringLiteral("none")
-                                    : path)
+        out << "template: "
+            << (path.isEmpty() && p.value(QStringLiteral("Following")).toBool()
+                    ? QStringLiteral("none")
+                    : path)
             << '\n';
         if (p.value(QStringLiteral("Following")).toBool())
             out << "program: " << (program.isEmpty() ? QStringLiteral("none") : program) << '\n';

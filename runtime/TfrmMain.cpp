@@ -16,10 +16,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QContextMenuEvent>
-#include <QFileInfo>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
@@ -273,10 +273,10 @@ bool TfrmMain::OpenTemplate()
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QPoint topLeft = ReadPosition(screen ? screen->geometry().width() : 0);
     setGeometry(topLeft.x(), topLeft.y(), MinWidth, MinHeight);
+    loadedModified_ = QFileInfo(TemplateFileName).lastModified();
     LoadTemplate(file);
     if (engine_->Stopped()) // asked to stop while a colour error was shown
         return false;
-    loadedModified_ = QFileInfo(TemplateFileName).lastModified();
     ShowModeWindow();
     Started = true;
     StartDispatch();
@@ -395,13 +395,14 @@ void TfrmMain::SwitchTemplate(const QString& path, const QString& program)
     if (engine_->Stopped())
         return;
     const QDateTime modified = path.isEmpty() ? QDateTime() : QFileInfo(path).lastModified();
-    const bool changed = path.isEmpty() ? !idle_ || TemplateFileName != path
-                                        : idle_ || TemplateFileName != path ||
-                                              modified != loadedModified_;
+    const bool changed = path.isEmpty()
+                             ? !idle_ || TemplateFileName != path
+                             : idle_ || TemplateFileName != path || modified != loadedModified_;
     if (!changed) {
         if (program != program_) {
             program_ = program;
             ShowHint();
+            EchoTemplate();
             emit TemplateSwitched();
         }
         return;
@@ -428,22 +429,24 @@ void TfrmMain::SwitchTemplate(const QString& path, const QString& program)
     } else {
         LoadTemplate(file, false);
     }
+    EchoTemplate();
     StartDispatch();
     ShowHint();
     FitModeWindow();
-    if (modeEcho_) {
-        if (idle_)
-            std::fprintf(modeEcho_, "template none for %s\n", program_.toUtf8().constData());
-        else
-            std::fprintf(modeEcho_, "template %s for %s\n",
-                         QFileInfo(chosen).fileName().toUtf8().constData(),
-                         program_.toUtf8().constData());
-        std::fflush(modeEcho_);
-    }
     // Turning dispatch on says the mode itself.
     if (wasPlaying && engine_->DispatchEnabled())
         EchoMode();
     emit TemplateSwitched();
+}
+
+void TfrmMain::EchoTemplate()
+{
+    if (!modeEcho_)
+        return;
+    std::fprintf(modeEcho_, "template %s for %s\n",
+                 idle_ ? "none" : QFileInfo(TemplateFileName).fileName().toUtf8().constData(),
+                 program_.isEmpty() ? "no window" : program_.toUtf8().constData());
+    std::fflush(modeEcho_);
 }
 
 void TfrmMain::ShowIdle()
@@ -501,9 +504,13 @@ void TfrmMain::LoadTemplate(const ProfileFile& file, bool boxes)
     RuntimeTemplate t;
     const RuntimeReadResult result = ReadRuntimeTemplate(file, t);
     engine_->LoadTables(t);
-    // Said once per character, and played without it.
+    // Said once per character, and played without it; following the focus,
+    // once per version of each file, not at every switch to it.
+    const QString version = TemplateFileName + u'@' + loadedModified_.toString(Qt::ISODateWithMs);
+    const bool told = std::exchange(toldMissing_[version], true);
     for (const MissingCharacter& m :
-         MissingCharacters(t, [this](char32_t c) { return keys_ && keys_->canType(c); }))
+         told ? QList<MissingCharacter>()
+              : MissingCharacters(t, [this](char32_t c) { return keys_ && keys_->canType(c); }))
         qWarning("%s is not on this keyboard layout and is skipped: %s",
                  qPrintable(CharacterName(m.Character)), qPrintable(m.Places.join(u"; ")));
     lblModeString->setText(engine_->ModeName());

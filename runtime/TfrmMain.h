@@ -4,6 +4,7 @@
 #include "runtime/Player.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QPalette>
 #include <QStringList>
 #include <QWidget>
@@ -158,6 +159,8 @@ private:
     void setModeWindowColour(QPalette::ColorRole role, const QString& text);
     void showModeChange(int32_t mode, const QString& name);
     void EchoMode();
+    // Following the focus: "template <file> for <program>" on the echo.
+    void EchoTemplate();
     // The loaded template's hot key, timer, response and joystick input,
     // as Enable and Disable have chosen.
     void StartDispatch();
@@ -177,7 +180,8 @@ private:
     FocusService* focus_ = nullptr;
     TemplateChooser* chooser_ = nullptr;
     QString program_;
-    QDateTime loadedModified_; // of TemplateFileName when it was read
+    QDateTime loadedModified_;         // of TemplateFileName when it was read
+    QHash<QString, bool> toldMissing_; // files whose missing characters were told
     bool idle_ = false;
     std::FILE* modeEcho_ = nullptr;
     // Set while the window is moved by hand (no window manager to do it).

@@ -24,14 +24,14 @@ namespace
 {
 
 const QString AppsKey = QStringLiteral("APPS");
-const QString PickCaption = QStringLiteral("Pick a Window");
+const QString PickCaption = QStringLiteral("Pick a window");
 const QString PickHint =
     QStringLiteral("Click, then click the window of a program this template is for");
 const QString NoFocus = QStringLiteral("Needs an X11 window manager that names the active window");
 
 QString Countdown(int seconds)
 {
-    return QStringLiteral("Click the Window... %1").arg(seconds);
+    return QStringLiteral("Click the window... %1").arg(seconds);
 }
 
 // Whether Qt named the window for this program: WM_CLASS is its resource
@@ -128,7 +128,7 @@ DescriptionPage::DescriptionPage(Template& doc, QTabWidget* pages)
     connect(btnPickWindow, &QPushButton::clicked, this, &DescriptionPage::btnPickWindowClick);
     lblPickWindow = Explanation(QString(), group);
     lblPickWindow->setObjectName(QStringLiteral("lblPickWindow"));
-    groupLayout->addWidget(new QLabel(QStringLiteral("For Programs:"), group));
+    groupLayout->addWidget(new QLabel(QStringLiteral("For programs:"), group));
     auto* appsRow = new QHBoxLayout;
     appsRow->addWidget(txtApps, 1);
     appsRow->addWidget(btnPickWindow);

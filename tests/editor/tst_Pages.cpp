@@ -391,10 +391,10 @@ void TestPages::pickWindow()
     if (!atClick.isEmpty())
         focus.focus(window(atClick));
     frm->btnPickWindow->click();
-    QCOMPARE(frm->btnPickWindow->text(), QStringLiteral("Click the Window... 3"));
+    QCOMPARE(frm->btnPickWindow->text(), QStringLiteral("Click the window... 3"));
     for (const QString& names : changes)
         focus.focus(window(names));
-    QTRY_COMPARE(frm->btnPickWindow->text(), QStringLiteral("Pick a Window"));
+    QTRY_COMPARE(frm->btnPickWindow->text(), QStringLiteral("Pick a window"));
     QCOMPARE(frm->txtApps->text(), after);
     QCOMPARE(frm->Doc.GlobalExtras, (QList<std::pair<QString, QString>>{{"APPS", after}}));
     // Once it has ended, the focus is not followed.
@@ -419,7 +419,7 @@ void TestPages::pickWindowButton()
     shortCountdown(1);
     frm->btnPickWindow->click();
     focus.reset();
-    QTRY_COMPARE(frm->btnPickWindow->text(), QStringLiteral("Pick a Window"));
+    QTRY_COMPARE(frm->btnPickWindow->text(), QStringLiteral("Pick a window"));
     QCOMPARE(frm->lblPickWindow->text(),
              QStringLiteral("No window of another program was clicked."));
 }

@@ -27,7 +27,11 @@ private slots:
         root_ = DefaultRootWindow(dpy_);
         QVERIFY(!X11FocusService(QStringLiteral(":9876")).available()); // no such display
     }
-    void cleanupTestCase() { XCloseDisplay(dpy_); }
+    void cleanupTestCase()
+    {
+        if (dpy_)
+            XCloseDisplay(dpy_);
+    }
     void init()
     {
         frame_ = XCreateSimpleWindow(dpy_, root_, 0, 0, 10, 10, 0, 0, 0);

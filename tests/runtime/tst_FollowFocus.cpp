@@ -93,18 +93,18 @@ void TestFollowFocus::switchesWithTheFocus_data()
     QTest::newRow("by title, the hot key given back")
         << true << QStringList{"xterm/XTerm/bash", "x/Emu/My Game"} << "Game" << true << 0 << true
         << "Corvane: game.joy for Emu";
-    QTest::newRow("no match: the default") << true << QStringList{"xterm/XTerm/bash", "gimp/Gimp/x"}
-                                           << "Desk" << true << 0 << true
-                                           << "Corvane: default.joy for Gimp";
+    QTest::newRow("no match: the default")
+        << true << QStringList{"xterm/XTerm/bash", "gimp/Gimp/x"} << "Desk" << true << 0 << true
+        << "Corvane: default.joy for Gimp";
     QTest::newRow("no match, no default: idle")
         << false << QStringList{"xterm/XTerm/bash", "gimp/Gimp/x"} << "No template" << false << 0
         << false << "Corvane: no template for Gimp";
     QTest::newRow("no window, no default: idle")
         << false << QStringList{"//"} << "No template" << false << 0 << false
         << "Corvane: no template for the desktop";
-    QTest::newRow("back from idle") << false << QStringList{"gimp/Gimp/x", "xterm/XTerm/bash"}
-                                    << "Term" << true << 113 << false
-                                    << "Corvane: term.joy for XTerm";
+    QTest::newRow("back from idle")
+        << false << QStringList{"gimp/Gimp/x", "xterm/XTerm/bash"} << "Term" << true << 113 << false
+        << "Corvane: term.joy for XTerm";
 }
 
 // Each switch shows the new template's window and gives its input, timer

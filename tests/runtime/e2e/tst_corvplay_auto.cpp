@@ -37,6 +37,7 @@ class TestCorvplayAuto : public QObject
     QString display_;
     Display* dpy_ = nullptr;
     QHash<QString, Window> windows_;
+    qsizetype seen_ = 0; // lines of output waited for
 
     QString folder() const { return run_.dir.filePath(QStringLiteral("templates")); }
 
@@ -53,20 +54,52 @@ class TestCorvplayAuto : public QObject
         return w;
     }
 
+    // The windows a root window property of the window manager names.
+    QList<Window> rootWindows(const char* property)
+    {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        QList<Window> windows;
+        if (XGetWindowProperty(dpy_, DefaultRootWindow(dpy_), XInternAtom(dpy_, property, False), 0,
+                               64, False, XA_WINDOW, &type, &format, &count, &after,
+                               &data) == Success &&
+            data && format == 32) {
+            for (unsigned long i = 0; i < count; ++i)
+                windows << reinterpret_cast<unsigned long*>(data)[i];
+        }
+        if (data)
+            XFree(data);
+        return windows;
+    }
+
+    // Activated as a click would, once the window manager says so.
     bool activate(const QString& name)
     {
+        const Window w = windows_.value(name);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DISPLAY"), display_);
         return runProgram(QStringLiteral("xdotool"),
-                          {QStringLiteral("windowactivate"), QStringLiteral("--sync"),
-                           QString::number(windows_.value(name))},
-                          env)
-                   .exitCode == 0;
+                          {QStringLiteral("windowactivate"), QString::number(w)}, env)
+                       .exitCode == 0 &&
+               QTest::qWaitFor(
+                   [&] { return rootWindows("_NET_ACTIVE_WINDOW") == QList<Window>{w}; }, kTimeout);
     }
 
+    // Whether line comes after the last one waited for; if not, what was printed.
     bool waitForLine(const QString& line)
     {
-        return QTest::qWaitFor([&] { return run_.lines().contains(line); }, kTimeout);
+        if (QTest::qWaitFor(
+                [&] {
+                    const qsizetype at = run_.lines().indexOf(line, seen_);
+                    seen_ = at >= 0 ? at + 1 : seen_;
+                    return at >= 0;
+                },
+                kTimeout))
+            return true;
+        qWarning("%s", qPrintable((run_.lines() + run_.errorLines()).join(u'\n')));
+        return false;
     }
 
     // Taps B1, and what it typed: "key 65 down a" as "65+".
@@ -74,7 +107,8 @@ class TestCorvplayAuto : public QObject
     {
         const qsizetype first = run_.lines().size();
         run_.send("press 1\nwait 30\nrelease 1\n");
-        QTest::qWaitFor([&] { return run_.lines().size() >= first + 2; }, kTimeout);
+        // Nothing typed shows as nothing after the wait.
+        (void)QTest::qWaitFor([&] { return run_.lines().size() >= first + 2; }, 1000);
         QStringList typed;
         for (const QString& line : run_.lines().mid(first)) {
             const QStringList w = line.split(u' ');
@@ -86,9 +120,9 @@ class TestCorvplayAuto : public QObject
 
     QString client(const QString& option)
     {
-        return QString::fromUtf8(runProgram(QStringLiteral(CORVPLAY_PATH), {option},
-                                            run_.process.processEnvironment())
-                                     .out);
+        return QString::fromUtf8(
+            runProgram(QStringLiteral(CORVPLAY_PATH), {option}, run_.process.processEnvironment())
+                .out);
     }
 
 private slots:
@@ -111,27 +145,29 @@ private slots:
         openbox_.setProcessEnvironment(env);
         openbox_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         QVERIFY2(openbox_.waitForStarted(kTimeout), "openbox is needed: scripts/install-deps.sh");
-        const Atom check = XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False);
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                Atom type = None;
-                int format = 0;
-                unsigned long count = 0, after = 0;
-                unsigned char* data = nullptr;
-                XGetWindowProperty(dpy_, DefaultRootWindow(dpy_), check, 0, 1, False, XA_WINDOW,
-                                   &type, &format, &count, &after, &data);
-                if (data)
-                    XFree(data);
-                return count == 1;
-            },
-            kTimeout));
+        QVERIFY(QTest::qWaitFor([&] { return !rootWindows("_NET_SUPPORTING_WM_CHECK").isEmpty(); },
+                                kTimeout));
         windows_[QStringLiteral("term")] = openWindow("corvterm", "CorvTerm");
         windows_[QStringLiteral("game")] = openWindow("corvgame", "CorvGame");
         windows_[QStringLiteral("other")] = openWindow("corvother", "CorvOther");
+        // Managed before they can be activated. A window mapped while openbox
+        // is still starting is not, and is mapped again.
+        bool managed = false;
+        for (int i = 0; i < 20 && !managed; ++i) {
+            managed = QTest::qWaitFor(
+                [&] { return rootWindows("_NET_CLIENT_LIST").size() == windows_.size(); }, 500);
+            for (Window w : std::as_const(windows_)) {
+                if (!managed && !rootWindows("_NET_CLIENT_LIST").contains(w)) {
+                    XUnmapWindow(dpy_, w);
+                    XMapWindow(dpy_, w);
+                }
+            }
+            XSync(dpy_, False);
+        }
+        QVERIFY(managed);
 
         QVERIFY(QDir().mkpath(folder()));
-        writeFile(folder() + QStringLiteral("/term.joy"),
-                  gamepadTemplate("corvterm", 65, "HOLD"));
+        writeFile(folder() + QStringLiteral("/term.joy"), gamepadTemplate("corvterm", 65, "HOLD"));
         writeFile(folder() + QStringLiteral("/game.joy"), gamepadTemplate("CorvGame", 66));
         writeFile(folder() + QStringLiteral("/default.joy"), gamepadTemplate({}, 67));
         QVERIFY(activate(QStringLiteral("term")));
@@ -186,8 +222,8 @@ private slots:
     // Templates written and removed while it runs.
     void followsTheFolder()
     {
-        const QString other = writeFile(folder() + QStringLiteral("/other.joy"),
-                                        gamepadTemplate("corvother", 68));
+        const QString other =
+            writeFile(folder() + QStringLiteral("/other.joy"), gamepadTemplate("corvother", 68));
         QVERIFY(waitForLine(QStringLiteral("template other.joy for CorvOther")));
         QCOMPARE(tap(), QStringLiteral("68+ 68-"));
         QVERIFY(QFile::remove(other));
@@ -196,13 +232,15 @@ private slots:
         QCOMPARE(tap(), QString());
         const QString status = client(QStringLiteral("--status"));
         QVERIFY2(status.contains(QStringLiteral("template: none")), qPrintable(status));
-        // --reload reads the folder again and plays what it finds.
         writeFile(folder() + QStringLiteral("/default.joy"), gamepadTemplate({}, 67));
+        QVERIFY(waitForLine(QStringLiteral("template default.joy for CorvOther")));
+        // --reload reads it again, although it has not changed.
         QCOMPARE(runProgram(QStringLiteral(CORVPLAY_PATH), {QStringLiteral("--reload")},
                             run_.process.processEnvironment())
                      .exitCode,
                  0);
         QVERIFY(waitForLine(QStringLiteral("template default.joy for CorvOther")));
+        QCOMPARE(tap(), QStringLiteral("67+ 67-"));
     }
 };
 
