@@ -4,7 +4,6 @@
 #include "runtime/components/TSysHotKey.h"
 #include "runtime/components/TWinTaskbar.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -45,7 +44,6 @@ private slots:
     void switchesWithTheFocus_data();
     void switchesWithTheFocus();
     void nothingStaysDownAcrossSwitches();
-    void folderChangesArePickedUp();
 
 private:
     bool start(bool withDefault);
@@ -161,30 +159,6 @@ void TestFollowFocus::nothingStaysDownAcrossSwitches()
         down[vk] += isDown ? 1 : -1;
     for (const auto& [vk, count] : down)
         QVERIFY2(count == 0, qPrintable(QStringLiteral("key %1 left down").arg(vk)));
-}
-
-void TestFollowFocus::folderChangesArePickedUp()
-{
-    focus.focus(window("gimp/Gimp/x"));
-    QVERIFY(start(true));
-    QCOMPARE(frm->lblModeString->text(), "Desk");
-
-    const QString gimp = writeFile("templates/gimp.joy", Desk + "APPS=gimp\n");
-    QTRY_COMPARE(frm->TemplatePath(), gimp);
-    // Changed in place: read again.
-    QFile file(gimp);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QByteArray(Desk).replace("Desk", "Gimp") + "APPS=gimp\n");
-    file.close();
-    QTRY_COMPARE(frm->lblModeString->text(), "Gimp");
-    QVERIFY(QFile::remove(gimp));
-    QTRY_COMPARE(frm->lblModeString->text(), "Desk");
-
-    // Read again on request, where the folder watch may not tell.
-    QSignalSpy switched(frm.get(), &TfrmMain::TemplateSwitched);
-    QString error;
-    QVERIFY(frm->Reload(&error));
-    QCOMPARE(switched.count(), 1);
 }
 
 QTEST_MAIN(TestFollowFocus)
