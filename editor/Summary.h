@@ -21,4 +21,11 @@ QString ResponseName(int position);
 // is one. A ButtonId that is not identified shows an empty description.
 QStringList BuildSummaryLines(const Template& doc, const QString& fileName);
 
+// What follows those lines, so that a printout is a cheat sheet: for each
+// mode with mappings, each mapping in button order (a classic template's
+// ButtonIds by number, a gamepad template's inputs and chords by input) with
+// its description, its keys and characters, its text and, unless it is a
+// plain tap, its action. Empty for a template without mappings.
+QStringList BuildKeyLines(const Template& doc);
+
 } // namespace corv::editor

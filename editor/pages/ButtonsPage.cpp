@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSpinBox>
+#include <QStandardItemModel>
 #include <algorithm>
 
 namespace corv::editor
@@ -20,6 +22,55 @@ namespace
 {
 const QString Information = QStringLiteral("Information");
 const QString Confirm = QStringLiteral("Confirm");
+// cmbAction's items, as the file names them; Mode and Layer only in a
+// gamepad template.
+const QStringList Actions{QStringLiteral("TAP"),   QStringLiteral("HOLD"), QStringLiteral("TOGGLE"),
+                          QStringLiteral("TURBO"), QStringLiteral("MODE"), QStringLiteral("LAYER")};
+
+QString extraOf(const ButtonMapping& mapping, QLatin1String key)
+{
+    for (const auto& [name, value] : mapping.Extras) {
+        if (name.compare(key, Qt::CaseInsensitive) == 0)
+            return value.trimmed();
+    }
+    return QString();
+}
+
+// Sets key to value in place, or drops it when value is empty, so a mapping
+// keeps the order of its newer keys through an edit. A value that means the
+// same as the file's ("hold", "080") stays as the file has it.
+void setExtra(ButtonMapping& mapping, QLatin1String key, const QString& value)
+{
+    auto it = std::find_if(mapping.Extras.begin(), mapping.Extras.end(), [key](const auto& e) {
+        return e.first.compare(key, Qt::CaseInsensitive) == 0;
+    });
+    if (it == mapping.Extras.end()) {
+        if (!value.isEmpty())
+            mapping.Extras.append({key, value});
+        return;
+    }
+    bool wasNumber = false;
+    bool isNumber = false;
+    const QString was = it->second.trimmed();
+    if (was.compare(value, Qt::CaseInsensitive) == 0 ||
+        (was.toInt(&wasNumber) == value.toInt(&isNumber) && wasNumber && isNumber))
+        return;
+    if (value.isEmpty())
+        mapping.Extras.erase(it);
+    else
+        it->second = value;
+}
+
+QSpinBox* msBox(const char* name, int maximum, const QString& hint, QWidget* parent)
+{
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setRange(0, maximum);
+    box->setSuffix(QStringLiteral(" ms"));
+    box->setSpecialValueText(QStringLiteral("Default"));
+    box->setToolTip(hint);
+    return box;
+}
 } // namespace
 
 ButtonsPage::ButtonsPage(Template& doc, QTabWidget* pages, TfrmSelect* frmSelect, int& currentMode)
@@ -80,19 +131,60 @@ ButtonsPage::ButtonsPage(Template& doc, QTabWidget* pages, TfrmSelect* frmSelect
         keys->addWidget(key, row, column * 2 + 1);
     }
     layout->addLayout(keys, 5, 0);
-    // Tab follows the work on a button: what it does, Repeat, the keystrokes.
-    QWidget* chain[] = {txtButtonPurpose, cmbRepeat, txtKey[0], txtKey[1],       txtKey[2],
-                        txtKey[3],        txtKey[4], txtKey[5], lstButtonSummary};
+
+    cmbAction = new QComboBox(group);
+    cmbAction->setObjectName(QStringLiteral("cmbAction"));
+    cmbAction->setToolTip(QStringLiteral("Tap strikes the keystrokes once, Hold keeps them down "
+                                         "while the button is held, Toggle until it is pressed "
+                                         "again, Turbo strikes them again and again; Mode and "
+                                         "Layer change the mode"));
+    cmbAction->addItems({QStringLiteral("Tap"), QStringLiteral("Hold"), QStringLiteral("Toggle"),
+                         QStringLiteral("Turbo"), QStringLiteral("Mode"), QStringLiteral("Layer")});
+    cmbActionMode = new QComboBox(group);
+    cmbActionMode->setObjectName(QStringLiteral("cmbActionMode"));
+    cmbActionMode->setToolTip(
+        QStringLiteral("The mode Mode switches to, and Layer holds while the button is held"));
+    for (int n = 1; n <= MaxModes; ++n)
+        cmbActionMode->addItem(QString::number(n));
+    spnRate = msBox("spnRate", 2000,
+                    QStringLiteral("Time between two strikes of Turbo, and of a repeating Tap "
+                                   "(default 80 ms)"),
+                    group);
+    spnPressMs = msBox("spnPressMs", 1000,
+                       QStringLiteral("How long each struck key stays down, for games that "
+                                      "miss a key struck too fast"),
+                       group);
+    spnGapMs =
+        msBox("spnGapMs", 1000, QStringLiteral("Time between two keystrokes of a tap"), group);
+    auto* actionRow = new QGridLayout;
+    const std::pair<const char*, QWidget*> actionFields[] = {{"Action:", cmbAction},
+                                                             {"To Mode:", cmbActionMode},
+                                                             {"Rate:", spnRate},
+                                                             {"Press:", spnPressMs},
+                                                             {"Gap:", spnGapMs}};
+    for (int i = 0; i < int(std::size(actionFields)); ++i) {
+        actionRow->addWidget(new QLabel(QLatin1String(actionFields[i].first), group), 0, i);
+        actionRow->addWidget(actionFields[i].second, 1, i);
+    }
+    layout->addLayout(actionRow, 6, 0);
+    connect(cmbAction, &QComboBox::currentIndexChanged, this, &ButtonsPage::EnableActionFields);
+    connect(cmbRepeat, &QComboBox::currentIndexChanged, this, &ButtonsPage::EnableActionFields);
+
+    // Tab follows the work on a button: what it does, Repeat, the keystrokes,
+    // then how they act.
+    QWidget* chain[] = {txtButtonPurpose, cmbRepeat,  txtKey[0], txtKey[1],       txtKey[2],
+                        txtKey[3],        txtKey[4],  txtKey[5], cmbAction,       cmbActionMode,
+                        spnRate,          spnPressMs, spnGapMs,  lstButtonSummary};
     for (size_t i = 1; i < std::size(chain); ++i)
         setTabOrder(chain[i - 1], chain[i]);
     auto* modeRow = new QHBoxLayout;
     modeRow->addWidget(new QLabel(QStringLiteral("Current Mode:"), group));
     modeRow->addWidget(cmbMode, 1);
     layout->addLayout(modeRow, 0, 1);
-    layout->addWidget(lstButtonSummary, 1, 1, 6, 1);
-    layout->setRowStretch(6, 1);
+    layout->addWidget(lstButtonSummary, 1, 1, 7, 1);
+    layout->setRowStretch(7, 1);
     lblNoJoystickButtons = NoJoystickLabel("lblNoJoystickButtons", group);
-    layout->addWidget(lblNoJoystickButtons, 7, 0, 1, -1);
+    layout->addWidget(lblNoJoystickButtons, 8, 0, 1, -1);
     layout->setColumnStretch(0, 3);
     layout->setColumnStretch(1, 2);
 
@@ -116,6 +208,7 @@ void ButtonsPage::PageShown()
 {
     FillModeList();
     RefreshModeNames();
+    EnableActionFields();
     if (!txtButtonId->text().isEmpty()) {
         // A button deleted on the Identify page meanwhile is not shown.
         if (IdentifiedIndex(txtButtonId->text()) < 0)
@@ -183,6 +276,65 @@ void ButtonsPage::ClearMappingFields()
     txtButtonPurpose->clear();
     for (QLineEdit* key : txtKey)
         key->clear();
+    LoadAction({});
+}
+
+bool ButtonsPage::Gamepad() const
+{
+    for (const auto& [key, value] : doc_.GlobalExtras) {
+        if (key == u"INPUTS")
+            return value.trimmed().compare(u"SEPARATE", Qt::CaseInsensitive) == 0;
+    }
+    return false;
+}
+
+void ButtonsPage::LoadAction(const ButtonMapping& mapping)
+{
+    const int action = int(Actions.indexOf(extraOf(mapping, QLatin1String("ACTION")).toUpper()));
+    cmbAction->setCurrentIndex(std::max(action, 0));
+    const int mode = extraOf(mapping, QLatin1String("MODE")).toInt();
+    cmbActionMode->setCurrentIndex(mode >= 1 && mode <= MaxModes ? mode - 1 : 0);
+    spnRate->setValue(extraOf(mapping, QLatin1String("RATE")).toInt());
+    spnPressMs->setValue(extraOf(mapping, QLatin1String("PRESS_MS")).toInt());
+    spnGapMs->setValue(extraOf(mapping, QLatin1String("GAP_MS")).toInt());
+    EnableActionFields();
+}
+
+void ButtonsPage::SaveAction(ButtonMapping& mapping) const
+{
+    const int action = cmbAction->currentIndex();
+    // A plain tap writes none of the newer keys, as templates did before
+    // them; a TAP the file spells out stays.
+    const QString tap =
+        extraOf(mapping, QLatin1String("ACTION")).toUpper() == Actions[0] ? Actions[0] : QString();
+    setExtra(mapping, QLatin1String("ACTION"), action > 0 ? Actions[action] : tap);
+    setExtra(mapping, QLatin1String("MODE"),
+             cmbActionMode->isEnabled() ? QString::number(cmbActionMode->currentIndex() + 1)
+                                        : QString());
+    // A timing the action does not use is left as the file has it.
+    const std::pair<QLatin1String, const QSpinBox*> timings[] = {
+        {QLatin1String("RATE"), spnRate},
+        {QLatin1String("PRESS_MS"), spnPressMs},
+        {QLatin1String("GAP_MS"), spnGapMs}};
+    for (const auto& [key, box] : timings) {
+        if (box->isEnabled())
+            setExtra(mapping, key, box->value() > 0 ? QString::number(box->value()) : QString());
+    }
+}
+
+void ButtonsPage::EnableActionFields()
+{
+    // Mode and Layer play only in a gamepad template; one read from a file
+    // elsewhere stays shown, and saved, as it is.
+    const int action = cmbAction->currentIndex();
+    auto* items = qobject_cast<QStandardItemModel*>(cmbAction->model());
+    for (int i = 4; items && i < 6; ++i)
+        items->item(i)->setEnabled(Gamepad() || action == i);
+    const bool taps = action == 0 || action == 3; // Tap, Turbo
+    cmbActionMode->setEnabled(action >= 4);
+    spnRate->setEnabled(action == 3 || (action == 0 && cmbRepeat->currentIndex() != 0));
+    spnPressMs->setEnabled(taps);
+    spnGapMs->setEnabled(taps);
 }
 
 void ButtonsPage::LoadMappingFields(const QString& buttonId)
@@ -196,6 +348,7 @@ void ButtonsPage::LoadMappingFields(const QString& buttonId)
         txtButtonPurpose->setText(mapping.Purpose);
         for (int k = 0; k < MaxSlots; ++k)
             txtKey[size_t(k)]->setText(mapping.Keystrokes[size_t(k)]);
+        LoadAction(mapping);
         break;
     }
 }
@@ -223,7 +376,9 @@ void ButtonsPage::AddOrModifyMapping()
         txtButtonId->setFocus();
         return;
     }
-    if (std::all_of(txtKey.begin(), txtKey.end(),
+    // Mode and Layer change the mode and need no keystroke.
+    if (cmbAction->currentIndex() < 4 &&
+        std::all_of(txtKey.begin(), txtKey.end(),
                     [](const QLineEdit* key) { return key->text().isEmpty(); })) {
         ShowMessage(QMessageBox::Information, Information,
                     QStringLiteral("You must specify a keystroke"));
@@ -237,11 +392,12 @@ void ButtonsPage::AddOrModifyMapping()
         return;
     }
     QApplication::beep();
-    // A modified mapping keeps its newer keys (ACTION, RATE…), which this
-    // page does not show.
+    // A modified mapping keeps the newer keys this page does not show (TEXT,
+    // _CHAR…); those it shows are written from its fields.
     ButtonMapping mapping;
     if (i >= 0)
         mapping.Extras = CurrentMappings()[i].Extras;
+    SaveAction(mapping);
     mapping.ButtonId = id;
     mapping.Purpose = txtButtonPurpose->text();
     mapping.Repeat = cmbRepeat->currentIndex() != 0;
@@ -303,6 +459,7 @@ void ButtonsPage::lstButtonSummaryClick()
     cmbRepeat->setCurrentIndex(mapping.Repeat ? 1 : 0);
     for (int k = 0; k < MaxSlots; ++k)
         txtKey[size_t(k)]->setText(mapping.Keystrokes[size_t(k)]);
+    LoadAction(mapping);
 }
 
 void ButtonsPage::lstButtonSummaryExit()

@@ -5,6 +5,7 @@
 #include <array>
 
 class QComboBox;
+class QSpinBox;
 
 namespace corv::editor
 {
@@ -21,6 +22,13 @@ struct ButtonsControls {
     std::array<QLineEdit*, MaxSlots> txtKey{}; // txtKey1..txtKey6
     QListWidget* lstButtonSummary = nullptr;
     QLabel* lblNoJoystickButtons = nullptr;
+    // What the keystrokes do while the button is held, and their timing;
+    // each is enabled only where it applies. 0 in a spin box is the default.
+    QComboBox* cmbAction = nullptr;     // Tap, Hold, Toggle, Turbo (+ Mode, Layer)
+    QComboBox* cmbActionMode = nullptr; // the mode of Mode and Layer
+    QSpinBox* spnRate = nullptr;        // ms between sends of Turbo and Repeat
+    QSpinBox* spnPressMs = nullptr;     // ms each tapped key stays down
+    QSpinBox* spnGapMs = nullptr;       // ms between the slots of a tap
 };
 
 // The keystrokes of an identified button in the mode being programmed.
@@ -62,6 +70,11 @@ protected:
 
 private:
     void EmptyButtonFields();
+    // The action controls from a mapping's newer keys, and back.
+    void LoadAction(const ButtonMapping& mapping);
+    void SaveAction(ButtonMapping& mapping) const;
+    void EnableActionFields();
+    bool Gamepad() const;
     QList<ButtonMapping>& CurrentMappings() { return doc_.Mappings[size_t(currentMode_ - 1)]; }
 
     int& currentMode_;

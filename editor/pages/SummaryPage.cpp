@@ -44,7 +44,7 @@ void SummaryPage::BuildCompleteSummary(const QString& fileName)
     if (doc_.IdentifiedButtons.isEmpty())
         return;
     lstCompleteSummary->clear();
-    lstCompleteSummary->addItems(BuildSummaryLines(doc_, fileName));
+    lstCompleteSummary->addItems(BuildSummaryLines(doc_, fileName) + BuildKeyLines(doc_));
 }
 
 void SummaryPage::PrintCompleteSummary()

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QToolTip>
 #include <QtTest>
@@ -45,6 +47,8 @@ private slots:
     void pickWindow_data();
     void pickWindow();
     void pickWindowButton();
+    void actionFields_data();
+    void actionFields();
 
 private:
     // A document with something in every part.
@@ -422,6 +426,76 @@ void TestPages::pickWindowButton()
     QTRY_COMPARE(frm->btnPickWindow->text(), QStringLiteral("Pick a window"));
     QCOMPARE(frm->lblPickWindow->text(),
              QStringLiteral("No window of another program was clicked."));
+}
+
+void TestPages::actionFields_data()
+{
+    // Mapping 1's newer keys in the file; the action chosen (-1: as loaded),
+    // Repeat and the rate typed (-1: as loaded); the fields then enabled
+    // ("modes": Mode and Layer can be chosen); its newer keys once added.
+    QTest::addColumn<QByteArray>("extras");
+    QTest::addColumn<bool>("gamepad");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<bool>("repeat");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<QString>("enabled");
+    QTest::addColumn<QStringList>("saved");
+    QTest::newRow("a repeating tap takes a rate")
+        << QByteArray() << false << 0 << true << 120 << "rate press gap" << QStringList{"RATE=120"};
+    QTest::newRow("hold has no timing, and the file's stays")
+        << QByteArray("BUTTON1_PRESS_MS=30\n") << false << 1 << false << 0 << ""
+        << QStringList{"PRESS_MS=30", "ACTION=HOLD"};
+    QTest::newRow("a layer needs no keystroke")
+        << QByteArray() << true << 5 << false << -1 << "mode modes"
+        << QStringList{"ACTION=LAYER", "MODE=1"};
+    QTest::newRow("kept as the file spells it")
+        << QByteArray("BUTTON1_ACTION=turbo\nBUTTON1_TEXT=x\nBUTTON1_RATE=0100\n") << true << -1
+        << false << -1 << "rate press gap modes"
+        << QStringList{"ACTION=turbo", "RATE=0100", "TEXT=x"};
+}
+
+void TestPages::actionFields()
+{
+    QFETCH(QByteArray, extras);
+    QFETCH(bool, gamepad);
+    QFETCH(int, action);
+    QFETCH(bool, repeat);
+    QFETCH(int, rate);
+    QFETCH(QString, enabled);
+    QFETCH(QStringList, saved);
+    QTemporaryDir dir;
+    const QByteArray id = gamepad ? "B1" : "1";
+    frm->OpenTemplatePath(corv::test::writeFile(
+        dir.filePath("a.joy"), "[IDENTIFIED BUTTONS]\nNUMBER=1\n1=" + id +
+                                   ",Fire\n[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\nMODES=1\n"
+                                   "BUTTONS=1\n" +
+                                   (gamepad ? "INPUTS=SEPARATE\n" : "") + "[MAPPING]\nBUTTON1=" +
+                                   id + "\n[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n" + extras));
+    QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
+    showPage(frm->tabButtons);
+    frm->ShowPressOnButtonsPage(id);
+    if (action >= 0)
+        frm->cmbAction->setCurrentIndex(action);
+    frm->cmbRepeat->setCurrentIndex(repeat ? 1 : 0);
+    if (rate >= 0)
+        frm->spnRate->setValue(rate);
+    if (action >= 4)
+        frm->txtKey[0]->clear();
+    const auto* items = qobject_cast<QStandardItemModel*>(frm->cmbAction->model());
+    const QString shown = QStringList{frm->spnRate->isEnabled() ? "rate" : QString(),
+                                      frm->spnPressMs->isEnabled() ? "press" : "",
+                                      frm->spnGapMs->isEnabled() ? "gap" : "",
+                                      frm->cmbActionMode->isEnabled() ? "mode" : "",
+                                      items->item(5)->isEnabled() ? "modes" : ""}
+                              .join(u' ')
+                              .simplified();
+    QCOMPARE(shown, enabled);
+    frm->btnAddClick();
+    QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
+    QStringList extrasAfter;
+    for (const auto& [key, value] : frm->Doc.Mappings[0].value(0).Extras)
+        extrasAfter << key + u'=' + value;
+    QCOMPARE(extrasAfter, saved);
 }
 
 QTEST_MAIN(TestPages)

@@ -27,6 +27,8 @@ private slots:
     void identifiedButNothingMapped();
     void mappingLines();
     void switchLinesUseCurrentDescriptions();
+    void keyLines_data();
+    void keyLines();
 };
 
 void tst_Summary::flightExample()
@@ -103,6 +105,52 @@ void tst_Summary::switchLinesUseCurrentDescriptions()
 
     t.ModeSwitchButton = QStringLiteral("16"); // not identified
     QCOMPARE(BuildSummaryLines(t, QString()).at(3), QStringLiteral("Mode Switch Button:\t"));
+}
+
+// One mapping: "ButtonId|keys, comma-separated|EXTRA=value;...".
+void tst_Summary::keyLines_data()
+{
+    QTest::addColumn<QStringList>("mode1");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("nothing mapped") << QStringList{} << QStringList{};
+    QTest::newRow("by number, repeat and characters")
+        << QStringList{"16|Ctrl + a,x|1_CHAR=U+00E9;RATE=120", "2|F1|", "4|b|REPEAT"}
+        << QStringList{"Keys:",         "", "Mode 1: Walk", "Two\tF1", "Four\tb  -  REPEAT",
+                       "Sixteen\té, x", ""};
+    QTest::newRow("gamepad inputs, chords and actions")
+        << QStringList{"B3|Space|ACTION=TURBO;RATE=100;PRESS_MS=30", "AXIS1_NEG|Left|ACTION=hold",
+                       "B1+B2|Esc|GAP_MS=20", "B1||TEXT=#pray\\n", "B6||ACTION=LAYER;MODE=2"}
+        << QStringList{"Keys:",
+                       "",
+                       "Mode 1: Walk",
+                       "\t\"#pray\\n\"",
+                       "\tEsc  -  (20 ms between keys)",
+                       "\tSpace  -  TURBO every 100 ms (keys down 30 ms)",
+                       "\t  -  LAYER 2",
+                       "\tLeft  -  HOLD",
+                       ""};
+}
+
+void tst_Summary::keyLines()
+{
+    QFETCH(QStringList, mode1);
+    QFETCH(QStringList, expected);
+    Template t;
+    t.ModeNames[0] = QStringLiteral("Walk");
+    t.IdentifiedButtons = {{"2", "Two"}, {"4", "Four"}, {"16", "Sixteen"}};
+    for (const QString& spec : mode1) {
+        const QStringList parts = spec.split(u'|');
+        ButtonMapping m{parts[0], QStringLiteral("purpose"), parts[2] == u"REPEAT", {}};
+        const QStringList keys = parts[1].split(u',', Qt::SkipEmptyParts);
+        for (qsizetype k = 0; k < keys.size(); ++k)
+            m.Keystrokes[size_t(k)] = keys[k];
+        for (const QString& e : parts[2].split(u';', Qt::SkipEmptyParts)) {
+            if (e != u"REPEAT")
+                m.Extras.append({e.section(u'=', 0, 0), e.section(u'=', 1)});
+        }
+        t.Mappings[0] << m;
+    }
+    QCOMPARE(BuildKeyLines(t), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_Summary)
