@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -156,17 +157,13 @@ ButtonsPage::ButtonsPage(Template& doc, QTabWidget* pages, TfrmSelect* frmSelect
                        group);
     spnGapMs =
         msBox("spnGapMs", 1000, QStringLiteral("Time between two keystrokes of a tap"), group);
-    auto* actionRow = new QGridLayout;
-    const std::pair<const char*, QWidget*> actionFields[] = {{"Action:", cmbAction},
-                                                             {"To Mode:", cmbActionMode},
-                                                             {"Rate:", spnRate},
-                                                             {"Press:", spnPressMs},
-                                                             {"Gap:", spnGapMs}};
-    for (int i = 0; i < int(std::size(actionFields)); ++i) {
-        actionRow->addWidget(new QLabel(QLatin1String(actionFields[i].first), group), 0, i);
-        actionRow->addWidget(actionFields[i].second, 1, i);
-    }
-    layout->addLayout(actionRow, 6, 0);
+    // Under the list, which the page's width leaves no room beside.
+    auto* actionForm = new QFormLayout;
+    actionForm->addRow(QStringLiteral("Action:"), cmbAction);
+    actionForm->addRow(QStringLiteral("To Mode:"), cmbActionMode);
+    actionForm->addRow(QStringLiteral("Rate:"), spnRate);
+    actionForm->addRow(QStringLiteral("Press:"), spnPressMs);
+    actionForm->addRow(QStringLiteral("Gap:"), spnGapMs);
     connect(cmbAction, &QComboBox::currentIndexChanged, this, &ButtonsPage::EnableActionFields);
     connect(cmbRepeat, &QComboBox::currentIndexChanged, this, &ButtonsPage::EnableActionFields);
 
@@ -181,7 +178,8 @@ ButtonsPage::ButtonsPage(Template& doc, QTabWidget* pages, TfrmSelect* frmSelect
     modeRow->addWidget(new QLabel(QStringLiteral("Current Mode:"), group));
     modeRow->addWidget(cmbMode, 1);
     layout->addLayout(modeRow, 0, 1);
-    layout->addWidget(lstButtonSummary, 1, 1, 7, 1);
+    layout->addWidget(lstButtonSummary, 1, 1, 5, 1);
+    layout->addLayout(actionForm, 6, 1);
     layout->setRowStretch(7, 1);
     lblNoJoystickButtons = NoJoystickLabel("lblNoJoystickButtons", group);
     layout->addWidget(lblNoJoystickButtons, 8, 0, 1, -1);
