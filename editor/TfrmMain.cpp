@@ -7,6 +7,7 @@
 #include "editor/TemplateStore.h"
 #include "editor/TfrmSelect.h"
 #include "editor/ToolbarButton.h"
+#include "engine/InputCapture.h"
 #include "platform/Joystick.h"
 #include "template/TemplateFile.h"
 #include "widgets/TExplorerButton.h"
@@ -43,7 +44,8 @@ const QString Error = QStringLiteral("Error");
 
 TfrmMain::TfrmMain(Joystick* joystick, QWidget* parent)
     : QWidget(parent), pnlToolbar(new QWidget(this)), pagMain(new QTabWidget(this)),
-      Timer1(new QTimer(this)), joystick_(joystick), hints_(new HintSwitch(this, this))
+      Timer1(new QTimer(this)), joystick_(joystick), inputs_(new InputCapture(joystick, this)),
+      hints_(new HintSwitch(this, this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Corvane"));
@@ -59,13 +61,7 @@ TfrmMain::TfrmMain(Joystick* joystick, QWidget* parent)
     buildToolbar();
     pagMain->setObjectName(QStringLiteral("pagMain"));
     pagMain->setGeometry(0, 48, 529, 469 - 48);
-    // All eight tabs in one row, without scroll buttons.
-    pagMain->setStyleSheet(QStringLiteral(
-        "QTabBar::tab { padding: 3px 6px; margin-right: 1px; border: 1px solid palette(mid);"
-        " border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px;"
-        " background: palette(button); }"
-        "QTabBar::tab:selected { background: palette(window); margin-bottom: -1px; }"
-        "QTabBar::tab:!selected { margin-top: 2px; }"));
+    pagMain->setStyleSheet(EditorPage::TabBarStyle());
     // Made before the pages, whose keystroke fields it fills.
     frmSelect = new TfrmSelect(this);
     buildPages();
@@ -79,6 +75,9 @@ TfrmMain::TfrmMain(Joystick* joystick, QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
     if (joystick_)
         connect(joystick_, &Joystick::buttonDown, this, &TfrmMain::JoyButtonDown);
+    // A gamepad template names its inputs and chords, from the joystick's events.
+    connect(inputs_, &InputCapture::Captured, this,
+            [this](InputMask inputs) { ShowPress(InputMaskName(inputs)); });
     tmrCapture = new QTimer(this);
     tmrCapture->setObjectName(QStringLiteral("tmrCapture"));
     tmrCapture->setInterval(CaptureRetryInterval);
@@ -275,7 +274,7 @@ void TfrmMain::tmrCaptureTimer()
     tmrCapture->stop();
     withoutJoystick_ = false;
     joystick_->poll();
-    joystick_->setMessagesWanted(!Doc.DigitalDevice);
+    ShowDeviceType();
     for (EditorPage* page : pages_)
         page->ShowJoystickMissing(false);
 }
@@ -287,7 +286,7 @@ QString TfrmMain::ButtonIdText(uint32_t number)
 
 void TfrmMain::Timer1Timer()
 {
-    if (PollBusy || !Doc.DigitalDevice)
+    if (PollBusy || !Doc.DigitalDevice || Doc.SeparateInputs())
         return;
     // Pending events run first, so the joystick's state is current. Not the
     // user's input: a box opened from inside this tick would stop the
@@ -358,9 +357,9 @@ QStringList TfrmMain::Lines(const QListWidget* list)
 
 void TfrmMain::ResetTemplate()
 {
-    const bool digital = Doc.DigitalDevice;
+    const DeviceType type = DeviceTypeOf(Doc);
     Doc = Template();
-    Doc.DigitalDevice = digital;
+    SetDeviceType(Doc, type);
     PollBusy = false;
     ButtonHeld = false;
     CurrentMode = 1;
@@ -441,7 +440,7 @@ void TfrmMain::ExplorerButton1Click()
         return;
     ResetTemplate();
     typePage_->DisableDeviceTypeChoice();
-    Doc.DigitalDevice = true;
+    SetDeviceType(Doc, DeviceType::Digital);
     ShowDeviceType();
     typePage_->EnableDeviceTypeChoice();
     MarkSaved({});
@@ -450,8 +449,15 @@ void TfrmMain::ExplorerButton1Click()
 void TfrmMain::ShowDeviceType()
 {
     typePage_->ShowDocument();
-    if (joystick_)
+    const bool gamepad = Doc.SeparateInputs();
+    if (joystick_) {
         joystick_->setMessagesWanted(!Doc.DigitalDevice);
+        joystick_->setEventsWanted(gamepad);
+    }
+    inputs_->SetActive(
+        gamepad && !withoutJoystick_,
+        Doc.GlobalNumber(QStringLiteral("CHORD_MS"), RuntimeTemplate::DefaultChordMs),
+        Doc.GlobalNumber(QStringLiteral("AXIS_THRESHOLD"), RuntimeTemplate::DefaultAxisThreshold));
     DocumentChanged();
 }
 
@@ -498,17 +504,14 @@ void TfrmMain::MarkSaved(const QByteArray& bytes)
     DocumentChanged();
 }
 
-void TfrmMain::ChangeDeviceType(bool digital)
+void TfrmMain::ChangeDeviceType(DeviceType type)
 {
-    if (Doc.DigitalDevice == digital)
+    const DeviceType was = DeviceTypeOf(Doc);
+    if (was == type)
         return;
     typePage_->DisableDeviceTypeChoice();
-    const QString text =
-        digital
-            ? QStringLiteral("Changing from Analog to Digital will clear all settings. Continue?")
-            : QStringLiteral("Changing from Digital to Analog will clear all settings. Continue?");
-    if (ConfirmLosingChanges(QMessageBox::Warning, Warning, text)) {
-        Doc.DigitalDevice = digital;
+    if (ConfirmLosingChanges(QMessageBox::Warning, Warning, ChangeWarning(was, type))) {
+        SetDeviceType(Doc, type);
         ResetTemplate();
     }
     ShowDeviceType();

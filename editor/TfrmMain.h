@@ -24,6 +24,7 @@ class QTimer;
 namespace corv
 {
 class FocusService;
+class InputCapture;
 class Joystick;
 class TExplorerButton;
 } // namespace corv
@@ -179,7 +180,7 @@ private:
     void ShowDeviceType();
     // Puts every document value into its control.
     void ShowDocument();
-    void ChangeDeviceType(bool digital);
+    void ChangeDeviceType(DeviceType type);
 
     QList<EditorPage*> pages_;
     DescriptionPage* descriptionPage_;
@@ -187,6 +188,7 @@ private:
     ButtonsPage* buttonsPage_;
     SummaryPage* summaryPage_;
     Joystick* joystick_;
+    InputCapture* inputs_;
     HintSwitch* hints_;
     bool closeAsked_ = false;
     bool withoutJoystick_ = false; // editing goes on while none is captured

@@ -3,10 +3,8 @@
 #include "engine/DispatchEngine.h"
 #include "runtime/Messages.h"
 #include "template/Inputs.h"
-#include "template/RuntimeTemplate.h"
 
 #include <QTextStream>
-#include <array>
 
 namespace corv
 {
@@ -17,19 +15,16 @@ ButtonWatch::ButtonWatch(Joystick* joystick, QTextStream& out, QObject* parent)
 }
 
 ButtonWatch::ButtonWatch(Joystick* joystick, QTextStream& out, QTextStream& inputs, QObject* parent)
-    : QObject(parent), joystick_(joystick), out_(out), inputs_(inputs)
+    : QObject(parent), joystick_(joystick), out_(out), inputs_(inputs), capture_(joystick)
 {
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &ButtonWatch::Poll);
     connect(joystick_, &Joystick::buttonDown, this, &ButtonWatch::buttonDown);
-    connect(joystick_, &Joystick::joyEvent, this, &ButtonWatch::joyEvent);
-    chordTimer_.setSingleShot(true);
-    chordTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&chordTimer_, &QTimer::timeout, this, &ButtonWatch::writeChord);
     // The player's defaults, which is what a template without thresholds gets.
-    std::array<int32_t, MaxAxes> thresholds;
-    thresholds.fill(RuntimeTemplate::DefaultAxisThreshold);
-    state_.setThresholds(thresholds, RuntimeTemplate::AxisHysteresis);
+    capture_.SetActive(true);
+    connect(&capture_, &InputCapture::Captured, this, [this](InputMask inputs) {
+        inputs_ << "corvplay: input " << InputMaskName(inputs) << Qt::endl;
+    });
 }
 
 bool ButtonWatch::Start()
@@ -75,29 +70,6 @@ QString ButtonWatch::DescribeMessage(uint32_t wParam)
 void ButtonWatch::buttonDown(uint32_t wParam)
 {
     write(DescribeMessage(wParam));
-}
-
-void ButtonWatch::joyEvent(const JoyEvent& event)
-{
-    // A hat may turn two directions on at once (a diagonal).
-    InputMask pressed = 0;
-    state_.apply(event, event.kind == JoyEvent::Axis ? joystick_->axisRest(event.index) : 0,
-                 [&pressed](int input, bool on) {
-                     if (on)
-                         pressed |= inputBit(input);
-                 });
-    if (pressed == 0)
-        return;
-    if (chord_ == 0)
-        chordTimer_.start(ChordMs);
-    chord_ |= pressed;
-}
-
-void ButtonWatch::writeChord()
-{
-    if (chord_ != 0)
-        inputs_ << "corvplay: input " << InputMaskName(chord_) << Qt::endl;
-    chord_ = 0;
 }
 
 void ButtonWatch::write(const QString& line)

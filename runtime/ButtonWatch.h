@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/InputState.h"
+#include "engine/InputCapture.h"
 #include "platform/Joystick.h"
 #include "template/Inputs.h"
 
@@ -20,13 +20,11 @@ namespace corv
 // (INPUTS=SEPARATE) template uses go to a stream of their own, standard
 // error unless given, so that standard output keeps its lines as they were:
 // "corvplay: input B3", "corvplay: input AXIS2_NEG", and a chord pressed
-// within ChordMs as "corvplay: input B1+B2".
+// within the chord window as "corvplay: input B1+B2".
 class ButtonWatch : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int ChordMs = 50;
-
     ButtonWatch(Joystick* joystick, QTextStream& out, QObject* parent = nullptr);
     ButtonWatch(Joystick* joystick, QTextStream& out, QTextStream& inputs,
                 QObject* parent = nullptr);
@@ -43,8 +41,6 @@ public:
 
 private:
     void buttonDown(uint32_t wParam);
-    void joyEvent(const JoyEvent& event);
-    void writeChord();
     void write(const QString& line);
 
     Joystick* joystick_;
@@ -53,11 +49,7 @@ private:
     QTextStream& inputs_;
     QTimer timer_;
     JoyInfo last_;
-    // Inputs down now, as the player sees them, and those pressed since the
-    // chord window opened.
-    InputState state_;
-    InputMask chord_ = 0;
-    QTimer chordTimer_;
+    InputCapture capture_;
 };
 
 } // namespace corv

@@ -55,6 +55,35 @@ struct Template {
     // The newer GLOBAL keys as read (INPUTS, CHORD_MS…), kept through a save.
     QList<std::pair<QString, QString>> GlobalExtras;
 
+    // A gamepad template (INPUTS=SEPARATE): each input, stick side and
+    // trigger acts on its own, and ButtonIds are input names (B3, B1+B2).
+    bool SeparateInputs() const
+    {
+        for (const auto& [key, value] : GlobalExtras) {
+            if (key == QLatin1String("INPUTS"))
+                return value.trimmed().compare(QLatin1String("SEPARATE"), Qt::CaseInsensitive) == 0;
+        }
+        return false;
+    }
+    void SetSeparateInputs(bool on)
+    {
+        GlobalExtras.removeIf(
+            [](const auto& extra) { return extra.first == QLatin1String("INPUTS"); });
+        if (on)
+            GlobalExtras.prepend({QStringLiteral("INPUTS"), QStringLiteral("SEPARATE")});
+    }
+    // The newer GLOBAL number key, or fallback when it is missing or not a number.
+    int GlobalNumber(const QString& key, int fallback) const
+    {
+        for (const auto& [name, value] : GlobalExtras) {
+            bool ok = false;
+            const int n = value.trimmed().toInt(&ok);
+            if (name == key && ok)
+                return n;
+        }
+        return fallback;
+    }
+
     // "Mode 1" .. "Mode 5".
     static QString DefaultModeName(int mode) { return QStringLiteral("Mode %1").arg(mode); }
     // The name of mode 1..5 as it is shown and saved: an empty name stands

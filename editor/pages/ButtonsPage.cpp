@@ -277,15 +277,6 @@ void ButtonsPage::ClearMappingFields()
     LoadAction({});
 }
 
-bool ButtonsPage::Gamepad() const
-{
-    for (const auto& [key, value] : doc_.GlobalExtras) {
-        if (key == u"INPUTS")
-            return value.trimmed().compare(u"SEPARATE", Qt::CaseInsensitive) == 0;
-    }
-    return false;
-}
-
 void ButtonsPage::LoadAction(const ButtonMapping& mapping)
 {
     const int action = int(Actions.indexOf(extraOf(mapping, QLatin1String("ACTION")).toUpper()));
@@ -327,7 +318,7 @@ void ButtonsPage::EnableActionFields()
     const int action = cmbAction->currentIndex();
     auto* items = qobject_cast<QStandardItemModel*>(cmbAction->model());
     for (int i = 4; items && i < 6; ++i)
-        items->item(i)->setEnabled(Gamepad() || action == i);
+        items->item(i)->setEnabled(doc_.SeparateInputs() || action == i);
     const bool taps = action == 0 || action == 3; // Tap, Turbo
     cmbActionMode->setEnabled(action >= 4);
     spnRate->setEnabled(action == 3 || (action == 0 && cmbRepeat->currentIndex() != 0));

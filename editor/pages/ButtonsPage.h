@@ -74,7 +74,6 @@ private:
     void LoadAction(const ButtonMapping& mapping);
     void SaveAction(ButtonMapping& mapping) const;
     void EnableActionFields();
-    bool Gamepad() const;
     QList<ButtonMapping>& CurrentMappings() { return doc_.Mappings[size_t(currentMode_ - 1)]; }
 
     int& currentMode_;

@@ -13,7 +13,15 @@ struct TypeControls {
     QWidget* tabType = nullptr; // the page
     QRadioButton* rbDigital = nullptr;
     QRadioButton* rbAnalogue = nullptr;
+    QRadioButton* rbGamepad = nullptr;
 };
+
+// The three kinds of template; Gamepad is a digital one with INPUTS=SEPARATE.
+enum class DeviceType { Analog, Digital, Gamepad };
+DeviceType DeviceTypeOf(const Template& doc);
+void SetDeviceType(Template& doc, DeviceType type);
+// "Changing from Digital to Analog will clear all settings. Continue?"
+QString ChangeWarning(DeviceType from, DeviceType to);
 
 // The device type. A change empties the template, which the window holding
 // the document asks about: the page only says which type was chosen.
@@ -27,12 +35,13 @@ public:
     void ShowDocument() override;
     void rbDigitalClick();
     void rbAnalogueClick();
+    void rbGamepadClick();
     void DisableDeviceTypeChoice();
     void EnableDeviceTypeChoice();
 
 signals:
-    // A type other than the document's was chosen (digital or not).
-    void DeviceTypeChosen(bool digital);
+    // A type other than the document's was chosen.
+    void DeviceTypeChosen(corv::editor::DeviceType type);
 };
 
 } // namespace corv::editor

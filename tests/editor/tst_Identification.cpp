@@ -4,6 +4,7 @@
 #include "EditorTest.h"
 #include "TestFiles.h"
 #include "platform/Platform.h"
+#include "template/RuntimeTemplate.h"
 
 #include <QFile>
 #include <QLabel>
@@ -20,6 +21,8 @@ class TestIdentification : public EditorTest
     Q_OBJECT
 
 private slots:
+    void gamepadNamesInputsAndChords_data();
+    void gamepadNamesInputsAndChords();
     void cleanup()
     {
         destroyEditor();
@@ -277,6 +280,50 @@ void TestIdentification::samePressOnButtonsPageResetsRepeatOnly()
     press(16);
     QVERIFY(frm->txtButtonId->text().isEmpty());
     QVERIFY(frm->txtButtonDesc->text().isEmpty());
+}
+
+void TestIdentification::gamepadNamesInputsAndChords_data()
+{
+    // Events as "button N", "hat BITS", "axis K VALUE"; the identified name.
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("identified");
+    QTest::newRow("a button") << QStringList{"button 3"} << "B3";
+    QTest::newRow("a hat direction") << QStringList{"hat 8"} << "HAT_LEFT";
+    QTest::newRow("a stick past half way") << QStringList{"axis 2 -20000"} << "AXIS2_NEG";
+    QTest::newRow("a stick short of it") << QStringList{"axis 2 -10000"} << "";
+    QTest::newRow("a trigger from its rest") << QStringList{"axis 6 0"} << "AXIS6_POS";
+    QTest::newRow("two together: a chord") << QStringList{"button 2", "button 1"} << "B1+B2";
+}
+
+// The Type page makes a gamepad template, whose presses are named by input.
+void TestIdentification::gamepadNamesInputsAndChords()
+{
+    QFETCH(QStringList, events);
+    QFETCH(QString, identified);
+    createEditor();
+    joystick->rests[5] = -32768; // a trigger rests at one end
+    showPage(frm->tabType);
+    frm->rbGamepad->click();
+    QCOMPARE(lastBox(), "Changing from Digital to Gamepad will clear all settings. Continue?");
+    QVERIFY(frm->Doc.SeparateInputs() && frm->Doc.DigitalDevice && joystick->eventsWanted);
+    showPage(frm->tabIdentify);
+    for (const QString& event : events) {
+        const QStringList w = event.split(u' ');
+        if (w[0] == u"button")
+            joystick->button(w[1].toInt(), true);
+        else if (w[0] == u"hat")
+            joystick->hat(w[1].toInt());
+        else
+            joystick->axis(w[1].toInt(), w[2].toInt());
+    }
+    // Not from the poll, which a gamepad template leaves alone.
+    frm->Timer1Timer();
+    QTest::qWait(2 * RuntimeTemplate::DefaultChordMs);
+    QCOMPARE(frm->txtIdentifyId->text(), identified);
+    // Back to Digital: no events, and no INPUTS key.
+    showPage(frm->tabType);
+    frm->rbDigital->click();
+    QVERIFY(!frm->Doc.SeparateInputs() && !joystick->eventsWanted);
 }
 
 QTEST_MAIN(TestIdentification)
