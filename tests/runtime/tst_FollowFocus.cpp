@@ -48,7 +48,7 @@ private slots:
 private:
     bool start(bool withDefault);
     QString folder() const { return dir.filePath("templates"); }
-    FakeFocusService focus;
+    FakeFocusService focus_;
 };
 
 void TestFollowFocus::init()
@@ -57,9 +57,9 @@ void TestFollowFocus::init()
     QVERIFY(QDir().mkpath(folder()));
     createPlayer();
     frm->AutoFolder = folder();
-    frm->SetFocusService(&focus);
-    focus.isAvailable = true;
-    focus.focus({});
+    frm->SetFocusService(&focus_);
+    focus_.isAvailable = true;
+    focus_.focus({});
 }
 
 void TestFollowFocus::cleanup()
@@ -117,11 +117,11 @@ void TestFollowFocus::switchesWithTheFocus()
     QFETCH(bool, timer);
     QFETCH(QString, hint);
 
-    focus.focus(window(windows.first()));
+    focus_.focus(window(windows.first()));
     QVERIFY(start(withDefault));
     QSignalSpy switched(frm.get(), &TfrmMain::TemplateSwitched);
     for (const QString& w : windows.mid(1))
-        focus.focus(window(w));
+        focus_.focus(window(w));
     QCOMPARE(switched.count(), windows.size() - 1);
 
     QCOMPARE(frm->lblModeString->text(), label);
@@ -143,16 +143,16 @@ void TestFollowFocus::switchesWithTheFocus()
 // focus goes back and forth nothing is left down.
 void TestFollowFocus::nothingStaysDownAcrossSwitches()
 {
-    focus.focus(window("xterm/XTerm/bash"));
+    focus_.focus(window("xterm/XTerm/bash"));
     QVERIFY(start(true));
     joystick->button(1, true);
     QCOMPARE(keys->events, (std::vector<std::pair<int, bool>>{{65, true}}));
-    focus.focus(window("gimp/Gimp/x"));
+    focus_.focus(window("gimp/Gimp/x"));
     QCOMPARE(keys->events.back(), std::make_pair(65, false));
     for (int i = 0; i < 5; ++i) {
-        focus.focus(window("xterm/XTerm/bash"));
+        focus_.focus(window("xterm/XTerm/bash"));
         joystick->button(1, i % 2 == 0);
-        focus.focus(window("gimp/Gimp/x"));
+        focus_.focus(window("gimp/Gimp/x"));
     }
     std::map<int, int> down;
     for (const auto& [vk, isDown] : keys->events)
