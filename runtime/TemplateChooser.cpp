@@ -75,6 +75,15 @@ bool TemplateChooser::Scan(QString* error)
         watcher_.removePaths(watcher_.files());
     for (const QFileInfo& info : files)
         watcher_.addPath(info.absoluteFilePath());
+    // A file written after it was read and before its watch began (while it
+    // is being saved or copied) would go unseen: read the folder once more.
+    for (const QFileInfo& info : files) {
+        const QFileInfo now(info.absoluteFilePath());
+        if (now.lastModified() != info.lastModified() || now.size() != info.size()) {
+            QMetaObject::invokeMethod(this, &TemplateChooser::folderChanged, Qt::QueuedConnection);
+            break;
+        }
+    }
     const bool changed = found != templates_ || fallback != default_;
     templates_ = found;
     default_ = fallback;
