@@ -84,6 +84,21 @@ struct Template {
         return fallback;
     }
 
+    // Sets a newer GLOBAL number key. The file's own spelling stays while it
+    // means the same ("050"), and the default adds no key to a file without it.
+    void SetGlobalNumber(const QString& key, int value, int fallback)
+    {
+        for (auto& [name, text] : GlobalExtras) {
+            bool ok = false;
+            if (name == key && !(text.trimmed().toInt(&ok) == value && ok))
+                text = QString::number(value);
+            if (name == key)
+                return;
+        }
+        if (value != fallback)
+            GlobalExtras.append({key, QString::number(value)});
+    }
+
     // "Mode 1" .. "Mode 5".
     static QString DefaultModeName(int mode) { return QStringLiteral("Mode %1").arg(mode); }
     // The name of mode 1..5 as it is shown and saved: an empty name stands

@@ -1,11 +1,13 @@
 #include "editor/pages/ResponsePage.h"
 
 #include "editor/Summary.h"
+#include "template/RuntimeTemplate.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QSlider>
+#include <QSpinBox>
 
 namespace corv::editor
 {
@@ -40,14 +42,58 @@ ResponsePage::ResponsePage(Template& doc, QTabWidget* pages)
     layout->addWidget(trkResponse, row, 1);
     layout->addWidget(new QLabel(QStringLiteral("Highest"), group), row++, 2);
     layout->addWidget(lblResponseValue, row++, 1);
+
+    // How a gamepad template tells its inputs apart.
+    layout->addWidget(Explanation("GAMEPAD - Buttons pressed within the chord window of each "
+                                  "other act as one chord. A stick or trigger acts once it has "
+                                  "moved the threshold of the way from rest to its end.",
+                                  group),
+                      row++, 0, 1, 3);
+    spnChordMs = new QSpinBox(group);
+    spnChordMs->setObjectName(QStringLiteral("spnChordMs"));
+    spnChordMs->setRange(0, RuntimeTemplate::MaxChordMs);
+    spnChordMs->setSuffix(QStringLiteral(" ms"));
+    spnChordMs->setToolTip(QStringLiteral("How close together buttons must be pressed to be a "
+                                          "chord; 0 for no chords"));
+    spnAxisThreshold = new QSpinBox(group);
+    spnAxisThreshold->setObjectName(QStringLiteral("spnAxisThreshold"));
+    spnAxisThreshold->setRange(RuntimeTemplate::MinAxisThreshold,
+                               RuntimeTemplate::MaxAxisThreshold);
+    spnAxisThreshold->setSuffix(QStringLiteral(" %"));
+    spnAxisThreshold->setToolTip(
+        QStringLiteral("How far a stick or trigger must move before it acts"));
+    layout->addWidget(new QLabel(QStringLiteral("Chord Window:"), group), row, 0);
+    layout->addWidget(spnChordMs, row++, 1, Qt::AlignLeft);
+    layout->addWidget(new QLabel(QStringLiteral("Axis Threshold:"), group), row, 0);
+    layout->addWidget(spnAxisThreshold, row++, 1, Qt::AlignLeft);
     layout->setRowStretch(row, 1);
     connect(trkResponse, &QSlider::valueChanged, this, &ResponsePage::trkResponseChange);
+    connect(spnChordMs, &QSpinBox::valueChanged, this, &ResponsePage::spnGamepadChange);
+    connect(spnAxisThreshold, &QSpinBox::valueChanged, this, &ResponsePage::spnGamepadChange);
 }
 
 void ResponsePage::ShowDocument()
 {
     trkResponse->setValue(doc_.Response);
     trkResponseChange();
+    // Shown as the player reads them; only a gamepad template has them.
+    const QSignalBlocker chord(spnChordMs);
+    const QSignalBlocker threshold(spnAxisThreshold);
+    spnChordMs->setValue(
+        doc_.GlobalNumber(QStringLiteral("CHORD_MS"), RuntimeTemplate::DefaultChordMs));
+    spnAxisThreshold->setValue(
+        doc_.GlobalNumber(QStringLiteral("AXIS_THRESHOLD"), RuntimeTemplate::DefaultAxisThreshold));
+    spnChordMs->setEnabled(doc_.SeparateInputs());
+    spnAxisThreshold->setEnabled(doc_.SeparateInputs());
+}
+
+void ResponsePage::spnGamepadChange()
+{
+    doc_.SetGlobalNumber(QStringLiteral("CHORD_MS"), spnChordMs->value(),
+                         RuntimeTemplate::DefaultChordMs);
+    doc_.SetGlobalNumber(QStringLiteral("AXIS_THRESHOLD"), spnAxisThreshold->value(),
+                         RuntimeTemplate::DefaultAxisThreshold);
+    emit DocumentEdited();
 }
 
 void ResponsePage::trkResponseChange()

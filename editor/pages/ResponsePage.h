@@ -3,6 +3,7 @@
 #include "editor/pages/EditorPage.h"
 
 class QSlider;
+class QSpinBox;
 
 namespace corv::editor
 {
@@ -13,6 +14,9 @@ struct ResponseControls {
     QWidget* tabResponse = nullptr; // the page
     QSlider* trkResponse = nullptr;
     QLabel* lblResponseValue = nullptr;
+    // A gamepad template's chord window and axis threshold.
+    QSpinBox* spnChordMs = nullptr;
+    QSpinBox* spnAxisThreshold = nullptr;
 };
 
 // How eagerly the player polls the joystick.
@@ -24,6 +28,7 @@ public:
 
     void ShowDocument() override;
     void trkResponseChange();
+    void spnGamepadChange();
 };
 
 } // namespace corv::editor

@@ -49,6 +49,8 @@ private slots:
     void pickWindowButton();
     void actionFields_data();
     void actionFields();
+    void gamepadResponseFields_data();
+    void gamepadResponseFields();
 
 private:
     // A document with something in every part.
@@ -496,6 +498,48 @@ void TestPages::actionFields()
     for (const auto& [key, value] : frm->Doc.Mappings[0].value(0).Extras)
         extrasAfter << key + u'=' + value;
     QCOMPARE(extrasAfter, saved);
+}
+
+void TestPages::gamepadResponseFields_data()
+{
+    // The [GLOBAL] keys read; the chord window and threshold typed (-1:
+    // untouched); whether the fields are on; the newer keys then.
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("chord");
+    QTest::addColumn<int>("threshold");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QStringList>("extras");
+    QTest::newRow("a classic template has none")
+        << QByteArray() << -1 << -1 << false << QStringList{};
+    QTest::newRow("typed, saved") << QByteArray("INPUTS=SEPARATE\n") << 80 << 30 << true
+                                  << QStringList{"INPUTS=SEPARATE", "CHORD_MS=80",
+                                                 "AXIS_THRESHOLD=30"};
+    QTest::newRow("the default adds nothing, the file's spelling stays")
+        << QByteArray("INPUTS=SEPARATE\nCHORD_MS=040\n") << 40 << 50 << true
+        << QStringList{"INPUTS=SEPARATE", "CHORD_MS=040"};
+}
+
+void TestPages::gamepadResponseFields()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(int, chord);
+    QFETCH(int, threshold);
+    QFETCH(bool, enabled);
+    QFETCH(QStringList, extras);
+    QTemporaryDir dir;
+    frm->OpenTemplatePath(corv::test::writeFile(
+        dir.filePath("a.joy"), "[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\n" + body));
+    showPage(frm->tabResponse);
+    QCOMPARE(frm->spnChordMs->isEnabled(), enabled);
+    QCOMPARE(frm->spnAxisThreshold->isEnabled(), enabled);
+    if (chord >= 0)
+        frm->spnChordMs->setValue(chord);
+    if (threshold >= 0)
+        frm->spnAxisThreshold->setValue(threshold);
+    QStringList after;
+    for (const auto& [key, value] : frm->Doc.GlobalExtras)
+        after << key + u'=' + value;
+    QCOMPARE(after, extras);
 }
 
 QTEST_MAIN(TestPages)
