@@ -220,8 +220,7 @@ EditorPage* TfrmMain::CurrentPage() const
     return static_cast<EditorPage*>(pagMain->currentWidget());
 }
 
-// ---------------------------------------------------------------------------
-// Start-up and the joystick
+// ---- Start-up and the joystick -----------------------------------------------------------
 
 bool TfrmMain::FormCreate()
 {
@@ -343,8 +342,7 @@ void TfrmMain::ShowPressOnButtonsPage(const QString& id)
     ShowPressOn(tabButtons, id);
 }
 
-// ---------------------------------------------------------------------------
-// The document
+// ---- The document ------------------------------------------------------------------------
 
 QStringList TfrmMain::Lines(const QListWidget* list)
 {
@@ -378,8 +376,7 @@ void TfrmMain::ShowDocument()
     ShowDeviceType();
 }
 
-// ---------------------------------------------------------------------------
-// Button operations
+// ---- Button operations -------------------------------------------------------------------
 
 void TfrmMain::btnAddClick()
 {
@@ -419,8 +416,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-// ---------------------------------------------------------------------------
-// Pages and settings
+// ---- Pages and settings ------------------------------------------------------------------
 
 void TfrmMain::pagMainChange()
 {
@@ -429,8 +425,10 @@ void TfrmMain::pagMainChange()
     page->PageShown();
     if (page == summaryPage_)
         BuildCompleteSummary();
-    if (page->ReadsJoystick())
+    if (page->ReadsJoystick()) {
+        ShowDeviceType(); // with the chord window and threshold the Response page set
         Timer1->start();
+    }
 }
 
 void TfrmMain::ExplorerButton1Click()
@@ -563,8 +561,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     typePage_->EnableDeviceTypeChoice();
 }
 
-// ---------------------------------------------------------------------------
-// Save, open, summary and printing
+// ---- Save, open, summary and printing ----------------------------------------------------
 
 void TfrmMain::btnSaveClick()
 {
