@@ -198,8 +198,9 @@ void TfrmMain::buildPages()
     auto* response = new ResponsePage(Doc, pagMain);
     auto* appearance = new AppearancePage(Doc, pagMain);
     summaryPage_ = new SummaryPage(Doc, pagMain);
-    pages_ = {descriptionPage_, typePage_, identify,   mode,
-              buttonsPage_,     response,  appearance, summaryPage_};
+    auto* test = new TestPage(Doc, pagMain, joystick_);
+    pages_ = {descriptionPage_, typePage_,  identify,     mode, buttonsPage_,
+              response,         appearance, summaryPage_, test};
     for (EditorPage* page : pages_)
         connect(page, &EditorPage::DocumentEdited, this, &TfrmMain::DocumentChanged);
     connect(typePage_, &TypePage::DeviceTypeChosen, this, &TfrmMain::ChangeDeviceType);

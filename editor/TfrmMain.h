@@ -7,6 +7,7 @@
 #include "editor/pages/ModePage.h"
 #include "editor/pages/ResponsePage.h"
 #include "editor/pages/SummaryPage.h"
+#include "editor/pages/TestPage.h"
 #include "editor/pages/TypePage.h"
 #include "template/Template.h"
 

@@ -168,7 +168,7 @@ bool EditorPage::eventFilter(QObject* watched, QEvent* event)
 QString EditorPage::TabBarStyle()
 {
     return QStringLiteral(
-        "QTabBar::tab { padding: 3px 6px; margin-right: 1px; border: 1px solid palette(mid);"
+        "QTabBar::tab { padding: 3px 4px; margin-right: 1px; border: 1px solid palette(mid);"
         " border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px;"
         " background: palette(button); }"
         "QTabBar::tab:selected { background: palette(window); margin-bottom: -1px; }"

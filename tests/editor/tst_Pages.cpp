@@ -51,6 +51,8 @@ private slots:
     void actionFields();
     void gamepadResponseFields_data();
     void gamepadResponseFields();
+    void testPagePlays_data();
+    void testPagePlays();
 
 private:
     // A document with something in every part.
@@ -540,6 +542,63 @@ void TestPages::gamepadResponseFields()
     for (const auto& [key, value] : frm->Doc.GlobalExtras)
         after << key + u'=' + value;
     QCOMPARE(after, extras);
+}
+
+void TestPages::testPagePlays_data()
+{
+    // The template's [GLOBAL] type keys and its ButtonId for button 1 (which
+    // types A, held in a gamepad template); what the page lists, without the
+    // times, once button 1 is pressed and released (and, held, once the page
+    // is left).
+    QTest::addColumn<QByteArray>("type");
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("digital, polled")
+        << QByteArray("DIGITAL=1\n") << "1" << QStringList{"mode 1 Walk", "a down", "a up"};
+    QTest::newRow("analog, its messages")
+        << QByteArray("DIGITAL=0\n") << "257" << QStringList{"mode 1 Walk", "a down", "a up"};
+    QTest::newRow("gamepad, held until the page is left")
+        << QByteArray("DIGITAL=1\nINPUTS=SEPARATE\n") << "B1"
+        << QStringList{"mode 1 Walk", "a down", "a up"};
+}
+
+void TestPages::testPagePlays()
+{
+    QFETCH(QByteArray, type);
+    QFETCH(QString, id);
+    QFETCH(QStringList, listed);
+    QTemporaryDir dir;
+    const bool gamepad = type.contains("SEPARATE");
+    frm->OpenTemplatePath(corv::test::writeFile(
+        dir.filePath("a.joy"), "[IDENTIFIED BUTTONS]\nNUMBER=1\n1=" + id.toLatin1() +
+                                   ",Fire\n[GLOBAL]\nMODE1NAME=Walk\nMODE_SWITCH_BUTTON=\n"
+                                   "MODES=1\nBUTTONS=1\n" +
+                                   type + "[MAPPING]\nBUTTON1=" + id.toLatin1() +
+                                   "\n[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n" +
+                                   (gamepad ? "BUTTON1_ACTION=HOLD\n" : "")));
+    QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
+    auto* list = frm->findChild<QListWidget*>("lstTestEvents");
+    showPage(list->parentWidget()->parentWidget());
+    const auto shown = [list] {
+        QStringList lines;
+        for (int i = 0; i < list->count(); ++i)
+            lines << list->item(i)->text().section(u'\t', 1);
+        return lines;
+    };
+    if (gamepad)
+        joystick->button(1, true);
+    else
+        joystick->press(1);
+    QTRY_VERIFY(shown().size() >= 2);
+    if (gamepad) {
+        showPage(frm->tabIdentify); // leaving lets go
+    } else {
+        joystick->release(1);
+        joystick->state = {};
+    }
+    QTRY_COMPARE(shown(), listed);
+    // The pages behind were told of nothing.
+    QVERIFY(frm->txtIdentifyId->text().isEmpty());
 }
 
 QTEST_MAIN(TestPages)

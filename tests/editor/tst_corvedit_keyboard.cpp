@@ -307,8 +307,8 @@ void TestCorveditKeyboard::screenshotOfEachPage()
         return colours.size() > 2; // frames and captions, not a bare window
     };
     QVERIFY(QTest::qWaitFor(drawn, kTimeout));
-    const QStringList pages{"type",     "identify",   "mode",    "buttons",
-                            "response", "appearance", "summary", "description"};
+    const QStringList pages{"type",       "identify", "mode", "buttons",    "response",
+                            "appearance", "summary",  "test", "description"};
     for (const QString& page : pages) {
         const QImage before = tabs();
         QVERIFY(keys(QStringLiteral("ctrl+Tab")));
