@@ -28,12 +28,12 @@ protected:
     void sendKey(int vk, bool down) override
     {
         const QString name = KeyCodeToKeyName(QString::number(vk));
-        page_->Add((name.isEmpty() ? QString::number(vk) : name) +
+        page_->Log((name.isEmpty() ? QString::number(vk) : name) +
                    (down ? QLatin1String(" down") : QLatin1String(" up")));
     }
     void sendCharacter(char32_t c, bool down) override
     {
-        page_->Add(QString::fromUcs4(&c, 1) +
+        page_->Log(QString::fromUcs4(&c, 1) +
                    (down ? QLatin1String(" down") : QLatin1String(" up")));
     }
 
@@ -94,7 +94,7 @@ void TestPage::Start()
     engine_ = new DispatchEngine(joystick_, keys_.get(), this);
     engine_->LoadTables(tables);
     connect(engine_, &DispatchEngine::ModeChanged, this, [this](int32_t mode, const QString& name) {
-        Add(QStringLiteral("mode %1 %2").arg(mode).arg(name));
+        Log(QStringLiteral("mode %1 %2").arg(mode).arg(name));
     });
     if (joystick_ && !tables.SeparateInputs && !tables.DigitalDevice) {
         connect(joystick_, &Joystick::buttonDown, engine_, &DispatchEngine::JoyButtonDown);
@@ -105,7 +105,7 @@ void TestPage::Start()
         poll_->start();
     }
     clock_.start();
-    Add(QStringLiteral("mode 1 %1").arg(engine_->ModeName()));
+    Log(QStringLiteral("mode 1 %1").arg(engine_->ModeName()));
     engine_->SetEnabled(true);
 }
 
@@ -121,7 +121,7 @@ void TestPage::Stop()
     keys_.reset();
 }
 
-void TestPage::Add(const QString& text)
+void TestPage::Log(const QString& text)
 {
     lstTestEvents->addItem(
         QStringLiteral("%1 s\t%2").arg(double(clock_.elapsed()) / 1000.0, 0, 'f', 3).arg(text));

@@ -40,7 +40,7 @@ private:
     class ListKeys;
     void Start();
     void Stop();
-    void Add(const QString& text);
+    void Log(const QString& text);
 
     Joystick* joystick_;
     std::unique_ptr<ListKeys> keys_;
