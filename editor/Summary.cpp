@@ -53,15 +53,6 @@ QStringList BuildSummaryLines(const Template& doc, const QString& fileName)
 namespace
 {
 
-QString extra(const ButtonMapping& mapping, const QString& key)
-{
-    for (const auto& [name, value] : mapping.Extras) {
-        if (name.compare(key, Qt::CaseInsensitive) == 0)
-            return value.trimmed();
-    }
-    return QString();
-}
-
 // The order of the buttons on the pad: a number (a ButtonId, or a gamepad
 // input's mask), then the text for what is neither.
 std::pair<quint64, QString> buttonOrder(const QString& buttonId)
@@ -79,7 +70,7 @@ QString keysOf(const ButtonMapping& mapping)
 {
     QStringList keys;
     for (size_t k = 0; k < mapping.Keystrokes.size(); ++k) {
-        const QString character = extra(mapping, QStringLiteral("%1_CHAR").arg(k + 1));
+        const QString character = mapping.Extra(QStringLiteral("%1_CHAR").arg(k + 1));
         bool ok = false;
         const char32_t code = character.startsWith(QLatin1String("U+"), Qt::CaseInsensitive)
                                   ? character.mid(2).toUInt(&ok, 16)
@@ -89,7 +80,7 @@ QString keysOf(const ButtonMapping& mapping)
         else if (!mapping.Keystrokes[k].isEmpty())
             keys << mapping.Keystrokes[k];
     }
-    const QString text = extra(mapping, QStringLiteral("TEXT"));
+    const QString text = mapping.Extra(u"TEXT");
     if (!text.isEmpty())
         keys << u'"' + text + u'"';
     return keys.join(QLatin1String(", "));
@@ -98,21 +89,21 @@ QString keysOf(const ButtonMapping& mapping)
 // "HOLD", "TURBO every 100 ms", "LAYER 2"..., or empty for a plain tap.
 QString actionOf(const ButtonMapping& mapping)
 {
-    const QString action = extra(mapping, QStringLiteral("ACTION")).toUpper();
+    const QString action = mapping.Extra(u"ACTION").toUpper();
     QStringList words;
     if (!action.isEmpty() && action != u"TAP")
         words << action;
     else if (mapping.Repeat)
         words << QStringLiteral("REPEAT");
-    const QString rate = extra(mapping, QStringLiteral("RATE"));
+    const QString rate = mapping.Extra(u"RATE");
     if (!rate.isEmpty() && (action == u"TURBO" || words.value(0) == u"REPEAT"))
         words << QStringLiteral("every %1 ms").arg(rate);
     if (action == u"MODE" || action == u"LAYER")
-        words << extra(mapping, QStringLiteral("MODE"));
-    const QString press = extra(mapping, QStringLiteral("PRESS_MS"));
+        words << mapping.Extra(u"MODE");
+    const QString press = mapping.Extra(u"PRESS_MS");
     if (!press.isEmpty() && press != u"0")
         words << QStringLiteral("(keys down %1 ms)").arg(press);
-    const QString gap = extra(mapping, QStringLiteral("GAP_MS"));
+    const QString gap = mapping.Extra(u"GAP_MS");
     if (!gap.isEmpty() && gap != u"0")
         words << QStringLiteral("(%1 ms between keys)").arg(gap);
     return words.join(u' ').trimmed();

@@ -21,6 +21,16 @@ struct ButtonMapping {
     // "BUTTONn_"), kept through a save in this order.
     QList<std::pair<QString, QString>> Extras = {};
 
+    // The newer key's value, trimmed; empty when the mapping has none.
+    QString Extra(QStringView key) const
+    {
+        for (const auto& [name, value] : Extras) {
+            if (QStringView(name).compare(key, Qt::CaseInsensitive) == 0)
+                return value.trimmed();
+        }
+        return QString();
+    }
+
     friend bool operator==(const ButtonMapping&, const ButtonMapping&) = default;
 };
 

@@ -1,6 +1,8 @@
 #include "editor/pages/ButtonsPage.h"
 
 #include "editor/MessageBox.h"
+#include "template/RuntimeTemplate.h"
+#include "template/TemplateFile.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -23,19 +25,6 @@ namespace
 {
 const QString Information = QStringLiteral("Information");
 const QString Confirm = QStringLiteral("Confirm");
-// cmbAction's items, as the file names them; Mode and Layer only in a
-// gamepad template.
-const QStringList Actions{QStringLiteral("TAP"),   QStringLiteral("HOLD"), QStringLiteral("TOGGLE"),
-                          QStringLiteral("TURBO"), QStringLiteral("MODE"), QStringLiteral("LAYER")};
-
-QString extraOf(const ButtonMapping& mapping, QLatin1String key)
-{
-    for (const auto& [name, value] : mapping.Extras) {
-        if (name.compare(key, Qt::CaseInsensitive) == 0)
-            return value.trimmed();
-    }
-    return QString();
-}
 
 // Sets key to value in place, or drops it when value is empty, so a mapping
 // keeps the order of its newer keys through an edit. A value that means the
@@ -279,13 +268,14 @@ void ButtonsPage::ClearMappingFields()
 
 void ButtonsPage::LoadAction(const ButtonMapping& mapping)
 {
-    const int action = int(Actions.indexOf(extraOf(mapping, QLatin1String("ACTION")).toUpper()));
-    cmbAction->setCurrentIndex(std::max(action, 0));
-    const int mode = extraOf(mapping, QLatin1String("MODE")).toInt();
+    // cmbAction's items are in MappingAction's order.
+    const std::optional<MappingAction> action = ParseMappingAction(mapping.Extra(u"ACTION"));
+    cmbAction->setCurrentIndex(action ? int(*action) : 0);
+    const int mode = mapping.Extra(u"MODE").toInt();
     cmbActionMode->setCurrentIndex(mode >= 1 && mode <= MaxModes ? mode - 1 : 0);
-    spnRate->setValue(extraOf(mapping, QLatin1String("RATE")).toInt());
-    spnPressMs->setValue(extraOf(mapping, QLatin1String("PRESS_MS")).toInt());
-    spnGapMs->setValue(extraOf(mapping, QLatin1String("GAP_MS")).toInt());
+    spnRate->setValue(mapping.Extra(u"RATE").toInt());
+    spnPressMs->setValue(mapping.Extra(u"PRESS_MS").toInt());
+    spnGapMs->setValue(mapping.Extra(u"GAP_MS").toInt());
     EnableActionFields();
 }
 
@@ -294,9 +284,11 @@ void ButtonsPage::SaveAction(ButtonMapping& mapping) const
     const int action = cmbAction->currentIndex();
     // A plain tap writes none of the newer keys, as templates did before
     // them; a TAP the file spells out stays.
-    const QString tap =
-        extraOf(mapping, QLatin1String("ACTION")).toUpper() == Actions[0] ? Actions[0] : QString();
-    setExtra(mapping, QLatin1String("ACTION"), action > 0 ? Actions[action] : tap);
+    const QString tap = ParseMappingAction(mapping.Extra(u"ACTION")) == MappingAction::Tap
+                            ? MappingActionName(MappingAction::Tap)
+                            : QString();
+    setExtra(mapping, QLatin1String("ACTION"),
+             action > 0 ? MappingActionName(MappingAction(action)) : tap);
     setExtra(mapping, QLatin1String("MODE"),
              cmbActionMode->isEnabled() ? QString::number(cmbActionMode->currentIndex() + 1)
                                         : QString());
