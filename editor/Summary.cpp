@@ -42,8 +42,10 @@ QStringList BuildSummaryLines(const Template& doc, const QString& fileName)
     if (!doc.ModeSwitchKey.isEmpty())
         lines << QLatin1String("Mode Switch Key:\t") + doc.ModeSwitchKey;
     lines << QLatin1String("Responsivness:\t") + ResponseName(doc.Response);
-    lines << (doc.DigitalDevice ? QStringLiteral("Device Type:\tDigital")
-                                : QStringLiteral("Device Type:\tAnalogue"));
+    // A gamepad template is a digital one whose inputs act on their own.
+    lines << (!doc.DigitalDevice      ? QStringLiteral("Device Type:\tAnalogue")
+              : doc.SeparateInputs() ? QStringLiteral("Device Type:\tGamepad")
+                                     : QStringLiteral("Device Type:\tDigital"));
     lines << QString();
     if (!fileName.isEmpty())
         lines << QStringLiteral("FILENAME:") << fileName << QString();

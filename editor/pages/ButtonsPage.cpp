@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -120,7 +119,8 @@ ButtonsPage::ButtonsPage(Template& doc, QTabWidget* pages, TfrmSelect* frmSelect
         keys->addWidget(new QLabel(QString::number(n), group), row, column * 2);
         keys->addWidget(key, row, column * 2 + 1);
     }
-    layout->addLayout(keys, 5, 0);
+    // Six keystrokes as wide as the longest need the page's width.
+    layout->addLayout(keys, 5, 0, 1, -1);
 
     cmbAction = new QComboBox(group);
     cmbAction->setObjectName(QStringLiteral("cmbAction"));
@@ -146,13 +146,18 @@ ButtonsPage::ButtonsPage(Template& doc, QTabWidget* pages, TfrmSelect* frmSelect
                        group);
     spnGapMs =
         msBox("spnGapMs", 1000, QStringLiteral("Time between two keystrokes of a tap"), group);
-    // Under the list, which the page's width leaves no room beside.
-    auto* actionForm = new QFormLayout;
-    actionForm->addRow(QStringLiteral("Action:"), cmbAction);
-    actionForm->addRow(QStringLiteral("To Mode:"), cmbActionMode);
-    actionForm->addRow(QStringLiteral("Rate:"), spnRate);
-    actionForm->addRow(QStringLiteral("Press:"), spnPressMs);
-    actionForm->addRow(QStringLiteral("Gap:"), spnGapMs);
+    // Across the page under the keystrokes, which leave no room beside them.
+    auto* actionRow = new QHBoxLayout;
+    const auto addLabelled = [&](QHBoxLayout* row, const QString& label, QWidget* field) {
+        row->addWidget(new QLabel(label, group));
+        row->addWidget(field, 1);
+    };
+    addLabelled(actionRow, QStringLiteral("Action:"), cmbAction);
+    addLabelled(actionRow, QStringLiteral("To Mode:"), cmbActionMode);
+    auto* timingRow = new QHBoxLayout;
+    addLabelled(timingRow, QStringLiteral("Rate:"), spnRate);
+    addLabelled(timingRow, QStringLiteral("Press:"), spnPressMs);
+    addLabelled(timingRow, QStringLiteral("Gap:"), spnGapMs);
     connect(cmbAction, &QComboBox::currentIndexChanged, this, &ButtonsPage::EnableActionFields);
     connect(cmbRepeat, &QComboBox::currentIndexChanged, this, &ButtonsPage::EnableActionFields);
 
@@ -167,11 +172,12 @@ ButtonsPage::ButtonsPage(Template& doc, QTabWidget* pages, TfrmSelect* frmSelect
     modeRow->addWidget(new QLabel(QStringLiteral("Current Mode:"), group));
     modeRow->addWidget(cmbMode, 1);
     layout->addLayout(modeRow, 0, 1);
-    layout->addWidget(lstButtonSummary, 1, 1, 5, 1);
-    layout->addLayout(actionForm, 6, 1);
-    layout->setRowStretch(7, 1);
+    layout->addWidget(lstButtonSummary, 1, 1, 4, 1);
+    layout->addLayout(actionRow, 6, 0, 1, -1);
+    layout->addLayout(timingRow, 7, 0, 1, -1);
+    layout->setRowStretch(8, 1);
     lblNoJoystickButtons = NoJoystickLabel("lblNoJoystickButtons", group);
-    layout->addWidget(lblNoJoystickButtons, 8, 0, 1, -1);
+    layout->addWidget(lblNoJoystickButtons, 9, 0, 1, -1);
     layout->setColumnStretch(0, 3);
     layout->setColumnStretch(1, 2);
 

@@ -77,6 +77,9 @@ void tst_Summary::identifiedButNothingMapped()
     // Unsaved: no FILENAME block.
     QCOMPARE(BuildSummaryLines(t, QString()),
              QStringList({"", "", "", "Responsivness:\tNormal", "Device Type:\tAnalogue", ""}));
+    t.DigitalDevice = true;
+    t.SetSeparateInputs(true);
+    QCOMPARE(BuildSummaryLines(t, QString()).at(4), QStringLiteral("Device Type:\tGamepad"));
 }
 
 void tst_Summary::mappingLines()
