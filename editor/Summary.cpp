@@ -43,7 +43,7 @@ QStringList BuildSummaryLines(const Template& doc, const QString& fileName)
         lines << QLatin1String("Mode Switch Key:\t") + doc.ModeSwitchKey;
     lines << QLatin1String("Responsivness:\t") + ResponseName(doc.Response);
     // A gamepad template is a digital one whose inputs act on their own.
-    lines << (!doc.DigitalDevice      ? QStringLiteral("Device Type:\tAnalogue")
+    lines << (!doc.DigitalDevice     ? QStringLiteral("Device Type:\tAnalogue")
               : doc.SeparateInputs() ? QStringLiteral("Device Type:\tGamepad")
                                      : QStringLiteral("Device Type:\tDigital"));
     lines << QString();
