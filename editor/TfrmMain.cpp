@@ -412,8 +412,11 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     // control in turn. A key that closes a box never gets here: the box is
     // a window of its own.
     QWidget* target = focusWidget() ? focusWidget() : this;
-    if (watched == target)
-        FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+    if (watched == target) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        FormKeyDown(key->key());
+        CurrentPage()->KeyPressed(*key);
+    }
     return false;
 }
 

@@ -15,6 +15,8 @@ class QLineEdit;
 class QListWidget;
 class QTabWidget;
 
+class QKeyEvent;
+
 namespace corv::editor
 {
 
@@ -58,6 +60,9 @@ public:
     virtual void Clear() {}
     // Says on the page that no joystick is there to identify buttons.
     virtual void ShowJoystickMissing(bool missing) { Q_UNUSED(missing) }
+    // A key pressed in the window while the page is shown, once, wherever
+    // the focus is; after the frame's own keys.
+    virtual void KeyPressed(const QKeyEvent& key) { Q_UNUSED(key) }
 
     // The index of the last line equal to text (whole, case-sensitive), or -1.
     static int IndexOfText(const QStringList& lines, const QString& text);

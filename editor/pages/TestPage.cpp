@@ -2,11 +2,13 @@
 
 #include "engine/DispatchEngine.h"
 #include "platform/KeyInjector.h"
+#include "platform/VkTable.h"
 #include "template/KeyTable.h"
 #include "template/ProfileFile.h"
 #include "template/TemplateFile.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QTimer>
@@ -104,9 +106,26 @@ void TestPage::Start()
         connect(poll_, &QTimer::timeout, engine_, &DispatchEngine::Tick);
         poll_->start();
     }
+    // Taken, as the player grabs it, without Shift, Ctrl or Alt.
+    switchKeysym_ = tables.ModeSwitchKey == RuntimeTemplate::NoSwitchKey
+                        ? 0
+                        : VkTable::keysym(tables.ModeSwitchKey);
     clock_.start();
     Log(QStringLiteral("mode 1 %1").arg(engine_->ModeName()));
     engine_->SetEnabled(true);
+}
+
+void TestPage::KeyPressed(const QKeyEvent& key)
+{
+    const Qt::KeyboardModifiers held =
+        key.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    // A letter's keysym is its capital under Caps Lock.
+    const auto lower = [](unsigned long keysym) {
+        return keysym >= 'A' && keysym <= 'Z' ? keysym + ('a' - 'A') : keysym;
+    };
+    if (engine_ && switchKeysym_ != 0 && !key.isAutoRepeat() && held == Qt::NoModifier &&
+        lower(key.nativeVirtualKey()) == switchKeysym_)
+        engine_->AdvanceMode();
 }
 
 void TestPage::Stop()

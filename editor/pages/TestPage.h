@@ -32,6 +32,9 @@ public:
     // A template opened or emptied meanwhile plays from then on.
     void ShowDocument() override;
     void Clear() override;
+    // The template's mode-switch key, which the player takes from the whole
+    // desktop, switches here while the window has the keyboard.
+    void KeyPressed(const QKeyEvent& key) override;
 
 protected:
     void hideEvent(QHideEvent* event) override;
@@ -47,6 +50,7 @@ private:
     DispatchEngine* engine_ = nullptr;
     QTimer* poll_;
     QElapsedTimer clock_;
+    unsigned long switchKeysym_ = 0; // none
 };
 
 } // namespace corv::editor

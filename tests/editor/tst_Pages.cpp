@@ -549,12 +549,15 @@ void TestPages::testPagePlays_data()
     // The template's [GLOBAL] type keys and its ButtonId for button 1 (which
     // types A, held in a gamepad template); what the page lists, without the
     // times, once button 1 is pressed and released (and, held, once the page
-    // is left).
+    // is left), and then F12 is pressed with Shift and alone.
     QTest::addColumn<QByteArray>("type");
     QTest::addColumn<QString>("id");
     QTest::addColumn<QStringList>("listed");
     QTest::newRow("digital, polled")
         << QByteArray("DIGITAL=1\n") << "1" << QStringList{"mode 1 Walk", "a down", "a up"};
+    QTest::newRow("F12 switches the mode, alone")
+        << QByteArray("DIGITAL=1\nMODE_SWITCH_KEY=123\nMODES=2\nMODE2NAME=Air\n") << "1"
+        << QStringList{"mode 1 Walk", "a down", "a up", "mode 2 Air"};
     QTest::newRow("analog, its messages")
         << QByteArray("DIGITAL=0\n") << "257" << QStringList{"mode 1 Walk", "a down", "a up"};
     QTest::newRow("gamepad, held until the page is left")
@@ -570,12 +573,15 @@ void TestPages::testPagePlays()
     QTemporaryDir dir;
     const bool gamepad = type.contains("SEPARATE");
     frm->OpenTemplatePath(corv::test::writeFile(
-        dir.filePath("a.joy"), "[IDENTIFIED BUTTONS]\nNUMBER=1\n1=" + id.toLatin1() +
-                                   ",Fire\n[GLOBAL]\nMODE1NAME=Walk\nMODE_SWITCH_BUTTON=\n"
-                                   "MODES=1\nBUTTONS=1\n" +
-                                   type + "[MAPPING]\nBUTTON1=" + id.toLatin1() +
-                                   "\n[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n" +
-                                   (gamepad ? "BUTTON1_ACTION=HOLD\n" : "")));
+        dir.filePath("a.joy"),
+        "[IDENTIFIED BUTTONS]\nNUMBER=1\n1=" + id.toLatin1() +
+            ",Fire\n[GLOBAL]\nMODE1NAME=Walk\nMODE_SWITCH_BUTTON=\n"
+            "BUTTONS=1\n" +
+            (type.contains("MODES") ? "" : "MODES=1\n") + type +
+            "[MAPPING]\nBUTTON1=" + id.toLatin1() + "\n[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n" +
+            (gamepad ? "BUTTON1_ACTION=HOLD\n" : "") +
+            // the mode the key switches to
+            (type.contains("MODES") ? "[MODE2]\nBUTTON1_COUNT=1\nBUTTON1_1=66\n" : "")));
     QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
     auto* list = frm->findChild<QListWidget*>("lstTestEvents");
     showPage(list->parentWidget()->parentWidget());
@@ -595,6 +601,11 @@ void TestPages::testPagePlays()
     } else {
         joystick->release(1);
         joystick->state = {};
+        QTRY_COMPARE(shown().size(), 3);
+        for (const Qt::KeyboardModifiers held : {Qt::ShiftModifier, Qt::NoModifier}) {
+            QKeyEvent f12(QEvent::KeyPress, Qt::Key_F12, held, 0, 0xffc9 /* XK_F12 */, 0);
+            QApplication::sendEvent(frm->focusWidget() ? frm->focusWidget() : frm.get(), &f12);
+        }
     }
     QTRY_COMPARE(shown(), listed);
     // The pages behind were told of nothing.
