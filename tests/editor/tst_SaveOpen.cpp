@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -41,6 +42,7 @@ private slots:
     void saveWritesWhatWasChecked();
     void saveFailureKeepsFileNameAndSummary();
     void openThenSaveElsewhereIsTheSameFile();
+    void gamepadExampleShowsAndKeepsItsValues();
     void refusedFilesKeepTheDocument();
     void unidentifiedSwitchButtonSurvives();
     void summaryOccasions();
@@ -202,6 +204,35 @@ void TestSaveOpen::saveFailureKeepsFileNameAndSummary()
         QCOMPARE(frm->TemplateFileName, path("a.joy"));
         QCOMPARE(lines(frm->lstCompleteSummary), summary);
     }
+}
+
+void TestSaveOpen::gamepadExampleShowsAndKeepsItsValues()
+{
+    const QByteArray example = readFile(sourceFile("examples/gamepad.joy"));
+    frm->OpenTemplatePath(sourceFile("examples/gamepad.joy"));
+    QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
+    QVERIFY(frm->rbGamepad->isChecked());
+    showPage(frm->tabResponse);
+    QCOMPARE(frm->spnChordMs->value(), 50);
+    QCOMPARE(frm->spnAxisThreshold->value(), 50);
+    // The trigger's Turbo, shown and added back unchanged; mode 2's two
+    // slots with their timing.
+    showPage(frm->tabButtons);
+    frm->ShowPressOnButtonsPage("AXIS6_POS");
+    QCOMPARE(frm->cmbAction->currentText(), QStringLiteral("Turbo"));
+    QCOMPARE(frm->spnRate->value(), 100);
+    QCOMPARE(frm->spnPressMs->value(), 30);
+    frm->btnAddClick();
+    chooseMode(2);
+    frm->ShowPressOnButtonsPage("B3");
+    QCOMPARE(frm->spnGapMs->value(), 20);
+    frm->btnAddClick();
+    // Changed in its description only: every other value goes out as it came in.
+    showPage(frm->tabDescription);
+    frm->txtTemplateDesc->setText("Pad");
+    QByteArray expected = example;
+    QCOMPARE(saveTo("pad.joy"), expected.replace("DESCRIPTION=Gamepad game", "DESCRIPTION=Pad"));
+    QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
 }
 
 void TestSaveOpen::openThenSaveElsewhereIsTheSameFile()
