@@ -10,12 +10,11 @@
 
 class QGridLayout;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QTabWidget;
-
-class QKeyEvent;
 
 namespace corv::editor
 {
