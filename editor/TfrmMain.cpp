@@ -644,24 +644,22 @@ void TfrmMain::OpenTemplateFile()
 void TfrmMain::OpenTemplatePath(const QString& path)
 {
     Template opened;
-    OpenResult result = OpenForEditing(path, opened);
-    if (result.status != OpenResult::Opened) {
-        ShowMessage(result.icon, result.caption, result.text);
-        return;
-    }
-    // Only unsaved changes are asked about; a document without them is
-    // replaced as it always was.
-    if (IsModified()) {
-        if (!ConfirmLosingChanges(QMessageBox::Question, Confirm,
-                                  QStringLiteral("Open %1?").arg(QFileInfo(path).fileName())))
-            return;
-        // The save may have written the very file to open.
+    OpenResult result{};
+    const auto read = [&] {
         result = OpenForEditing(path, opened);
-        if (result.status != OpenResult::Opened) {
+        if (result.status != OpenResult::Opened)
             ShowMessage(result.icon, result.caption, result.text);
-            return;
-        }
-    }
+        return result.status == OpenResult::Opened;
+    };
+    if (!read())
+        return;
+    // Only unsaved changes are asked about; a document without them is
+    // replaced as it always was. The save may write the very file to open.
+    if (IsModified() &&
+        (!ConfirmLosingChanges(QMessageBox::Question, Confirm,
+                               QStringLiteral("Open %1?").arg(QFileInfo(path).fileName())) ||
+         !read()))
+        return;
     // From here on nothing asks: the open document is replaced.
     ResetTemplate();
     typePage_->DisableDeviceTypeChoice();
