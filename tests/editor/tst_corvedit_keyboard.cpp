@@ -1,14 +1,210 @@
 // corvedit used from the keyboard alone: the real program on the test X
 // server with a scripted virtual joystick, typed to through xdotool. The
-// template it saves is then played by corvplay, and a picture of each of its
-// pages goes to the build folder (screenshots/<page>.png).
+// templates it saves, a classic one and a gamepad one, are then played by
+// corvplay, and a picture of each of its pages goes to the build folder
+// (screenshots/<page>.png, and gamepad-<page>.png for those a gamepad
+// template changes).
 #include <QDir>
+#include <QImage>
 #include <QSet>
 #include <QStandardPaths>
+#include <QTest>
 
-#include "CorveditProcess.h"
+#include "CorvplayProcess.h"
+#include "KeyRecorderWindow.h"
+#include "RunProgram.h"
+#include "TestFiles.h"
+#include "XWindows.h"
 
-using namespace corv::test;
+#include <X11/XKBlib.h>
+#include <X11/Xutil.h>
+
+namespace
+{
+
+// The bells rung on the display. The editor beeps for each press it shows
+// and each button operation that succeeds, which tells the test that the
+// program has caught up with what it was sent.
+class Bells
+{
+public:
+    explicit Bells(Display* dpy) : dpy_(dpy)
+    {
+        int opcode = 0;
+        int error = 0;
+        int major = XkbMajorVersion;
+        int minor = XkbMinorVersion;
+        ok_ = XkbQueryExtension(dpy, &opcode, &eventBase_, &error, &major, &minor) &&
+              XkbSelectEvents(dpy, XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
+        XSync(dpy, False);
+    }
+    bool ok() const { return ok_; }
+
+    // Waits until n more bells than the last wait expected have rung.
+    bool waitFor(int n)
+    {
+        expected_ += n;
+        return QTest::qWaitFor([&] { return count() >= expected_; }, kTimeout);
+    }
+
+private:
+    int count()
+    {
+        while (XPending(dpy_)) {
+            XEvent ev{};
+            XNextEvent(dpy_, &ev);
+            if (ev.type == eventBase_ &&
+                reinterpret_cast<XkbEvent*>(&ev)->any.xkb_type == XkbBellNotify)
+                ++count_;
+        }
+        return count_;
+    }
+
+    Display* dpy_;
+    bool ok_ = false;
+    int eventBase_ = 0;
+    int count_ = 0;
+    int expected_ = 0;
+};
+
+bool xdotool(const QStringList& args)
+{
+    return corv::test::runProgram(QStringLiteral("xdotool"), args).exitCode == 0;
+}
+
+// Keys as xdotool names them, such as "alt+a Return".
+bool keys(const QString& names)
+{
+    return xdotool(
+        QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("30")} +
+        names.split(u' '));
+}
+
+bool type(const QString& text)
+{
+    return xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
+}
+
+bool focus(Window w)
+{
+    return xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(w)});
+}
+
+// The title as stored, also where it is not Latin-1 (compound text keeps
+// its ASCII parts as they are), which XFetchName does not give.
+QByteArray rawTitle(Display* dpy, Window w)
+{
+    XTextProperty text{};
+    QByteArray result;
+    if (XGetWMName(dpy, w, &text) && text.value) {
+        result = QByteArray(reinterpret_cast<const char*>(text.value), int(text.nitems));
+        XFree(text.value);
+    }
+    return result;
+}
+
+QImage grab(Display* dpy, Window w)
+{
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(dpy, w, &a))
+        return {};
+    XImage* shot =
+        XGetImage(dpy, w, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
+    if (!shot)
+        return {};
+    QImage image(a.width, a.height, QImage::Format_RGB32);
+    for (int y = 0; y < a.height; ++y) {
+        for (int x = 0; x < a.width; ++x)
+            image.setPixel(x, y, 0xff000000u | QRgb(XGetPixel(shot, x, y)));
+    }
+    XDestroyImage(shot);
+    return image;
+}
+
+// The editor's window, its pipe and private folders as a corvplay run has them.
+class Corvedit : public CorvplayProcess
+{
+public:
+    bool start(Display* dpy, const QStringList& more = {})
+    {
+        process.setProcessEnvironment(environment());
+        process.start(
+            QStringLiteral(CORVEDIT_PATH),
+            QStringList{QStringLiteral("--joystick"), QStringLiteral("virtual:") + fifoPath} +
+                more);
+        return QTest::qWaitFor([&] { return (window = mainWindow(dpy)) != 0; }, kTimeout) &&
+               focus(window);
+    }
+    // The main window: "Corvane", or a template's name before it ("flight.joy — Corvane").
+    Window mainWindow(Display* dpy) const
+    {
+        for (Window w : windowsOfPid(dpy, DefaultRootWindow(dpy), process.processId())) {
+            const QByteArray name = rawTitle(dpy, w);
+            if ((name == "Corvane" || name.endsWith(" Corvane")) && viewable(dpy, w))
+                return w;
+        }
+        return 0;
+    }
+    Window findWindow(Display* dpy, const QByteArray& title) const
+    {
+        return ::findWindow(dpy, process.processId(), title);
+    }
+    // Waits for a box or dialog, types text into it and then the keys, and
+    // waits for it to go. The test server has no window manager, which would
+    // give the focus back to the main window: so does the test.
+    bool answer(Display* dpy, const QByteArray& title, const QString& text,
+                const QString& answerKeys, bool back = true)
+    {
+        Window box = 0;
+        return QTest::qWaitFor([&] { return (box = findWindow(dpy, title)) != 0; }, kTimeout) &&
+               focus(box) && (text.isEmpty() || type(text)) && keys(answerKeys) &&
+               QTest::qWaitFor([&] { return !viewable(dpy, box); }, kTimeout) &&
+               (!back || focus(window));
+    }
+    // Answers the exit question; the program then ends with status 0.
+    bool exit(Display* dpy)
+    {
+        return keys(QStringLiteral("alt+x")) &&
+               answer(dpy, "Confirm", {}, QStringLiteral("Return"), false) &&
+               process.waitForFinished(kTimeout) && process.exitCode() == 0;
+    }
+
+    Window window = 0;
+};
+
+// An input as the virtual joystick moves it, and lets it go.
+struct Input {
+    QByteArray down;
+    QByteArray up;
+};
+const Input StickRight{"axis 1 32767\n", "axis 1 rest\n"};
+// A trigger rests at one end: past its threshold from there.
+const Input Trigger{"axis 6 32767\n", "axis 6 rest\n"};
+const Input Chord{"press 1\npress 2\n", "release 2\nrelease 1\n"};
+const Input X{"press 3\n", "release 3\n"};
+
+// Each input held a while: the stick (Hold D), X (Turbo F every 100 ms), the
+// chord (G) and the trigger (H).
+const QByteArray Play = "axis 1 32767\nwait 400\naxis 1 rest\nwait 200\n"
+                        "press 3\nwait 450\nrelease 3\nwait 200\n"
+                        "press 1\npress 2\nwait 300\nrelease 2\nrelease 1\nwait 200\n"
+                        "axis 6 32767\nwait 300\naxis 6 rest\nwait 200\n";
+// What Play types, as "68+" for "key 68 down" in a dry run, with Turbo's
+// strikes counted.
+const QString Played = QStringLiteral("^68\\+ 68- (70\\+ 70- ){3,}71\\+ 71- 72\\+ 72-$");
+
+QString typed(const QStringList& lines)
+{
+    QStringList out;
+    for (const QString& line : lines) {
+        const QStringList w = line.split(u' ');
+        if (w.size() >= 3 && w[0] == u"key")
+            out << w[1] + (w[2] == u"down" ? u'+' : u'-');
+    }
+    return out.join(u' ');
+}
+
+} // namespace
 
 class TestCorveditKeyboard : public QObject
 {
@@ -21,16 +217,36 @@ private slots:
     void savedTemplatePlays();
     void screenshotOfEachPage();
     void looksAtAFilledSlotAndChangesNothing();
+    void makesAGamepadTemplate();
+    void gamepadTemplatePlays();
 
 private:
-    // Shows a press on the page shown, waiting for the editor's beep; the
-    // release leaves the joystick still long enough for the next press.
-    bool press(Corvedit& editor, int button);
+    // Moves an input on the page shown, waiting for the editor's beep;
+    // letting it go leaves the joystick still long enough for the next.
+    bool show(Corvedit& editor, const Input& input)
+    {
+        return editor.send(input.down) && bells_->waitFor(1) &&
+               editor.send(input.up + "wait 300\n");
+    }
+    bool press(Corvedit& editor, int button)
+    {
+        return show(editor, {QStringLiteral("press %1\n").arg(button).toLatin1(),
+                             QStringLiteral("release %1\n").arg(button).toLatin1()});
+    }
+    // On the Buttons page: the input's purpose and first keystroke, chosen
+    // in the keystroke dialog by the key's name, then the action, Down
+    // times from Tap, and more keys from there; Add.
+    bool program(Corvedit& editor, const Input& input, const QString& purpose, const QString& key,
+                 int action, const QString& more = {});
+    // The window once it has settled: the same in two looks a moment apart.
+    QImage settled(Window w);
+    bool shot(Window w, const QString& name);
 
     Display* dpy_ = nullptr;
     std::unique_ptr<Bells> bells_;
     QTemporaryDir dir_;
     QString saved_;
+    QString gamepadSaved_;
 };
 
 void TestCorveditKeyboard::initTestCase()
@@ -50,12 +266,6 @@ void TestCorveditKeyboard::cleanupTestCase()
     bells_.reset();
     if (dpy_)
         XCloseDisplay(dpy_);
-}
-
-bool TestCorveditKeyboard::press(Corvedit& editor, int button)
-{
-    return editor.send(QStringLiteral("press %1\n").arg(button).toLatin1()) && bells_->waitFor(1) &&
-           editor.send(QStringLiteral("release %1\nwait 300\n").arg(button).toLatin1());
 }
 
 void TestCorveditKeyboard::programsAndSavesFromTheKeyboard()
@@ -194,6 +404,122 @@ void TestCorveditKeyboard::looksAtAFilledSlotAndChangesNothing()
     QVERIFY(focus(editor.window));
     QVERIFY(editor.exit(dpy_));
     QCOMPARE(corv::test::readFile(copy), original);
+}
+
+bool TestCorveditKeyboard::program(Corvedit& editor, const Input& input, const QString& purpose,
+                                   const QString& key, int action, const QString& more)
+{
+    QString actionKeys = QStringLiteral("Tab Tab Tab Tab Tab Tab");
+    for (int i = 0; i < action; ++i)
+        actionKeys += QStringLiteral(" Down");
+    return show(editor, input) && type(purpose) && keys(QStringLiteral("Tab Tab space")) &&
+           editor.answer(dpy_, "Keystroke Selection", key, QStringLiteral("Return")) &&
+           keys(actionKeys) && (more.isEmpty() || keys(more)) && keys(QStringLiteral("alt+a")) &&
+           bells_->waitFor(1);
+}
+
+QImage TestCorveditKeyboard::settled(Window w)
+{
+    QImage last;
+    QImage now = grab(dpy_, w);
+    for (int i = 0; i < 50 && now != last; ++i) {
+        QTest::qWait(100);
+        last = std::exchange(now, grab(dpy_, w));
+    }
+    return now;
+}
+
+bool TestCorveditKeyboard::shot(Window w, const QString& name)
+{
+    const QDir shots(qEnvironmentVariable("CORV_BINARY_DIR") + QStringLiteral("/screenshots"));
+    return shots.mkpath(QStringLiteral(".")) &&
+           settled(w).save(shots.filePath(name + QStringLiteral(".png")));
+}
+
+void TestCorveditKeyboard::makesAGamepadTemplate()
+{
+    Corvedit editor;
+    QVERIFY2(editor.start(dpy_), editor.process.readAllStandardError().constData());
+
+    // Type, past its tab: Down from the checked Digital chooses Analog, and
+    // the change is refused; Down and Space then choose Gamepad.
+    QVERIFY(keys(QStringLiteral("ctrl+Tab Tab Tab Down")));
+    QVERIFY(editor.answer(dpy_, "Warning", {}, QStringLiteral("Escape")));
+    QVERIFY(keys(QStringLiteral("Down space")));
+    QVERIFY(editor.answer(dpy_, "Warning", {}, QStringLiteral("Return")));
+    QVERIFY(shot(editor.window, QStringLiteral("gamepad-type")));
+
+    // Identify: each input is named by what moved, the chord once its window
+    // has passed.
+    QVERIFY(keys(QStringLiteral("ctrl+Tab")));
+    for (const auto& [input, name] : {std::pair{StickRight, "Stick right"},
+                                      {Trigger, "Right trigger"},
+                                      {Chord, "A and B"},
+                                      {X, "X"}}) {
+        QVERIFY(show(editor, input));
+        QVERIFY(type(QString::fromLatin1(name)) && keys(QStringLiteral("alt+a")));
+        QVERIFY(bells_->waitFor(1));
+    }
+    QVERIFY(shot(editor.window, QStringLiteral("gamepad-identify")));
+
+    // Buttons, past Mode.
+    QVERIFY(keys(QStringLiteral("ctrl+Tab ctrl+Tab")));
+    QVERIFY(program(editor, StickRight, QStringLiteral("Walk"), QStringLiteral("d"), 1));
+    QVERIFY(program(editor, X, QStringLiteral("Fire"), QStringLiteral("f"), 3,
+                    QStringLiteral("Tab ctrl+a 1 0 0")));
+    QVERIFY(program(editor, Chord, QStringLiteral("Grenade"), QStringLiteral("g"), 0));
+    QVERIFY(program(editor, Trigger, QStringLiteral("Use"), QStringLiteral("h"), 0));
+    QVERIFY(show(editor, X)); // its fields shown in the picture
+    QVERIFY(shot(editor.window, QStringLiteral("gamepad-buttons")));
+    QVERIFY(keys(QStringLiteral("ctrl+Tab")));
+    QVERIFY(shot(editor.window, QStringLiteral("gamepad-response")));
+    QVERIFY(keys(QStringLiteral("ctrl+Tab ctrl+Tab")));
+    QVERIFY(shot(editor.window, QStringLiteral("gamepad-summary")));
+
+    // Test: the joystick plays the template as it stands into the page's
+    // list, while another window has the keyboard and gets nothing.
+    QVERIFY(keys(QStringLiteral("ctrl+Tab")));
+    const QImage before = settled(editor.window);
+    KeyRecorderWindow recorder;
+    QVERIFY(recorder.dpy);
+    XMoveWindow(recorder.dpy, recorder.window, 600, 0); // beside the editor
+    recorder.focus();
+    QVERIFY(editor.send(Play));
+    // Play's own length, and then some; the list has changed meanwhile.
+    QTest::qWait(3000);
+    QVERIFY(settled(editor.window) != before);
+    QCOMPARE(recorder.read(), QStringList());
+    QVERIFY(focus(editor.window));
+    QVERIFY(shot(editor.window, QStringLiteral("gamepad-test")));
+
+    // Description, the page after the last; the type change would have
+    // asked to save it first.
+    QVERIFY(keys(QStringLiteral("ctrl+Tab")) && type(QStringLiteral("Pad")));
+    QVERIFY(keys(QStringLiteral("alt+s")));
+    const QString path = dir_.filePath(QStringLiteral("pad.joy"));
+    QVERIFY(editor.answer(dpy_, "Save Joystick Template", path, QStringLiteral("Return")));
+    QVERIFY(editor.exit(dpy_));
+    const QByteArray text = corv::test::readFile(path);
+    for (const char* line :
+         {"DESCRIPTION=Pad", "INPUTS=SEPARATE", "1=AXIS1_POS,Stick right",
+          "2=AXIS6_POS,Right trigger", "3=B1+B2,A and B", "4=B3,X", "BUTTON1_ACTION=HOLD",
+          "BUTTON4_ACTION=TURBO", "BUTTON4_RATE=100", "BUTTON2_1=72"})
+        QVERIFY2(text.contains(QByteArray(line) + "\n"), (line + (" not in\n" + text)).constData());
+    gamepadSaved_ = path;
+}
+
+void TestCorveditKeyboard::gamepadTemplatePlays()
+{
+    if (gamepadSaved_.isEmpty())
+        QSKIP("no template was saved");
+    CorvplayProcess player;
+    player.platform = QStringLiteral("offscreen");
+    player.start(QStringLiteral("print"), gamepadSaved_);
+    QVERIFY(player.send(Play));
+    QVERIFY2(QTest::qWaitFor([&] { return typed(player.lines()).endsWith(u"72-"); }, kTimeout),
+             qPrintable(typed(player.lines()) + u'\n' + player.errorLines().join(u'\n')));
+    const QString keys = typed(player.lines());
+    QVERIFY2(QRegularExpression(Played).match(keys).hasMatch(), qPrintable(keys));
 }
 
 QTEST_GUILESS_MAIN(TestCorveditKeyboard)
