@@ -555,8 +555,8 @@ void TestPages::testPagePlays_data()
     QTest::addColumn<QStringList>("listed");
     QTest::newRow("digital, polled")
         << QByteArray("DIGITAL=1\n") << "1" << QStringList{"mode 1 Walk", "a down", "a up"};
-    QTest::newRow("F12 switches the mode, alone")
-        << QByteArray("DIGITAL=1\nMODE_SWITCH_KEY=123\nMODES=2\nMODE2NAME=Air\n") << "1"
+    QTest::newRow("digital, F12 its switch key, alone")
+        << QByteArray("DIGITAL=1\nMODE_SWITCH_KEY=123\n") << "1"
         << QStringList{"mode 1 Walk", "a down", "a up", "mode 2 Air"};
     QTest::newRow("analog, its messages")
         << QByteArray("DIGITAL=0\n") << "257" << QStringList{"mode 1 Walk", "a down", "a up"};
@@ -575,13 +575,11 @@ void TestPages::testPagePlays()
     frm->OpenTemplatePath(corv::test::writeFile(
         dir.filePath("a.joy"),
         "[IDENTIFIED BUTTONS]\nNUMBER=1\n1=" + id.toLatin1() +
-            ",Fire\n[GLOBAL]\nMODE1NAME=Walk\nMODE_SWITCH_BUTTON=\n"
-            "BUTTONS=1\n" +
-            (type.contains("MODES") ? "" : "MODES=1\n") + type +
-            "[MAPPING]\nBUTTON1=" + id.toLatin1() + "\n[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n" +
-            (gamepad ? "BUTTON1_ACTION=HOLD\n" : "") +
-            // the mode the key switches to
-            (type.contains("MODES") ? "[MODE2]\nBUTTON1_COUNT=1\nBUTTON1_1=66\n" : "")));
+            ",Fire\n[GLOBAL]\nMODE1NAME=Walk\nMODE2NAME=Air\nMODE_SWITCH_BUTTON=\n"
+            "MODES=2\nBUTTONS=1\n" +
+            type + "[MAPPING]\nBUTTON1=" + id.toLatin1() +
+            "\n[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n" +
+            (gamepad ? "BUTTON1_ACTION=HOLD\n" : "") + "[MODE2]\nBUTTON1_COUNT=1\nBUTTON1_1=66\n"));
     QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
     auto* list = frm->findChild<QListWidget*>("lstTestEvents");
     showPage(list->parentWidget()->parentWidget());
