@@ -4,12 +4,41 @@
 
 #include <QList>
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
 
 namespace corv
 {
+
+// The newer keys of a mapping or of [GLOBAL], in the file's order.
+using ExtraKeys = QList<std::pair<QString, QString>>;
+
+// Sets key to value in place, or drops it when value is empty, so a file
+// keeps the order of its newer keys through an edit. A value that means the
+// same as the file's ("hold", "080") stays as the file has it.
+inline void SetExtra(ExtraKeys& extras, QStringView key, const QString& value)
+{
+    auto it = std::find_if(extras.begin(), extras.end(), [key](const auto& e) {
+        return QStringView(e.first).compare(key, Qt::CaseInsensitive) == 0;
+    });
+    if (it == extras.end()) {
+        if (!value.isEmpty())
+            extras.append({key.toString(), value});
+        return;
+    }
+    bool wasNumber = false;
+    bool isNumber = false;
+    const QString was = it->second.trimmed();
+    if (was.compare(value, Qt::CaseInsensitive) == 0 ||
+        (was.toInt(&wasNumber) == value.toInt(&isNumber) && wasNumber && isNumber))
+        return;
+    if (value.isEmpty())
+        extras.erase(it);
+    else
+        it->second = value;
+}
 
 // What one button does in one mode, keystrokes as text ("Ctrl + a").
 struct ButtonMapping {
@@ -98,15 +127,10 @@ struct Template {
     // means the same ("050"), and the default adds no key to a file without it.
     void SetGlobalNumber(const QString& key, int value, int fallback)
     {
-        for (auto& [name, text] : GlobalExtras) {
-            bool ok = false;
-            if (name == key && !(text.trimmed().toInt(&ok) == value && ok))
-                text = QString::number(value);
-            if (name == key)
-                return;
-        }
-        if (value != fallback)
-            GlobalExtras.append({key, QString::number(value)});
+        const bool present = std::any_of(GlobalExtras.begin(), GlobalExtras.end(),
+                                         [&key](const auto& extra) { return extra.first == key; });
+        if (present || value != fallback)
+            SetExtra(GlobalExtras, key, QString::number(value));
     }
 
     // "Mode 1" .. "Mode 5".

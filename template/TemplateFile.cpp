@@ -180,13 +180,7 @@ std::optional<MappingAction> ParseMappingAction(QStringView text)
 
 bool HasModeActions(const Template& tmpl)
 {
-    const auto separate =
-        std::find_if(tmpl.GlobalExtras.begin(), tmpl.GlobalExtras.end(), [](const auto& extra) {
-            return extra.first == QLatin1String("INPUTS") &&
-                   extra.second.trimmed().compare(QLatin1String("SEPARATE"), Qt::CaseInsensitive) ==
-                       0;
-        });
-    if (separate == tmpl.GlobalExtras.end())
+    if (!tmpl.SeparateInputs())
         return false;
     for (const QList<ButtonMapping>& mode : tmpl.Mappings) {
         if (std::any_of(mode.begin(), mode.end(), SwitchesModes))

@@ -25,31 +25,6 @@ namespace
 const QString Information = QStringLiteral("Information");
 const QString Confirm = QStringLiteral("Confirm");
 
-// Sets key to value in place, or drops it when value is empty, so a mapping
-// keeps the order of its newer keys through an edit. A value that means the
-// same as the file's ("hold", "080") stays as the file has it.
-void setExtra(ButtonMapping& mapping, QLatin1String key, const QString& value)
-{
-    auto it = std::find_if(mapping.Extras.begin(), mapping.Extras.end(), [key](const auto& e) {
-        return e.first.compare(key, Qt::CaseInsensitive) == 0;
-    });
-    if (it == mapping.Extras.end()) {
-        if (!value.isEmpty())
-            mapping.Extras.append({key, value});
-        return;
-    }
-    bool wasNumber = false;
-    bool isNumber = false;
-    const QString was = it->second.trimmed();
-    if (was.compare(value, Qt::CaseInsensitive) == 0 ||
-        (was.toInt(&wasNumber) == value.toInt(&isNumber) && wasNumber && isNumber))
-        return;
-    if (value.isEmpty())
-        mapping.Extras.erase(it);
-    else
-        it->second = value;
-}
-
 QSpinBox* msBox(const char* name, int maximum, const QString& hint, QWidget* parent)
 {
     auto* box = new QSpinBox(parent);
@@ -293,19 +268,18 @@ void ButtonsPage::SaveAction(ButtonMapping& mapping) const
     const QString tap = ParseMappingAction(mapping.Extra(u"ACTION")) == MappingAction::Tap
                             ? MappingActionName(MappingAction::Tap)
                             : QString();
-    setExtra(mapping, QLatin1String("ACTION"),
+    SetExtra(mapping.Extras, u"ACTION",
              action > 0 ? MappingActionName(MappingAction(action)) : tap);
-    setExtra(mapping, QLatin1String("MODE"),
+    SetExtra(mapping.Extras, u"MODE",
              cmbActionMode->isEnabled() ? QString::number(cmbActionMode->currentIndex() + 1)
                                         : QString());
     // A timing the action does not use is left as the file has it.
-    const std::pair<QLatin1String, const QSpinBox*> timings[] = {
-        {QLatin1String("RATE"), spnRate},
-        {QLatin1String("PRESS_MS"), spnPressMs},
-        {QLatin1String("GAP_MS"), spnGapMs}};
+    const std::pair<QStringView, const QSpinBox*> timings[] = {
+        {u"RATE", spnRate}, {u"PRESS_MS", spnPressMs}, {u"GAP_MS", spnGapMs}};
     for (const auto& [key, box] : timings) {
         if (box->isEnabled())
-            setExtra(mapping, key, box->value() > 0 ? QString::number(box->value()) : QString());
+            SetExtra(mapping.Extras, key,
+                     box->value() > 0 ? QString::number(box->value()) : QString());
     }
 }
 
