@@ -49,12 +49,24 @@ private slots:
     void pickWindowButton();
     void actionFields_data();
     void actionFields();
-    void gamepadResponseFields_data();
-    void gamepadResponseFields();
     void testPagePlays_data();
     void testPagePlays();
 
 private:
+    // Opens a template whose one button, id, types A in mode 1 and B in mode
+    // 2, with more [GLOBAL] keys and mode 1 lines.
+    void openOneButton(const QByteArray& id, const QByteArray& global, const QByteArray& mode1)
+    {
+        frm->OpenTemplatePath(corv::test::writeFile(
+            files_.filePath("a.joy"),
+            "[IDENTIFIED BUTTONS]\nNUMBER=1\n1=" + id +
+                ",Fire\n[GLOBAL]\nMODE1NAME=Walk\nMODE2NAME=Air\nMODE_SWITCH_BUTTON=\nMODES=2\n"
+                "BUTTONS=1\n" +
+                global + "[MAPPING]\nBUTTON1=" + id + "\n[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n" +
+                mode1 + "[MODE2]\nBUTTON1_COUNT=1\nBUTTON1_1=66\n"));
+        QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
+    }
+    QTemporaryDir files_;
     // A document with something in every part.
     void fill()
     {
@@ -467,15 +479,8 @@ void TestPages::actionFields()
     QFETCH(int, rate);
     QFETCH(QString, enabled);
     QFETCH(QStringList, saved);
-    QTemporaryDir dir;
     const QByteArray id = gamepad ? "B1" : "1";
-    frm->OpenTemplatePath(corv::test::writeFile(
-        dir.filePath("a.joy"), "[IDENTIFIED BUTTONS]\nNUMBER=1\n1=" + id +
-                                   ",Fire\n[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\nMODES=1\n"
-                                   "BUTTONS=1\n" +
-                                   (gamepad ? "INPUTS=SEPARATE\n" : "") + "[MAPPING]\nBUTTON1=" +
-                                   id + "\n[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n" + extras));
-    QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
+    openOneButton(id, gamepad ? "INPUTS=SEPARATE\n" : "", extras);
     showPage(frm->tabButtons);
     frm->ShowPressOnButtonsPage(id);
     if (action >= 0)
@@ -500,48 +505,6 @@ void TestPages::actionFields()
     for (const auto& [key, value] : frm->Doc.Mappings[0].value(0).Extras)
         extrasAfter << key + u'=' + value;
     QCOMPARE(extrasAfter, saved);
-}
-
-void TestPages::gamepadResponseFields_data()
-{
-    // The [GLOBAL] keys read; the chord window and threshold typed (-1:
-    // untouched); whether the fields are on; the newer keys then.
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<int>("chord");
-    QTest::addColumn<int>("threshold");
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<QStringList>("extras");
-    QTest::newRow("a classic template has none")
-        << QByteArray() << -1 << -1 << false << QStringList{};
-    QTest::newRow("typed, saved") << QByteArray("INPUTS=SEPARATE\n") << 80 << 30 << true
-                                  << QStringList{"INPUTS=SEPARATE", "CHORD_MS=80",
-                                                 "AXIS_THRESHOLD=30"};
-    QTest::newRow("the default adds nothing, the file's spelling stays")
-        << QByteArray("INPUTS=SEPARATE\nCHORD_MS=040\n") << 40 << 50 << true
-        << QStringList{"INPUTS=SEPARATE", "CHORD_MS=040"};
-}
-
-void TestPages::gamepadResponseFields()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(int, chord);
-    QFETCH(int, threshold);
-    QFETCH(bool, enabled);
-    QFETCH(QStringList, extras);
-    QTemporaryDir dir;
-    frm->OpenTemplatePath(corv::test::writeFile(
-        dir.filePath("a.joy"), "[GLOBAL]\nMODE1NAME=A\nMODE_SWITCH_BUTTON=\n" + body));
-    showPage(frm->tabResponse);
-    QCOMPARE(frm->spnChordMs->isEnabled(), enabled);
-    QCOMPARE(frm->spnAxisThreshold->isEnabled(), enabled);
-    if (chord >= 0)
-        frm->spnChordMs->setValue(chord);
-    if (threshold >= 0)
-        frm->spnAxisThreshold->setValue(threshold);
-    QStringList after;
-    for (const auto& [key, value] : frm->Doc.GlobalExtras)
-        after << key + u'=' + value;
-    QCOMPARE(after, extras);
 }
 
 void TestPages::testPagePlays_data()
@@ -570,17 +533,8 @@ void TestPages::testPagePlays()
     QFETCH(QByteArray, type);
     QFETCH(QString, id);
     QFETCH(QStringList, listed);
-    QTemporaryDir dir;
     const bool gamepad = type.contains("SEPARATE");
-    frm->OpenTemplatePath(corv::test::writeFile(
-        dir.filePath("a.joy"),
-        "[IDENTIFIED BUTTONS]\nNUMBER=1\n1=" + id.toLatin1() +
-            ",Fire\n[GLOBAL]\nMODE1NAME=Walk\nMODE2NAME=Air\nMODE_SWITCH_BUTTON=\n"
-            "MODES=2\nBUTTONS=1\n" +
-            type + "[MAPPING]\nBUTTON1=" + id.toLatin1() +
-            "\n[MODE1]\nBUTTON1_COUNT=1\nBUTTON1_1=65\n" +
-            (gamepad ? "BUTTON1_ACTION=HOLD\n" : "") + "[MODE2]\nBUTTON1_COUNT=1\nBUTTON1_1=66\n"));
-    QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
+    openOneButton(id.toLatin1(), type, gamepad ? "BUTTON1_ACTION=HOLD\n" : "");
     auto* list = frm->findChild<QListWidget*>("lstTestEvents");
     showPage(list->parentWidget()->parentWidget());
     const auto shown = [list] {

@@ -1,4 +1,5 @@
 // Saving, opening, the summary and printing, through the window's flows.
+#include "CorvplayProcess.h"
 #include "EditorTest.h"
 #include "PdfText.h"
 #include "TestFiles.h"
@@ -42,7 +43,7 @@ private slots:
     void saveWritesWhatWasChecked();
     void saveFailureKeepsFileNameAndSummary();
     void openThenSaveElsewhereIsTheSameFile();
-    void gamepadExampleShowsAndKeepsItsValues();
+    void gamepadExampleKeepsItsValuesAndPlays();
     void refusedFilesKeepTheDocument();
     void unidentifiedSwitchButtonSurvives();
     void summaryOccasions();
@@ -206,33 +207,70 @@ void TestSaveOpen::saveFailureKeepsFileNameAndSummary()
     }
 }
 
-void TestSaveOpen::gamepadExampleShowsAndKeepsItsValues()
+void TestSaveOpen::gamepadExampleKeepsItsValuesAndPlays()
 {
-    const QByteArray example = readFile(sourceFile("examples/gamepad.joy"));
+    QByteArray expected = readFile(sourceFile("examples/gamepad.joy"));
     frm->OpenTemplatePath(sourceFile("examples/gamepad.joy"));
-    QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
     QVERIFY(frm->rbGamepad->isChecked());
     showPage(frm->tabResponse);
-    QCOMPARE(frm->spnChordMs->value(), 50);
     QCOMPARE(frm->spnAxisThreshold->value(), 50);
-    // The trigger's Turbo, shown and added back unchanged; mode 2's two
-    // slots with their timing.
+    frm->spnChordMs->setValue(80);
+    expected.replace("CHORD_MS=50", "CHORD_MS=80");
+    // The trigger's Turbo and B6's Layer shown and added back; X (B3) made a
+    // Toggle and B (B2) a switch to mode 2; mode 2's slot timing shown.
     showPage(frm->tabButtons);
     frm->ShowPressOnButtonsPage("AXIS6_POS");
     QCOMPARE(frm->cmbAction->currentText(), QStringLiteral("Turbo"));
     QCOMPARE(frm->spnRate->value(), 100);
     QCOMPARE(frm->spnPressMs->value(), 30);
     frm->btnAddClick();
+    frm->ShowPressOnButtonsPage("B6");
+    QCOMPARE(frm->cmbAction->currentText(), QStringLiteral("Layer"));
+    frm->btnAddClick();
+    for (const auto& [id, action] : {std::pair{"B3", 2}, {"B2", 4}}) {
+        frm->ShowPressOnButtonsPage(id);
+        frm->cmbAction->setCurrentIndex(action);
+        frm->cmbActionMode->setCurrentIndex(1);
+        frm->btnAddClick();
+    }
+    expected.replace("BUTTON9_1=82\n", "BUTTON9_1=82\nBUTTON9_ACTION=TOGGLE\n");
+    expected.replace("BUTTON8_1=69\n", "BUTTON8_1=69\nBUTTON8_ACTION=MODE\nBUTTON8_MODE=2\n");
     chooseMode(2);
     frm->ShowPressOnButtonsPage("B3");
     QCOMPARE(frm->spnGapMs->value(), 20);
     frm->btnAddClick();
-    // Changed in its description only: every other value goes out as it came in.
-    showPage(frm->tabDescription);
-    frm->txtTemplateDesc->setText("Pad");
-    QByteArray expected = example;
-    QCOMPARE(saveTo("pad.joy"), expected.replace("DESCRIPTION=Gamepad game", "DESCRIPTION=Pad"));
+    // Every other value goes out as it came in.
+    QCOMPARE(saveTo("pad.joy"), expected);
     QVERIFY2(boxes.isEmpty(), qPrintable(lastBox()));
+
+    // Played: X toggles R around a tap of A (Space); B6 holds mode 2, where
+    // A types 1; A and B together type Escape; B switches to mode 2 for good.
+    CorvplayProcess player;
+    player.platform = QStringLiteral("offscreen");
+    player.start(QStringLiteral("print"), path("pad.joy"));
+    const auto tap = [](int b) {
+        return QByteArray("press %1\nwait 150\nrelease %1\nwait 150\n")
+            .replace("%1", QByteArray::number(b));
+    };
+    QVERIFY(player.send(
+        tap(3) + tap(1) + tap(3) + "press 6\nwait 150\n" + tap(1) + "release 6\nwait 150\n" +
+        tap(1) + "press 1\npress 2\nwait 150\nrelease 2\nrelease 1\nwait 150\n" + tap(2) + tap(1)));
+    const QString played = "m1 82+ 32+ 32- 82- m2 49+ 49- m1 32+ 32- 27+ 27- m2 49+ 49-";
+    QString typed;
+    const auto done = [&] {
+        QStringList out;
+        for (const QString& line : player.lines()) {
+            const QStringList w = line.split(u' ');
+            if (w.size() >= 3 && w[0] == u"key")
+                out << w[1] + (w[2] == u"down" ? u'+' : u'-');
+            else if (w.size() >= 2 && w[0] == u"mode")
+                out << u'm' + w[1];
+        }
+        typed = out.join(u' ');
+        return typed.size() >= played.size();
+    };
+    QVERIFY2(QTest::qWaitFor(done, kTimeout), qPrintable(typed));
+    QCOMPARE(typed, played);
 }
 
 void TestSaveOpen::openThenSaveElsewhereIsTheSameFile()
