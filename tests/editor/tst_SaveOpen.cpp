@@ -258,15 +258,7 @@ void TestSaveOpen::gamepadExampleKeepsItsValuesAndPlays()
     const QString played = "m1 82+ 32+ 32- 82- m2 49+ 49- m1 32+ 32- 27+ 27- m2 49+ 49-";
     QString typed;
     const auto done = [&] {
-        QStringList out;
-        for (const QString& line : player.lines()) {
-            const QStringList w = line.split(u' ');
-            if (w.size() >= 3 && w[0] == u"key")
-                out << w[1] + (w[2] == u"down" ? u'+' : u'-');
-            else if (w.size() >= 2 && w[0] == u"mode")
-                out << u'm' + w[1];
-        }
-        typed = out.join(u' ');
+        typed = typedOf(player.lines(), true).join(u' ');
         return typed.size() >= played.size();
     };
     QVERIFY2(QTest::qWaitFor(done, kTimeout), qPrintable(typed));

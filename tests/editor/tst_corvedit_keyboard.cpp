@@ -490,13 +490,7 @@ void TestCorveditKeyboard::makesAndPlaysAGamepadTemplate()
     QVERIFY(player.send(play));
     QString typed;
     const auto lastKeyUp = [&] {
-        QStringList out;
-        for (const QString& line : player.lines()) {
-            const QStringList w = line.split(u' ');
-            if (w.size() >= 3 && w[0] == u"key")
-                out << w[1] + (w[2] == u"down" ? u'+' : u'-');
-        }
-        typed = out.join(u' ');
+        typed = typedOf(player.lines()).join(u' ');
         return typed.endsWith(u"72-");
     };
     QVERIFY2(QTest::qWaitFor(lastKeyUp, kTimeout), qPrintable(typed));

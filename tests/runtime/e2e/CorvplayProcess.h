@@ -35,6 +35,21 @@ inline QSet<QString> keysDown(const QStringList& lines)
     return down;
 }
 
+// A dry run's lines in short: "key 68 down d" as "68+", and with modes
+// "mode 2 Items" as "m2"; other lines are left out.
+inline QStringList typedOf(const QStringList& lines, bool modes = false)
+{
+    QStringList out;
+    for (const QString& line : lines) {
+        const QStringList w = line.split(u' ');
+        if (w.size() >= 3 && w[0] == u"key")
+            out << w[1] + (w[2] == u"down" ? u'+' : u'-');
+        else if (modes && w.size() >= 2 && w[0] == u"mode")
+            out << u'm' + w[1];
+    }
+    return out;
+}
+
 // One run of corvplay with its own settings directory (the pipe's folder)
 // and joystick pipe.
 class CorvplayProcess : public ScriptPipe

@@ -93,15 +93,7 @@ class TestCorvplayAuto : public QObject
     {
         const qsizetype first = run_.lines().size();
         run_.send("press 1\nwait 30\nrelease 1\n");
-        const auto typed = [&] {
-            QStringList typed;
-            for (const QString& line : run_.lines().mid(first)) {
-                const QStringList w = line.split(u' ');
-                if (w.size() >= 3 && w[0] == u"key")
-                    typed << w[1] + (w[2] == u"down" ? u'+' : u'-');
-            }
-            return typed;
-        };
+        const auto typed = [&] { return typedOf(run_.lines().mid(first)); };
         if (keys == 0)
             QTest::qWait(300); // time for a wrong key to show
         else if (!QTest::qWaitFor([&] { return typed().size() >= keys; }, kTimeout))

@@ -24,15 +24,9 @@ class TestCorvplayGamepad : public QObject
     // "key 68 down d" as "68+", "mode 2 Items" as "m2", the mark's tap of R as ";".
     QString typedFrom(qsizetype first)
     {
-        QStringList out;
-        for (const QString& line : run_.lines().mid(first)) {
-            const QStringList w = line.split(u' ');
-            if (w.size() >= 3 && w[0] == u"key")
-                out << w[1] + (w[2] == u"down" ? u'+' : u'-');
-            else if (w.size() >= 2 && w[0] == u"mode")
-                out << u'm' + w[1];
-        }
-        return out.join(u' ').replace(QStringLiteral("82+ 82-"), QStringLiteral(";"));
+        return typedOf(run_.lines().mid(first), true)
+            .join(u' ')
+            .replace(QStringLiteral("82+ 82-"), QStringLiteral(";"));
     }
 
     // Plays script, then the mark. A line "mark" plays the mark there and
