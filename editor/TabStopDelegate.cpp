@@ -3,18 +3,36 @@
 #include <QApplication>
 #include <QPainter>
 #include <QTextOption>
+#include <algorithm>
+#include <cmath>
 
 namespace corv::editor
 {
 
-TabStopDelegate::TabStopDelegate(int dialogUnits, QObject* parent)
-    : QStyledItemDelegate(parent), dialogUnits_(dialogUnits)
+TabStopDelegate::TabStopDelegate(int dialogUnits, QObject* parent, bool fitFirstColumn)
+    : QStyledItemDelegate(parent), dialogUnits_(dialogUnits), fitFirstColumn_(fitFirstColumn)
 {
 }
 
 qreal TabStopDelegate::TabStop(const QFont& font) const
 {
     return QFontMetricsF(font).averageCharWidth() * dialogUnits_ / 4.0;
+}
+
+qreal TabStopDelegate::TabStop(const QFont& font, const QAbstractItemModel* model) const
+{
+    const qreal stop = TabStop(font);
+    if (!fitFirstColumn_ || !model || stop <= 0)
+        return stop;
+    const QFontMetricsF metrics(font);
+    qreal widest = 0;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QString text = model->index(row, 0).data().toString();
+        const qsizetype tab = text.indexOf(u'\t');
+        if (tab >= 0)
+            widest = std::max(widest, metrics.horizontalAdvance(text.left(tab) + u' '));
+    }
+    return stop * std::max(1.0, std::ceil(widest / stop));
 }
 
 void TabStopDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -32,7 +50,7 @@ void TabStopDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         style->subElementRect(QStyle::SE_ItemViewItemText, &opt, opt.widget).adjusted(2, 0, -2, 0);
     QTextOption textOption(Qt::AlignLeft | Qt::AlignVCenter);
     textOption.setWrapMode(QTextOption::NoWrap);
-    textOption.setTabStopDistance(TabStop(opt.font));
+    textOption.setTabStopDistance(TabStop(opt.font, index.model()));
     painter->save();
     painter->setFont(opt.font);
     const bool selected = opt.state & QStyle::State_Selected;

@@ -64,7 +64,7 @@ ButtonsPage::ButtonsPage(Template& doc, QTabWidget* pages, TfrmSelect* frmSelect
     cmbRepeat->setObjectName(QStringLiteral("cmbRepeat"));
     cmbRepeat->setToolTip(QStringLiteral("Set to True if you want keystrokes to repeat"));
     cmbRepeat->addItems({QStringLiteral("False"), QStringLiteral("True")});
-    lstButtonSummary = List("lstButtonSummary", 40, group);
+    lstButtonSummary = List("lstButtonSummary", 40, group, true);
     lstButtonSummary->setToolTip(
         QStringLiteral("As you add and modify buttons, a summary list will appear here"));
 

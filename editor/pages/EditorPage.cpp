@@ -90,12 +90,12 @@ QLineEdit* EditorPage::Field(const char* name, const QString& hint, bool readOnl
     return field;
 }
 
-QListWidget* EditorPage::List(const char* name, int tabStop, QWidget* parent)
+QListWidget* EditorPage::List(const char* name, int tabStop, QWidget* parent, bool ids)
 {
     auto* list = new QListWidget(parent);
     list->setObjectName(QLatin1String(name));
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setItemDelegate(new TabStopDelegate(tabStop, list));
+    list->setItemDelegate(new TabStopDelegate(tabStop, list, ids));
     return list;
 }
 

@@ -78,7 +78,9 @@ protected:
 
     static QLabel* Explanation(const QString& text, QWidget* parent);
     static QLineEdit* Field(const char* name, const QString& hint, bool readOnly, QWidget* parent);
-    static QListWidget* List(const char* name, int tabStop, QWidget* parent);
+    // A list of TAB-separated lines; a first column of ButtonIds widens its
+    // stop to hold the longest.
+    static QListWidget* List(const char* name, int tabStop, QWidget* parent, bool ids = false);
     // Adds the texts as rows of a grid, each across all its columns, from
     // row on; gives the row after them.
     static int AddExplanations(QGridLayout* layout, int row,

@@ -41,7 +41,7 @@ IdentifyPage::IdentifyPage(Template& doc, QTabWidget* pages)
                                            "left, bottom right)"),
                             false, group);
     txtIdentifyDesc->setMaxLength(MaxButtonDescLength);
-    lstIdentify = List("lstIdentify", 43, group);
+    lstIdentify = List("lstIdentify", 43, group, true);
     lstIdentify->setToolTip(QStringLiteral("The list of buttons that have been identified"));
     layout->addWidget(new QLabel(QStringLiteral("Button ID:"), group), 3, 0);
     layout->addWidget(txtIdentifyId, 4, 0);
