@@ -111,8 +111,17 @@ public:
     {
         QProcessEnvironment env = environment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        withoutBus(env);
         return env;
+    }
+
+    // Points env at a session bus that is not there. Left unset, libdbus
+    // would fork to autolaunch one, and that fork of a threaded process now
+    // and then hangs under AddressSanitizer before it can fail.
+    void withoutBus(QProcessEnvironment& env) const
+    {
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                   QStringLiteral("unix:path=") + dir.filePath(QStringLiteral("no-bus")));
     }
 
     // Plays joy in playEnvironment().

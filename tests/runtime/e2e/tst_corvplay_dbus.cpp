@@ -235,8 +235,7 @@ void TestCorvplayDbus::playsWithoutSessionBus()
 {
     CorvplayProcess run;
     QProcessEnvironment env = headless(run.environment());
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-               QStringLiteral("unix:path=") + run.dir.filePath(QStringLiteral("no-bus")));
+    run.withoutBus(env);
     run.startIn(env, QStringLiteral("print"), sourceFile(QStringLiteral("examples/flight.joy")));
     QVERIFY(run.send("press 2\nwait 200\nrelease 2\n"));
     QTRY_VERIFY_WITH_TIMEOUT(run.lines().contains(QStringLiteral("key 32 up Space")), kTimeout);

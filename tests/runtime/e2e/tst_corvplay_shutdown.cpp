@@ -194,7 +194,7 @@ void TestCorvplayShutdown::losingTheXServer()
     QProcessEnvironment env = run.environment();
     env.insert(QStringLiteral("DISPLAY"), x.display);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
-    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    run.withoutBus(env);
     run.startIn(env, QStringLiteral("print"), run.templateWith({{"MODE_SWITCH_KEY", "112"}}));
     QVERIFY(waitStarted(run));
     QVERIFY(run.send("press 1\n")); // fire held, repeating
