@@ -35,7 +35,7 @@ public:
     // value is read back to 1023 characters, a button's description to 255.
     static constexpr int MaxTextLength = 1023;
     static constexpr int MaxButtonDescLength = 255;
-    // The page tabs' look: all eight in one row, without scroll buttons.
+    // The page tabs' look: all nine in one row, without scroll buttons.
     static QString TabBarStyle();
 
     // Adds itself to pages under caption, holding one group box (Group()).
