@@ -24,6 +24,20 @@ qreal TabStopDelegate::TabStop(const QFont& font, const QAbstractItemModel* mode
     const qreal stop = TabStop(font);
     if (!fitFirstColumn_ || !model || stop <= 0)
         return stop;
+    if (model != watched_) {
+        if (watched_)
+            disconnect(watched_, nullptr, this, nullptr);
+        watched_ = model;
+        fitted_ = false;
+        const auto stale = [this] { fitted_ = false; };
+        connect(model, &QAbstractItemModel::dataChanged, this, stale);
+        connect(model, &QAbstractItemModel::rowsInserted, this, stale);
+        connect(model, &QAbstractItemModel::rowsRemoved, this, stale);
+        connect(model, &QAbstractItemModel::modelReset, this, stale);
+        connect(model, &QAbstractItemModel::layoutChanged, this, stale);
+    }
+    if (fitted_ && font == fittedFont_)
+        return fittedStop_;
     const QFontMetricsF metrics(font);
     qreal widest = 0;
     for (int row = 0; row < model->rowCount(); ++row) {
@@ -32,7 +46,10 @@ qreal TabStopDelegate::TabStop(const QFont& font, const QAbstractItemModel* mode
         if (tab >= 0)
             widest = std::max(widest, metrics.horizontalAdvance(text.left(tab) + u' '));
     }
-    return stop * std::max(1.0, std::ceil(widest / stop));
+    fitted_ = true;
+    fittedFont_ = font;
+    fittedStop_ = stop * std::max(1.0, std::ceil(widest / stop));
+    return fittedStop_;
 }
 
 void TabStopDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFont>
+#include <QPointer>
 #include <QStyledItemDelegate>
 
 namespace corv::editor
@@ -19,7 +21,8 @@ public:
 
     // The stop in pixels for a font.
     qreal TabStop(const QFont& font) const;
-    // The stop used for the lines of model.
+    // The stop used for the lines of model; kept until they change, since
+    // every line's paint asks for it.
     qreal TabStop(const QFont& font, const QAbstractItemModel* model) const;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -28,6 +31,10 @@ public:
 private:
     int dialogUnits_;
     bool fitFirstColumn_;
+    mutable QPointer<const QAbstractItemModel> watched_;
+    mutable bool fitted_ = false; // fittedStop_ holds for watched_'s lines
+    mutable QFont fittedFont_;
+    mutable qreal fittedStop_ = 0;
 };
 
 } // namespace corv::editor

@@ -13,6 +13,7 @@ class tst_TabStopDelegate : public QObject
 private slots:
     void stopHoldsTheFirstColumn_data();
     void stopHoldsTheFirstColumn();
+    void stopFollowsTheLines();
 };
 
 void tst_TabStopDelegate::stopHoldsTheFirstColumn_data()
@@ -46,6 +47,20 @@ void tst_TabStopDelegate::stopHoldsTheFirstColumn()
         QCOMPARE(stop, base * stops);
     else
         QVERIFY(stop > QFontMetricsF(font).horizontalAdvance(lines.last().section(u'\t', 0, 0)));
+}
+
+// The stop is kept between paints, and must not outlive the lines it fits.
+void tst_TabStopDelegate::stopFollowsTheLines()
+{
+    const QFont font = QApplication::font();
+    const TabStopDelegate delegate(43, nullptr, true);
+    QStringListModel model({"1\tTrigger"});
+    const qreal base = delegate.TabStop(font);
+    QCOMPARE(delegate.TabStop(font, &model), base);
+    model.setStringList({"B1+B2+HAT_LEFT\tDash"});
+    QVERIFY(delegate.TabStop(font, &model) > base);
+    model.setData(model.index(0), QStringLiteral("2\tDash"));
+    QCOMPARE(delegate.TabStop(font, &model), base);
 }
 
 QTEST_MAIN(tst_TabStopDelegate)
