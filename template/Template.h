@@ -15,14 +15,21 @@ namespace corv
 // The newer keys of a mapping or of [GLOBAL], in the file's order.
 using ExtraKeys = QList<std::pair<QString, QString>>;
 
+// Where key is among extras, the case of its name aside; extras.end() when
+// it is not.
+template <typename Extras> auto FindExtra(Extras& extras, QStringView key)
+{
+    return std::find_if(extras.begin(), extras.end(), [key](const auto& e) {
+        return QStringView(e.first).compare(key, Qt::CaseInsensitive) == 0;
+    });
+}
+
 // Sets key to value in place, or drops it when value is empty, so a file
 // keeps the order of its newer keys through an edit. A value that means the
 // same as the file's ("hold", "080") stays as the file has it.
 inline void SetExtra(ExtraKeys& extras, QStringView key, const QString& value)
 {
-    auto it = std::find_if(extras.begin(), extras.end(), [key](const auto& e) {
-        return QStringView(e.first).compare(key, Qt::CaseInsensitive) == 0;
-    });
+    const auto it = FindExtra(extras, key);
     if (it == extras.end()) {
         if (!value.isEmpty())
             extras.append({key.toString(), value});
@@ -48,16 +55,13 @@ struct ButtonMapping {
     std::array<QString, MaxSlots> Keystrokes; // slot 1 is Keystrokes[0]; may be empty
     // The mapping's newer keys as read (ACTION, RATE…: the part after
     // "BUTTONn_"), kept through a save in this order.
-    QList<std::pair<QString, QString>> Extras = {};
+    ExtraKeys Extras = {};
 
     // The newer key's value, trimmed; empty when the mapping has none.
     QString Extra(QStringView key) const
     {
-        for (const auto& [name, value] : Extras) {
-            if (QStringView(name).compare(key, Qt::CaseInsensitive) == 0)
-                return value.trimmed();
-        }
-        return QString();
+        const auto it = FindExtra(Extras, key);
+        return it == Extras.end() ? QString() : it->second.trimmed();
     }
 
     friend bool operator==(const ButtonMapping&, const ButtonMapping&) = default;
@@ -92,17 +96,15 @@ struct Template {
     bool FontItalic = false;
     std::array<QList<ButtonMapping>, MaxModes> Mappings; // mode m is Mappings[m - 1]
     // The newer GLOBAL keys as read (INPUTS, CHORD_MS…), kept through a save.
-    QList<std::pair<QString, QString>> GlobalExtras;
+    ExtraKeys GlobalExtras;
 
     // A gamepad template (INPUTS=SEPARATE): each input, stick side and
     // trigger acts on its own, and ButtonIds are input names (B3, B1+B2).
     bool SeparateInputs() const
     {
-        for (const auto& [key, value] : GlobalExtras) {
-            if (key == QLatin1String("INPUTS"))
-                return value.trimmed().compare(QLatin1String("SEPARATE"), Qt::CaseInsensitive) == 0;
-        }
-        return false;
+        const auto it = FindExtra(GlobalExtras, u"INPUTS");
+        return it != GlobalExtras.end() &&
+               it->second.trimmed().compare(QLatin1String("SEPARATE"), Qt::CaseInsensitive) == 0;
     }
     void SetSeparateInputs(bool on)
     {
@@ -114,22 +116,17 @@ struct Template {
     // The newer GLOBAL number key, or fallback when it is missing or not a number.
     int GlobalNumber(const QString& key, int fallback) const
     {
-        for (const auto& [name, value] : GlobalExtras) {
-            bool ok = false;
-            const int n = value.trimmed().toInt(&ok);
-            if (name == key && ok)
-                return n;
-        }
-        return fallback;
+        const auto it = FindExtra(GlobalExtras, key);
+        bool ok = false;
+        const int n = it == GlobalExtras.end() ? 0 : it->second.trimmed().toInt(&ok);
+        return ok ? n : fallback;
     }
 
     // Sets a newer GLOBAL number key. The file's own spelling stays while it
     // means the same ("050"), and the default adds no key to a file without it.
     void SetGlobalNumber(const QString& key, int value, int fallback)
     {
-        const bool present = std::any_of(GlobalExtras.begin(), GlobalExtras.end(),
-                                         [&key](const auto& extra) { return extra.first == key; });
-        if (present || value != fallback)
+        if (value != fallback || FindExtra(GlobalExtras, key) != GlobalExtras.end())
             SetExtra(GlobalExtras, key, QString::number(value));
     }
 

@@ -368,9 +368,7 @@ bool WriteTemplate(const Template& given, ProfileFile& file, QString* error)
                      tmpl.ForeColour},
           std::tuple{QStringLiteral("BACKCOLOUR"), QStringLiteral("BACKCOLOURS"), tmpl.BackIndex,
                      tmpl.BackColour}}) {
-        const QString text = textKey; // a structured binding cannot be captured here
-        const auto kept = std::find_if(tmpl.GlobalExtras.begin(), tmpl.GlobalExtras.end(),
-                                       [&text](const auto& extra) { return extra.first == text; });
+        const auto kept = FindExtra(tmpl.GlobalExtras, textKey);
         if (kept == tmpl.GlobalExtras.end())
             file.writeInt(Global, indexKey, index);
         file.writeString(Global, textKey,

@@ -168,9 +168,9 @@ void DescriptionPage::ResetFields()
 void DescriptionPage::ShowDocument()
 {
     txtTemplateDesc->setText(doc_.Description);
-    const auto kept = std::find_if(doc_.GlobalExtras.cbegin(), doc_.GlobalExtras.cend(),
-                                   [](const auto& extra) { return extra.first == AppsKey; });
-    txtApps->setText(kept == doc_.GlobalExtras.cend() ? QString() : kept->second);
+    const ExtraKeys& extras = doc_.GlobalExtras;
+    const auto kept = FindExtra(extras, AppsKey);
+    txtApps->setText(kept == extras.end() ? QString() : kept->second);
 }
 
 void DescriptionPage::Clear()
@@ -184,9 +184,8 @@ void DescriptionPage::Clear()
 void DescriptionPage::txtAppsChange(const QString& text)
 {
     const QString value = text.trimmed();
-    QList<std::pair<QString, QString>>& extras = doc_.GlobalExtras;
-    const auto kept = std::find_if(extras.begin(), extras.end(),
-                                   [](const auto& extra) { return extra.first == AppsKey; });
+    ExtraKeys& extras = doc_.GlobalExtras;
+    const auto kept = FindExtra(extras, AppsKey);
     // The same list as the document's (the field shown, a space typed) keeps
     // the file's spelling, "APPS=" too.
     const bool same = kept != extras.end() ? kept->second.trimmed() == value : value.isEmpty();
